@@ -1,0 +1,52 @@
+// Choosing and inspecting the Direct3D 9 backend. Not part of Direct3D: the program's
+// entry function leaves the defaults (OpenGL, on the show window); the tools and tests
+// choose headless OpenGL or the trace backend before Direct3DCreate9 is called.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/d3d9/d3d9.h"
+
+namespace d3d9 {
+
+enum class Backend {
+    Gl,     // OpenGL 4.x: on the device's focus window, or headless (EGL, surfaceless)
+    Trace,  // draws nothing; writes one text line per call to the trace sink
+};
+
+// Receives the trace backend's lines, one call each, without the line end.
+// The text is only valid during the call.
+struct TraceSink {
+    virtual void line(const char* text, std::size_t length) = 0;
+    virtual ~TraceSink() = default;
+};
+
+struct BackendConfig {
+    Backend backend = Backend::Gl;
+    // Gl only: render into an offscreen buffer without a window (EGL surfaceless).
+    // Present then keeps the frame for readBackBuffer.
+    bool headless = false;
+    // Trace only: where the lines go (null: nowhere, but the calls still run).
+    TraceSink* traceSink = nullptr;
+    // Adapter modes and desktop mode reported when there is no display (headless or
+    // trace). Empty: a fixed list including 640x480, 800x600 and 1280x720 at 60 Hz, and
+    // a 1280x720 desktop.
+    std::vector<D3DDISPLAYMODE> modes;
+    D3DDISPLAYMODE desktop{0, 0, 0, D3DFMT_UNKNOWN};
+};
+
+// Takes effect for the next Direct3DCreate9.
+void configure(const BackendConfig& config);
+const BackendConfig& currentConfig();
+
+// Headless OpenGL: the last presented frame (or the back buffer when nothing was
+// presented yet) as RGBA8, rows top first. False on the trace backend or on failure.
+bool readBackBuffer(IDirect3DDevice9* device, std::vector<std::uint8_t>& rgba, UINT& width,
+                    UINT& height);
+
+// Trace backend: writes a line of the caller's own (for example "frame 130") into the
+// device's trace, in call order. Does nothing on the GL backend.
+void traceNote(IDirect3DDevice9* device, const char* text);
+
+}  // namespace d3d9

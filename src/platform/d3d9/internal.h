@@ -1,0 +1,36 @@
+// What the D3DX stand-in (effects, texture loading) needs to know about the device
+// objects behind the D3D9 interfaces. Used only inside the platform layer.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/d3d9/backend.h"
+#include "platform/d3d9/d3d9.h"
+
+namespace d3d9::internal {
+
+Backend backendOf(IDirect3DDevice9* device);
+
+// Trace backend: the sink the device writes to (null when none). Effects write their
+// own calls ("SetFloat Disco.fx time 130") through traceLine.
+void traceLine(IDirect3DDevice9* device, const char* text, std::size_t length);
+
+// The name a texture is traced by: the path it was loaded from, or "null".
+const char* textureName(IDirect3DBaseTexture9* texture);
+void setTextureName(IDirect3DBaseTexture9* texture, const char* path);
+
+// OpenGL backend.
+// The GL texture object of a texture (0 for none).
+unsigned glTexture(IDirect3DBaseTexture9* texture);
+// Size of the current render target in pixels, for the half-pixel offset of D3D9's
+// pixel centres: vertex shaders add (+1/width, -1/height) * w to the clip position.
+void renderTargetSize(IDirect3DDevice9* device, int& width, int& height);
+// Makes the device's GL context current (there is one context per device).
+void makeCurrent(IDirect3DDevice9* device);
+
+// Vertex attributes are bound by semantic: every vertex shader input with usage U and
+// usage index I reads attribute location attributeLocation(U, I); the device binds the
+// declaration's elements to the same locations. -1: no location for that semantic.
+int attributeLocation(BYTE usage, BYTE usageIndex);
+
+}  // namespace d3d9::internal

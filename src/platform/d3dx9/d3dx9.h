@@ -1,0 +1,59 @@
+// The D3DX 9 subset the show uses besides math: effect files and texture loading.
+#pragma once
+
+#include "platform/d3d9/d3d9.h"
+#include "platform/d3dx9/d3dx9math.h"
+
+constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
+constexpr HRESULT D3DXERR_NOTAVAILABLE = static_cast<HRESULT>(0x88760B55u);
+
+constexpr DWORD D3DXSHADER_DEBUG = 0x1;
+constexpr DWORD D3DXFX_DONOTSAVESTATE = 0x1;
+
+// A handle is a name string: every setter and technique call takes a parameter or
+// technique name.
+using D3DXHANDLE = const char*;
+
+struct D3DXMACRO {
+    LPCSTR Name;
+    LPCSTR Definition;
+};
+struct ID3DXInclude;
+struct ID3DXEffectPool;
+
+struct ID3DXBuffer : IUnknown {
+    virtual void* GetBufferPointer() = 0;
+    virtual DWORD GetBufferSize() = 0;
+};
+
+struct D3DXEFFECT_DESC {
+    LPCSTR Creator;
+    UINT Parameters;
+    UINT Techniques;
+    UINT Functions;
+};
+
+struct ID3DXEffect : IUnknown {
+    virtual HRESULT SetFloat(D3DXHANDLE parameter, float value) = 0;
+    virtual HRESULT SetFloatArray(D3DXHANDLE parameter, const float* values, UINT count) = 0;
+    virtual HRESULT SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX* matrix) = 0;
+    virtual HRESULT SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture) = 0;
+    virtual HRESULT SetBool(D3DXHANDLE parameter, BOOL value) = 0;
+    virtual HRESULT SetTechnique(D3DXHANDLE technique) = 0;
+    virtual HRESULT Begin(UINT* passes, DWORD flags) = 0;
+    virtual HRESULT BeginPass(UINT pass) = 0;
+    virtual HRESULT EndPass() = 0;
+    virtual HRESULT End() = 0;
+    virtual HRESULT CommitChanges() = 0;
+    virtual HRESULT GetDesc(D3DXEFFECT_DESC* desc) = 0;
+};
+
+HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile,
+                                  const D3DXMACRO* defines, ID3DXInclude* include, DWORD flags,
+                                  ID3DXEffectPool* pool, ID3DXEffect** effect,
+                                  ID3DXBuffer** compilationErrors);
+
+// PNG (and the other formats stb_image reads) into an RGBA8 texture with a full mip chain.
+// D3DXERR_INVALIDDATA for a file that is not an image; D3DERR_NOTFOUND for a missing one.
+HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, LPCSTR srcFile,
+                                   IDirect3DTexture9** texture);
