@@ -1,0 +1,20 @@
+// Subcommands of glimmerhop-tool. Each lives in its own file and registers itself:
+//   static const ToolCommand command{"fx", "compile an effect file and list it", usage, run};
+#pragma once
+
+namespace tool {
+
+using CommandMain = int (*)(int argc, char** argv);  // argv[0] is the subcommand name
+
+struct ToolCommand {
+    const char* name;
+    const char* summary;  // one line for the command list
+    const char* usage;    // the text of `glimmerhop-tool NAME --help`
+    CommandMain run;
+    ToolCommand(const char* name, const char* summary, const char* usage, CommandMain run);
+};
+
+// True when argv holds -h or --help.
+bool wantsHelp(int argc, char** argv);
+
+}  // namespace tool
