@@ -1,0 +1,96 @@
+#include "platform/d3dx9/effect/CompiledEffect.h"
+
+#include <map>
+
+#include "platform/d3dx9/effect/Preprocessor.h"
+
+namespace fx {
+namespace {
+
+struct CacheEntry {
+    std::shared_ptr<const CompiledEffect> effect;
+    std::string errors;
+};
+
+std::shared_ptr<const CompiledEffect> compileUncached(const std::string& source, const std::string& fileName,
+                                                      const Defines& defines,
+                                                      AttributeLocationFn attributeLocation, std::string& errors) {
+    PreprocessResult pre = preprocess(source, defines);
+    if (!pre.error.empty()) {
+        errors += fileName + "(" + std::to_string(pre.errorLine) + "): error: " + pre.error + "\n";
+        return nullptr;
+    }
+    auto effect = std::make_shared<CompiledEffect>();
+    ParseError parseError;
+    if (!parseEffect(pre.text, effect->description, parseError)) {
+        errors += fileName + "(" + std::to_string(parseError.line) + "): error: " + parseError.message + "\n";
+        return nullptr;
+    }
+    bool ok = true;
+    std::string messages;
+    for (const TechniqueDescription& technique : effect->description.techniques) {
+        std::vector<int> programs;
+        for (const PassDescription& pass : technique.passes) {
+            int index = -1;
+            for (std::size_t i = 0; i < effect->programs.size(); ++i)
+                if (effect->programs[i].vertexEntry == pass.vertexEntry &&
+                    effect->programs[i].pixelEntry == pass.pixelEntry)
+                    index = static_cast<int>(i);
+            if (index < 0) {
+                CompiledProgram program;
+                if (!compileProgram(effect->description, pass, fileName, attributeLocation, program, messages)) {
+                    ok = false;
+                    continue;
+                }
+                effect->programs.push_back(std::move(program));
+                index = static_cast<int>(effect->programs.size() - 1);
+            }
+            programs.push_back(index);
+        }
+        effect->passPrograms.push_back(std::move(programs));
+    }
+    if (!ok) {
+        // Every stage compiles the whole file: report each message once.
+        std::string unique;
+        std::size_t at = 0;
+        while (at < messages.size()) {
+            std::size_t end = messages.find('\n', at);
+            std::string line = messages.substr(at, end == std::string::npos ? end : end - at + 1);
+            if (unique.find(line) == std::string::npos) unique += line;
+            at = end == std::string::npos ? messages.size() : end + 1;
+        }
+        errors += unique;
+        return nullptr;
+    }
+    return effect;
+}
+
+}  // namespace
+
+std::shared_ptr<const CompiledEffect> compileEffect(const std::string& source, const std::string& fileName,
+                                                    const Defines& defines, AttributeLocationFn attributeLocation,
+                                                    std::string& errors) {
+    static std::map<std::string, CacheEntry> cache;
+    std::string key = fileName;
+    key += '\0';
+    key += std::to_string(reinterpret_cast<std::uintptr_t>(attributeLocation));
+    for (const auto& [name, value] : defines) {
+        key += '\0';
+        key += name + "=" + value;
+    }
+    key += '\0';
+    key += source;
+    auto found = cache.find(key);
+    if (found != cache.end()) {
+        errors += found->second.errors;
+        return found->second.effect;
+    }
+    std::string messages;
+    std::shared_ptr<const CompiledEffect> effect =
+        compileUncached(source, fileName, defines, attributeLocation, messages);
+    errors += messages;
+    cache.emplace(std::move(key), CacheEntry{effect, messages});
+    return effect;
+}
+
+}  // namespace fx

@@ -1,0 +1,30 @@
+// An effect file compiled as far as it goes without a graphics device: parsed effect
+// syntax plus one GLSL program per distinct pair of entry points.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/d3dx9/effect/EffectDescription.h"
+#include "platform/d3dx9/effect/ShaderCompiler.h"
+
+namespace fx {
+
+struct CompiledEffect {
+    EffectDescription description;
+    std::vector<CompiledProgram> programs;
+    std::vector<std::vector<int>> passPrograms;  // [technique][pass] -> index into programs
+};
+
+using Defines = std::vector<std::pair<std::string, std::string>>;
+
+// Preprocesses, parses and compiles. Null on failure, with the messages in `errors`
+// ("<fileName>(<line>): error: ..."). Results are kept for the process, keyed by file
+// name, text and defines, so that loading the same file again costs a lookup.
+std::shared_ptr<const CompiledEffect> compileEffect(const std::string& source, const std::string& fileName,
+                                                    const Defines& defines, AttributeLocationFn attributeLocation,
+                                                    std::string& errors);
+
+}  // namespace fx

@@ -1,0 +1,324 @@
+#define ENABLE_HLSL 1  // the installed glslang is built with its HLSL front end
+
+#include "platform/d3dx9/effect/ShaderCompiler.h"
+
+#include <glslang/Public/ResourceLimits.h>
+#include <glslang/Public/ShaderLang.h>
+#include <glslang/SPIRV/GlslangToSpv.h>
+#include <spirv_cross/spirv_cross_c.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <sstream>
+
+namespace fx {
+namespace {
+
+// DX9 POSITION as a vertex shader output must be the clip position; as an input it stays
+// an ordinary attribute (its semantic then reads SV_POSITION).
+const char* const kPrelude = "#define POSITION SV_Position\n";
+
+void initGlslang() {
+    static const bool initialised = glslang::InitializeProcess();
+    (void)initialised;
+}
+
+// glslang writes "ERROR: 0:12: 'x' : undeclared identifier"; the effect reports
+// "file(12): error: 'x' : undeclared identifier".
+void appendMessages(const char* log, const std::string& fileName, const char* stage,
+                    const std::string& entry, std::string& errors) {
+    std::istringstream in(log ? log : "");
+    std::string line;
+    while (std::getline(in, line)) {
+        const char* kind = nullptr;
+        std::string rest;
+        if (line.rfind("ERROR: ", 0) == 0) {
+            kind = "error";
+            rest = line.substr(7);
+        } else if (line.rfind("WARNING: ", 0) == 0) {
+            kind = "warning";
+            rest = line.substr(9);
+        } else {
+            continue;
+        }
+        // "<string>:<line>: <message>"; summary lines have no location.
+        std::size_t c1 = rest.find(':');
+        std::size_t c2 = c1 == std::string::npos ? c1 : rest.find(':', c1 + 1);
+        if (c2 == std::string::npos || c1 == 0) {
+            if (rest.find("compilation errors") != std::string::npos) continue;
+            errors += fileName + ": " + kind + ": " + rest + " (" + stage + " " + entry + ")\n";
+            continue;
+        }
+        long lineNumber = std::strtol(rest.c_str() + c1 + 1, nullptr, 10);
+        std::string message = rest.substr(c2 + 1);
+        while (!message.empty() && message[0] == ' ') message.erase(0, 1);
+        errors += fileName + "(" + std::to_string(lineNumber) + "): " + kind + ": " + message + "\n";
+    }
+}
+
+bool compileStage(const std::string& hlsl, EShLanguage stage, const std::string& entry,
+                  const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
+    initGlslang();
+    glslang::TShader shader(stage);
+    const char* source = hlsl.c_str();
+    const char* names = fileName.c_str();
+    int length = static_cast<int>(hlsl.size());
+    shader.setStringsWithLengthsAndNames(&source, &length, &names, 1);
+    shader.setPreamble(kPrelude);
+    shader.setEntryPoint(entry.c_str());
+    shader.setEnvInput(glslang::EShSourceHlsl, stage, glslang::EShClientOpenGL, 100);
+    shader.setEnvClient(glslang::EShClientOpenGL, glslang::EShTargetOpenGL_450);
+    shader.setEnvTarget(glslang::EShTargetSpv, glslang::EShTargetSpv_1_0);
+    // Keeps each input's and output's HLSL semantic in the SPIR-V.
+    shader.setEnvTargetHlslFunctionality1();
+    shader.setAutoMapLocations(true);
+    shader.setAutoMapBindings(true);
+    auto messages = static_cast<EShMessages>(EShMsgSpvRules | EShMsgReadHlsl | EShMsgHlslDX9Compatible);
+    const char* stageName = stage == EShLangVertex ? "vertex shader" : "pixel shader";
+    if (!shader.parse(GetDefaultResources(), 100, false, messages)) {
+        appendMessages(shader.getInfoLog(), fileName, stageName, entry, errors);
+        return false;
+    }
+    glslang::TProgram program;
+    program.addShader(&shader);
+    if (!program.link(messages) || !program.mapIO()) {
+        appendMessages(program.getInfoLog(), fileName, stageName, entry, errors);
+        if (errors.empty()) errors = fileName + ": error: cannot link " + entry + "\n";
+        return false;
+    }
+    glslang::SpvOptions options;
+    options.disableOptimizer = true;
+    glslang::GlslangToSpv(*program.getIntermediate(stage), spirv, &options);
+    return true;
+}
+
+struct SpvcContext {
+    spvc_context context = nullptr;
+    std::string error;
+    SpvcContext() {
+        spvc_context_create(&context);
+        spvc_context_set_error_callback(
+            context, [](void* self, const char* e) { static_cast<SpvcContext*>(self)->error = e; }, this);
+    }
+    ~SpvcContext() { spvc_context_destroy(context); }
+};
+
+struct Stage {
+    spvc_compiler compiler = nullptr;
+    spvc_resources resources = nullptr;
+
+    std::vector<spvc_reflected_resource> list(spvc_resource_type type) const {
+        const spvc_reflected_resource* items = nullptr;
+        size_t count = 0;
+        spvc_resources_get_resource_list_for_type(resources, type, &items, &count);
+        return std::vector<spvc_reflected_resource>(items, items + count);
+    }
+    std::string semantic(spvc_variable_id id) const {
+        const char* s = spvc_compiler_get_decoration_string(compiler, id, SpvDecorationHlslSemanticGOOGLE);
+        std::string out = s ? s : "";
+        for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return out;
+    }
+};
+
+bool loadStage(SpvcContext& ctx, const std::vector<unsigned>& spirv, Stage& stage) {
+    spvc_parsed_ir ir = nullptr;
+    if (spvc_context_parse_spirv(ctx.context, spirv.data(), spirv.size(), &ir) != SPVC_SUCCESS) return false;
+    if (spvc_context_create_compiler(ctx.context, SPVC_BACKEND_GLSL, ir, SPVC_CAPTURE_MODE_TAKE_OWNERSHIP,
+                                     &stage.compiler) != SPVC_SUCCESS)
+        return false;
+    return spvc_compiler_create_shader_resources(stage.compiler, &stage.resources) == SPVC_SUCCESS;
+}
+
+bool emitGlsl(Stage& stage, std::string& glsl) {
+    spvc_compiler_options options = nullptr;
+    spvc_compiler_create_compiler_options(stage.compiler, &options);
+    spvc_compiler_options_set_uint(options, SPVC_COMPILER_OPTION_GLSL_VERSION, 450);
+    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_ES, SPVC_FALSE);
+    spvc_compiler_options_set_bool(options, SPVC_COMPILER_OPTION_GLSL_VULKAN_SEMANTICS, SPVC_FALSE);
+    spvc_compiler_install_compiler_options(stage.compiler, options);
+    const char* source = nullptr;
+    if (spvc_compiler_compile(stage.compiler, &source) != SPVC_SUCCESS || !source) return false;
+    glsl = source;
+    return true;
+}
+
+// Inserts declarations after the #version/#extension lines and code at the end of main
+// (the last closing brace: SPIRV-Cross writes main last, with no early return).
+bool inject(std::string& glsl, const std::string& declarations, const std::string& endOfMain) {
+    std::size_t at = 0;
+    while (at < glsl.size() && glsl[at] == '#') {
+        std::size_t nl = glsl.find('\n', at);
+        if (nl == std::string::npos) return false;
+        at = nl + 1;
+    }
+    glsl.insert(at, declarations);
+    std::size_t close = glsl.rfind('}');
+    if (close == std::string::npos) return false;
+    glsl.insert(close, endOfMain);
+    return true;
+}
+
+}  // namespace
+
+bool compileProgram(const EffectDescription& effect, const PassDescription& pass,
+                    const std::string& fileName, AttributeLocationFn attributeLocation,
+                    CompiledProgram& out, std::string& errors) {
+    out = CompiledProgram{};
+    out.vertexEntry = pass.vertexEntry;
+    out.pixelEntry = pass.pixelEntry;
+    std::vector<unsigned> vsSpirv, psSpirv;
+    bool vsOk = compileStage(effect.hlsl, EShLangVertex, pass.vertexEntry, fileName, vsSpirv, errors);
+    bool psOk = compileStage(effect.hlsl, EShLangFragment, pass.pixelEntry, fileName, psSpirv, errors);
+    if (!vsOk || !psOk) return false;
+
+    SpvcContext ctx;
+    Stage vs, ps;
+    if (!loadStage(ctx, vsSpirv, vs) || !loadStage(ctx, psSpirv, ps)) {
+        errors += fileName + ": error: cannot translate the shaders: " + ctx.error + "\n";
+        return false;
+    }
+    auto problem = [&](int line, const std::string& message) {
+        errors += fileName + "(" + std::to_string(line) + "): error: " + message + "\n";
+        return false;
+    };
+
+    // Vertex inputs: the device binds declaration elements by usage and usage index.
+    for (const spvc_reflected_resource& r : vs.list(SPVC_RESOURCE_TYPE_STAGE_INPUT)) {
+        std::string sem = vs.semantic(r.id);
+        BYTE usage = 0, index = 0;
+        int location = semanticUsage(sem, usage, index) ? attributeLocation(usage, index) : -1;
+        if (location < 0)
+            return problem(pass.vertexLine, "vertex input semantic '" + sem + "' of " + pass.vertexEntry +
+                                                " has no vertex attribute");
+        spvc_compiler_set_decoration(vs.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(location));
+        spvc_compiler_set_name(vs.compiler, r.id, ("gh_in_" + sem).c_str());
+    }
+    // Varyings: linked by semantic.
+    std::vector<std::string> written;
+    for (const spvc_reflected_resource& r : vs.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT)) {
+        std::string sem = vs.semantic(r.id);
+        int location = varyingLocation(sem);
+        if (location < 0)
+            return problem(pass.vertexLine, "vertex output semantic '" + sem + "' of " + pass.vertexEntry +
+                                                " is not supported");
+        spvc_compiler_set_decoration(vs.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(location));
+        spvc_compiler_set_name(vs.compiler, r.id, ("gh_v_" + sem).c_str());
+        written.push_back(sem);
+    }
+    for (const spvc_reflected_resource& r : ps.list(SPVC_RESOURCE_TYPE_STAGE_INPUT)) {
+        std::string sem = ps.semantic(r.id);
+        int location = varyingLocation(sem);
+        bool found = false;
+        for (const std::string& w : written) found = found || w == sem;
+        if (location < 0 || !found)
+            return problem(pass.pixelLine, "pixel shader input '" + sem + "' of " + pass.pixelEntry +
+                                               " is not written by " + pass.vertexEntry);
+        spvc_compiler_set_decoration(ps.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(location));
+        spvc_compiler_set_name(ps.compiler, r.id, ("gh_v_" + sem).c_str());
+    }
+    std::string colorOutput;
+    for (const spvc_reflected_resource& r : ps.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT)) {
+        std::string sem = ps.semantic(r.id);
+        std::string base = sem;
+        long n = 0;
+        while (!base.empty() && std::isdigit(static_cast<unsigned char>(base.back()))) base.pop_back();
+        if (base.size() < sem.size()) n = std::strtol(sem.c_str() + base.size(), nullptr, 10);
+        if ((base != "COLOR" && base != "SV_TARGET") || n > 3)
+            return problem(pass.pixelLine, "pixel shader output semantic '" + sem + "' is not supported");
+        spvc_compiler_set_decoration(ps.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(n));
+        std::string name = "gh_out" + std::to_string(n);
+        spvc_compiler_set_name(ps.compiler, r.id, name.c_str());
+        if (n == 0) colorOutput = name;
+    }
+
+    // Samplers: one texture unit each, shared by both stages.
+    for (Stage* stage : {&vs, &ps}) {
+        for (const spvc_reflected_resource& r : stage->list(SPVC_RESOURCE_TYPE_SAMPLED_IMAGE)) {
+            std::string name = r.name;
+            std::size_t unit = 0;
+            while (unit < out.samplers.size() && out.samplers[unit].name != name) ++unit;
+            if (unit == out.samplers.size()) {
+                SamplerBinding b;
+                b.name = name;
+                for (std::size_t s = 0; s < effect.samplers.size(); ++s)
+                    if (effect.samplers[s].name == name) {
+                        b.sampler = static_cast<int>(s);
+                        b.texture = effect.findParameter(effect.samplers[s].texture);
+                    }
+                out.samplers.push_back(b);
+            }
+            spvc_compiler_unset_decoration(stage->compiler, r.id, SpvDecorationLocation);
+            spvc_compiler_set_decoration(stage->compiler, r.id, SpvDecorationBinding, static_cast<unsigned>(unit));
+        }
+        if (!stage->list(SPVC_RESOURCE_TYPE_SEPARATE_IMAGE).empty() ||
+            !stage->list(SPVC_RESOURCE_TYPE_SEPARATE_SAMPLERS).empty())
+            return problem(pass.line, "separate texture and sampler objects are not supported; use sampler2D");
+    }
+
+    // The globals: one block, the same layout in both stages (every global is a member).
+    for (Stage* stage : {&vs, &ps}) {
+        for (const spvc_reflected_resource& r : stage->list(SPVC_RESOURCE_TYPE_UNIFORM_BUFFER)) {
+            spvc_compiler_set_decoration(stage->compiler, r.id, SpvDecorationBinding, 0);
+            spvc_compiler_set_name(stage->compiler, r.base_type_id, kGlobalBlock);
+            if (!out.members.empty() || out.blockSize) continue;
+            spvc_type type = spvc_compiler_get_type_handle(stage->compiler, r.base_type_id);
+            size_t size = 0;
+            spvc_compiler_get_declared_struct_size(stage->compiler, type, &size);
+            out.blockSize = static_cast<std::uint32_t>(size);
+            unsigned count = spvc_type_get_num_member_types(type);
+            for (unsigned m = 0; m < count; ++m) {
+                const char* memberName = spvc_compiler_get_member_name(stage->compiler, r.base_type_id, m);
+                std::string name = memberName ? memberName : "";
+                UniformMember member;
+                member.parameter = effect.findParameter(name);
+                if (member.parameter < 0 ||
+                    effect.parameters[static_cast<std::size_t>(member.parameter)].kind == ValueKind::Texture) {
+                    int line = 1;
+                    return problem(line, "global '" + name + "' cannot be set as an effect parameter "
+                                         "(declare it static or give it a value type)");
+                }
+                const Parameter& p = effect.parameters[static_cast<std::size_t>(member.parameter)];
+                unsigned value = 0;
+                spvc_compiler_type_struct_member_offset(stage->compiler, type, m, &value);
+                member.offset = value;
+                if (p.arraySize > 0 &&
+                    spvc_compiler_type_struct_member_array_stride(stage->compiler, type, m, &value) == SPVC_SUCCESS)
+                    member.arrayStride = value;
+                if (p.rows > 1) {
+                    if (spvc_compiler_type_struct_member_matrix_stride(stage->compiler, type, m, &value) == SPVC_SUCCESS)
+                        member.matrixStride = value;
+                    member.columnsInMemory =
+                        spvc_compiler_has_member_decoration(stage->compiler, r.base_type_id, m, SpvDecorationRowMajor);
+                }
+                out.members.push_back(member);
+            }
+        }
+    }
+
+    if (!emitGlsl(vs, out.vertexGlsl) || !emitGlsl(ps, out.fragmentGlsl)) {
+        errors += fileName + ": error: cannot translate the shaders: " + ctx.error + "\n";
+        return false;
+    }
+    // D3D9 samples pixel centres at integer coordinates: shift clip space by half a pixel.
+    inject(out.vertexGlsl, std::string("uniform vec2 ") + kPixelOffsetUniform + ";\n",
+           std::string("    gl_Position.xy += ") + kPixelOffsetUniform + " * gl_Position.w;\n");
+    // The alpha test of the fixed pipeline, which GL core no longer has.
+    if (!colorOutput.empty()) {
+        std::string decl = std::string("uniform int ") + kAlphaFuncUniform + ";\nuniform float " + kAlphaRefUniform +
+                           ";\n"
+                           "bool gh_alphaPasses(float alpha)\n{\n"
+                           "    float a = floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5);\n"
+                           "    float r = " + kAlphaRefUniform + ";\n"
+                           "    switch (" + kAlphaFuncUniform + ")\n    {\n"
+                           "        case 1: return false;\n        case 2: return a < r;\n"
+                           "        case 3: return a == r;\n        case 4: return a <= r;\n"
+                           "        case 5: return a > r;\n        case 6: return a != r;\n"
+                           "        case 7: return a >= r;\n        default: return true;\n    }\n}\n";
+        inject(out.fragmentGlsl, decl, "    if (!gh_alphaPasses(" + colorOutput + ".a)) discard;\n");
+    }
+    return true;
+}
+
+}  // namespace fx

@@ -1,0 +1,59 @@
+// Compiles one pass's HLSL entry points to a GLSL program: glslang (HLSL, DX9 rules) to
+// SPIR-V, then SPIRV-Cross to GLSL 4.50. Vertex inputs get the device's attribute
+// locations, varyings locations derived from their semantics, samplers texture units,
+// and the globals stay in the one uniform block "_Global" whose layout is reflected here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/d3dx9/effect/EffectDescription.h"
+
+namespace fx {
+
+// Location of the vertex attribute with this usage and usage index, -1 if none.
+using AttributeLocationFn = int (*)(BYTE usage, BYTE usageIndex);
+
+struct UniformMember {
+    int parameter = -1;  // index into EffectDescription::parameters
+    std::uint32_t offset = 0;
+    std::uint32_t arrayStride = 0;   // bytes between array elements (0: not an array)
+    std::uint32_t matrixStride = 0;  // bytes between the vectors of a matrix
+    // True when consecutive memory runs along an HLSL column: the block then holds the
+    // transpose of the D3DX matrix, which is what keeps mul(v, M) equal to v * M.
+    bool columnsInMemory = false;
+};
+
+struct SamplerBinding {
+    std::string name;   // sampler name in the shaders; its texture unit is its index
+    int sampler = -1;   // index into EffectDescription::samplers, -1 without sampler_state
+    int texture = -1;   // texture parameter index, -1 for none
+};
+
+struct CompiledProgram {
+    std::string vertexEntry, pixelEntry;
+    std::string vertexGlsl, fragmentGlsl;
+    std::uint32_t blockSize = 0;  // size of "_Global"; 0 when the shaders read no globals
+    std::vector<UniformMember> members;
+    std::vector<SamplerBinding> samplers;
+};
+
+// Names the injected GLSL uses; the effect sets them per pass.
+constexpr const char* kPixelOffsetUniform = "gh_pixelOffset";  // vec2: (+1/w, -1/h)
+constexpr const char* kAlphaFuncUniform = "gh_alphaFunc";      // int: D3DCMP, 0 = off
+constexpr const char* kAlphaRefUniform = "gh_alphaRef";        // float 0..255, as D3DRS_ALPHAREF
+constexpr const char* kGlobalBlock = "_Global";
+
+// Compiles the pass's two entry points. On failure returns false and appends the
+// compiler's messages to `errors`, each as "<fileName>(<line>): error: <text>".
+bool compileProgram(const EffectDescription& effect, const PassDescription& pass,
+                    const std::string& fileName, AttributeLocationFn attributeLocation,
+                    CompiledProgram& out, std::string& errors);
+
+// Location of a varying with this semantic ("TEXCOORD3", "COLOR0"), -1 for unknown ones.
+int varyingLocation(const std::string& semantic);
+// Splits "TEXCOORD3" into usage (D3DDECLUSAGE) and index; false when not a D3D usage.
+bool semanticUsage(const std::string& semantic, BYTE& usage, BYTE& index);
+
+}  // namespace fx

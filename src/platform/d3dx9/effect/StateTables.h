@@ -1,0 +1,30 @@
+// Names and values of the render and sampler states that effect passes and
+// sampler_state blocks assign. Names and values are case-insensitive.
+#pragma once
+
+#include <string>
+
+#include "platform/d3d9/d3d9.h"
+
+namespace fx {
+
+enum class StateValueKind { Bool, ZBuffer, Fill, Blend, BlendOp, Cull, Compare, StencilOp,
+                            ColorMask, Number, Filter, Address };
+
+struct StateInfo {
+    const char* name;
+    DWORD id;  // D3DRENDERSTATETYPE or D3DSAMPLERSTATETYPE
+    StateValueKind kind;
+};
+
+const StateInfo* findRenderState(const std::string& name);
+// Sampler states, without "Texture" which names a parameter.
+const StateInfo* findSamplerState(const std::string& name);
+
+// A symbolic value ("SrcAlpha", "D3DBLEND_SRCALPHA", "true", "LessEqual") for a state of
+// the given kind. False when the name means nothing for that kind.
+bool stateValue(StateValueKind kind, const std::string& word, DWORD& value);
+
+bool equalsIgnoreCase(const std::string& a, const char* b);
+
+}  // namespace fx

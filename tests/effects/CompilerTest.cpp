@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "effects/EffectTestSupport.h"
+#include "platform/d3dx9/effect/CompiledEffect.h"
+
+namespace {
+
+std::shared_ptr<const fx::CompiledEffect> compile(const std::string& source, std::string& errors,
+                                                  const char* name = "Tindermoot\\test.fx") {
+    return fx::compileEffect(source, name, {}, fxtest::attributeLocation, errors);
+}
+
+const fx::UniformMember* member(const fx::CompiledProgram& p, const fx::CompiledEffect& e, const char* name) {
+    for (const fx::UniformMember& m : p.members)
+        if (e.description.parameters[static_cast<std::size_t>(m.parameter)].name == name) return &m;
+    return nullptr;
+}
+
+// The location a GLSL declaration line gives a variable ("layout(location = 3) in vec2 gh_v_TEXCOORD0;").
+int locationOf(const std::string& glsl, const std::string& qualifier, const std::string& name) {
+    std::regex re("layout\\(location = (\\d+)\\) " + qualifier + " \\w+ " + name + ";");
+    std::smatch m;
+    if (!std::regex_search(glsl, m, re)) return -1;
+    return std::stoi(m[1]);
+}
+
+TEST(EffectCompiler, CompilesEveryPassOnce) {
+    std::string errors;
+    auto effect = compile(fxtest::readData("Showcase.fx"), errors);
+    ASSERT_TRUE(effect) << errors;
+    // VS+PS and VS+PSFlat: shared by the four passes.
+    ASSERT_EQ(effect->programs.size(), 2u);
+    ASSERT_EQ(effect->passPrograms.size(), 2u);
+    EXPECT_EQ(effect->passPrograms[1], (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(effect->passPrograms[0], (std::vector<int>{0}));
+
+    const fx::CompiledProgram& p = effect->programs[0];
+    // std140 layout of the globals, reflected.
+    const fx::UniformMember* wvp = member(p, *effect, "matWorldViewProjection");
+    ASSERT_TRUE(wvp);
+    EXPECT_EQ(wvp->offset % 16, 0u);
+    EXPECT_EQ(wvp->matrixStride, 16u);
+    // HLSL's default (column_major) packing: columns are contiguous.
+    EXPECT_TRUE(wvp->columnsInMemory);
+    const fx::UniformMember* alpha = member(p, *effect, "usealpha");
+    ASSERT_TRUE(alpha);
+    EXPECT_GE(p.blockSize, alpha->offset + 4);
+
+    // Samplers: one unit each, bound to the texture of their sampler_state.
+    ASSERT_EQ(p.samplers.size(), 2u);
+    EXPECT_EQ(p.samplers[0].name, "sampler0");
+    EXPECT_EQ(p.samplers[0].texture, effect->description.findParameter("tex0"));
+    EXPECT_EQ(p.samplers[1].texture, effect->description.findParameter("tex1"));
+    EXPECT_NE(p.fragmentGlsl.find("layout(binding = 1) uniform sampler2D sampler1;"), std::string::npos)
+        << p.fragmentGlsl;
+
+    // Inputs by the device's attribute locations, varyings by semantic.
+    EXPECT_EQ(locationOf(p.vertexGlsl, "in", "gh_in_SV_POSITION"), 0) << p.vertexGlsl;
+    EXPECT_EQ(locationOf(p.vertexGlsl, "in", "gh_in_TEXCOORD0"), 2);
+    EXPECT_EQ(locationOf(p.vertexGlsl, "out", "gh_v_TEXCOORD0"), fx::varyingLocation("TEXCOORD0"));
+    EXPECT_EQ(locationOf(p.vertexGlsl, "out", "gh_v_COLOR0"), fx::varyingLocation("COLOR0"));
+    EXPECT_EQ(locationOf(p.fragmentGlsl, "in", "gh_v_COLOR0"), fx::varyingLocation("COLOR0"));
+    EXPECT_EQ(locationOf(p.fragmentGlsl, "out", "gh_out0"), 0);
+    // POSITION out is the clip position, shifted by half a pixel.
+    EXPECT_NE(p.vertexGlsl.find("gl_Position = "), std::string::npos);
+    EXPECT_NE(p.vertexGlsl.find("gl_Position.xy += gh_pixelOffset * gl_Position.w;"), std::string::npos);
+    EXPECT_NE(p.fragmentGlsl.find("if (!gh_alphaPasses(gh_out0.a)) discard;"), std::string::npos);
+}
+
+TEST(EffectCompiler, StagesLinkBySemanticNotOrder) {
+    // The pixel shader takes its inputs in the opposite order to the vertex outputs.
+    const char* src =
+        "struct V { float4 p : POSITION; float4 c : COLOR0; float2 uv : TEXCOORD1; };\n"
+        "V VS(float4 p : POSITION, float2 uv : TEXCOORD0) { V o; o.p = p; o.c = p; o.uv = uv; return o; }\n"
+        "float4 PS(float2 uv : TEXCOORD1, float4 c : COLOR0) : COLOR { return c * uv.x; }\n"
+        "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n";
+    std::string errors;
+    auto effect = compile(src, errors);
+    ASSERT_TRUE(effect) << errors;
+    const fx::CompiledProgram& p = effect->programs[0];
+    EXPECT_EQ(locationOf(p.vertexGlsl, "out", "gh_v_TEXCOORD1"), locationOf(p.fragmentGlsl, "in", "gh_v_TEXCOORD1"));
+    EXPECT_EQ(locationOf(p.vertexGlsl, "out", "gh_v_COLOR0"), locationOf(p.fragmentGlsl, "in", "gh_v_COLOR0"));
+    EXPECT_NE(locationOf(p.fragmentGlsl, "in", "gh_v_COLOR0"), locationOf(p.fragmentGlsl, "in", "gh_v_TEXCOORD1"));
+    EXPECT_EQ(p.blockSize, 0u);
+}
+
+TEST(EffectCompiler, ErrorsNameTheFileAndLine) {
+    std::string src = fxtest::readData("Showcase.fx");
+    // Break the body of PSFlat (line 68 of the file).
+    std::size_t at = src.find("return float4(uv, const1, 1);");
+    ASSERT_NE(at, std::string::npos);
+    src.replace(at, 6, "retrun");
+    std::string errors;
+    auto effect = compile(src, errors, "Tindermoot\\broken.fx");
+    EXPECT_FALSE(effect);
+    EXPECT_NE(errors.find("Tindermoot\\broken.fx(68): error: "), std::string::npos) << errors;
+
+    errors.clear();
+    effect = compile("float4 PS() : COLOR { return 1; }\n\ntechnique T { pass P {\n"
+                     " VertexShader = compile vs_2_0 Missing();\n PixelShader = compile ps_2_0 PS(); } }\n",
+                     errors, "x.fx");
+    EXPECT_FALSE(effect);
+    EXPECT_NE(errors.find("x.fx"), std::string::npos);
+    EXPECT_NE(errors.find("Missing"), std::string::npos) << errors;
+
+    errors.clear();
+    effect = compile("\n\ntechnique T { pass P { CullMode = Sideways; } }\n", errors, "y.fx");
+    EXPECT_FALSE(effect);
+    EXPECT_NE(errors.find("y.fx(3): error: "), std::string::npos) << errors;
+}
+
+TEST(EffectCompiler, UnwrittenPixelInputIsAnError) {
+    const char* src =
+        "float4 VS(float4 p : POSITION) : POSITION { return p; }\n"
+        "float4 PS(float2 uv : TEXCOORD2) : COLOR { return uv.xyxy; }\n"
+        "technique T { pass P {\n VertexShader = compile vs_2_0 VS();\n PixelShader = compile ps_2_0 PS(); } }\n";
+    std::string errors;
+    EXPECT_FALSE(compile(src, errors));
+    EXPECT_NE(errors.find("TEXCOORD2"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("(5)"), std::string::npos) << errors;
+}
+
+TEST(EffectCompiler, SecondCompileComesFromTheCache) {
+    std::string src = fxtest::readData("Showcase.fx") + "\n// cache probe\n";
+    std::string errors;
+    auto first = compile(src, errors);
+    ASSERT_TRUE(first) << errors;
+    auto second = compile(src, errors);
+    EXPECT_EQ(first.get(), second.get());
+    auto other = fx::compileEffect(src, "other.fx", {}, fxtest::attributeLocation, errors);
+    EXPECT_NE(first.get(), other.get());
+}
+
+}  // namespace
