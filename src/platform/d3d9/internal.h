@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/d3d9/backend.h"
 #include "platform/d3d9/d3d9.h"
@@ -32,5 +33,16 @@ void makeCurrent(IDirect3DDevice9* device);
 // usage index I reads attribute location attributeLocation(U, I); the device binds the
 // declaration's elements to the same locations. -1: no location for that semantic.
 int attributeLocation(BYTE usage, BYTE usageIndex);
+
+// Core OpenGL has no alpha test: pixel shaders discard instead. True when
+// D3DRS_ALPHATESTENABLE is set; func is D3DRS_ALPHAFUNC (a D3DCMPFUNC) and ref is
+// D3DRS_ALPHAREF scaled to 0..1. Both backends answer from the device's state copy.
+bool alphaTest(IDirect3DDevice9* device, DWORD& func, float& ref);
+
+// Texture loading: an A8R8G8B8 texture with a full mip chain, filled from RGBA8 pixels
+// (rows top first, so v = 0 samples the top row) and named `name` in the trace. The trace
+// backend ignores the pixels (they may be null).
+HRESULT createTexture(IDirect3DDevice9* device, UINT width, UINT height,
+                      const std::uint8_t* rgba, const char* name, IDirect3DTexture9** texture);
 
 }  // namespace d3d9::internal

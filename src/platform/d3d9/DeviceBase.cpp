@@ -1,0 +1,591 @@
+#include "platform/d3d9/DeviceBase.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "platform/d3d9/Names.h"
+
+namespace d3d9::detail {
+namespace {
+
+// Trace lines are formatted on the stack: tracing a frame allocates nothing.
+constexpr std::size_t kLineSize = 1024;
+// Buffers larger than this are refused rather than risking the process on one request.
+constexpr UINT kMaxBufferBytes = 256u << 20;
+constexpr UINT kMaxTextureSize = 16384;
+
+enum Counter { kVb, kIb, kDecl, kDs, kTex };
+
+struct NameBuf {
+    char text[32];
+};
+
+NameBuf named(const char* name, DWORD value) {
+    NameBuf buf;
+    if (name) {
+        std::snprintf(buf.text, sizeof buf.text, "%s", name);
+    } else {
+        std::snprintf(buf.text, sizeof buf.text, "%u", value);
+    }
+    return buf;
+}
+
+template <class T>
+const char* nameOf(T* object) {
+    return object ? object->name() : "null";
+}
+
+// Indices a primitive count needs; 0 for an unknown type.
+UINT indexCountOf(D3DPRIMITIVETYPE type, UINT primitives) {
+    switch (type) {
+        case D3DPT_POINTLIST: return primitives;
+        case D3DPT_LINELIST: return primitives * 2;
+        case D3DPT_LINESTRIP: return primitives + 1;
+        case D3DPT_TRIANGLELIST: return primitives * 3;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN: return primitives + 2;
+    }
+    return 0;
+}
+
+bool samplesValid(DWORD type) { return type == 0 || (type >= 1 && type <= 16); }
+
+}  // namespace
+
+DeviceBase::DeviceBase(Backend backend, TraceSink* sink, IDirect3D9* d3d)
+    : backend_(backend), sink_(sink), d3d_(d3d) {
+    if (d3d_) d3d_->AddRef();
+}
+
+DeviceBase::~DeviceBase() {
+    if (d3d_) d3d_->Release();
+}
+
+ULONG DeviceBase::Release() {
+    if (refs_ == 0) return 0;
+    const ULONG left = --refs_;
+    if (left == 0) {
+        dropping_ = true;
+        dropBindings();
+        shutdown();
+        dropping_ = false;
+        if (children_ == 0) delete this;
+    }
+    return left;
+}
+
+void DeviceBase::childDestroyed() {
+    if (--children_ == 0 && refs_ == 0 && !dropping_) delete this;
+}
+
+void DeviceBase::dropBindings() {
+    if (stream_) stream_->unbind();
+    if (indices_) indices_->unbind();
+    if (declaration_) declaration_->unbind();
+    if (depth_) depth_->unbind();
+    for (Texture*& texture : textures_) {
+        if (texture) texture->unbind();
+        texture = nullptr;
+    }
+    stream_ = nullptr;
+    indices_ = nullptr;
+    declaration_ = nullptr;
+    depth_ = nullptr;
+}
+
+void DeviceBase::initStates(bool autoDepth) {
+    std::memset(states_, 0, sizeof states_);
+    states_[D3DRS_ZENABLE] = autoDepth ? D3DZB_TRUE : D3DZB_FALSE;
+    states_[D3DRS_FILLMODE] = D3DFILL_SOLID;
+    states_[D3DRS_SHADEMODE] = 2;  // gouraud
+    states_[D3DRS_ZWRITEENABLE] = TRUE;
+    states_[D3DRS_ALPHATESTENABLE] = FALSE;
+    states_[16] = TRUE;  // last pixel
+    states_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+    states_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+    states_[D3DRS_CULLMODE] = D3DCULL_CCW;
+    states_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
+    states_[D3DRS_ALPHAREF] = 0;
+    states_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
+    states_[D3DRS_STENCILFAIL] = D3DSTENCILOP_KEEP;
+    states_[D3DRS_STENCILZFAIL] = D3DSTENCILOP_KEEP;
+    states_[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
+    states_[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
+    states_[D3DRS_STENCILMASK] = 0xFFFFFFFFu;
+    states_[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFFu;
+    states_[137] = TRUE;  // lighting
+    states_[D3DRS_COLORWRITEENABLE] = 0xF;
+    states_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+    for (auto& sampler : samplers_) {
+        std::memset(sampler, 0, sizeof sampler);
+        sampler[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
+        sampler[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
+        sampler[D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
+        sampler[D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
+        sampler[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+        sampler[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
+        sampler[10] = 1;  // max anisotropy
+    }
+}
+
+void DeviceBase::applyAllStates() {
+    for (DWORD state = 0; state < kRenderStateCount; ++state) applyRenderState(state, states_[state]);
+    for (DWORD s = 0; s < kSamplerCount; ++s) {
+        for (DWORD type = 1; type < kSamplerStateCount; ++type) {
+            applySamplerState(s, type, samplers_[s][type]);
+        }
+    }
+}
+
+// ---- trace ---------------------------------------------------------------------------
+
+void DeviceBase::traceText(const char* text, std::size_t length) {
+    if (sink_) sink_->line(text, length);
+}
+
+void DeviceBase::vtrace(HRESULT result, const char* format, va_list args) {
+    char line[kLineSize];
+    int n = std::vsnprintf(line, sizeof line, format, args);
+    if (n < 0) return;
+    std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line - 1);
+    if (FAILED(result)) {
+        const int extra = std::snprintf(line + length, sizeof line - length, " failed 0x%08x",
+                                        static_cast<unsigned>(result));
+        if (extra > 0) length = std::min(length + extra, sizeof line - 1);
+    }
+    sink_->line(line, length);
+}
+
+void DeviceBase::trace(const char* format, ...) {
+    if (!sink_) return;
+    va_list args;
+    va_start(args, format);
+    vtrace(D3D_OK, format, args);
+    va_end(args);
+}
+
+void DeviceBase::traceResult(HRESULT result, const char* format, ...) {
+    if (!sink_) return;
+    va_list args;
+    va_start(args, format);
+    vtrace(result, format, args);
+    va_end(args);
+}
+
+// ---- frame ---------------------------------------------------------------------------
+
+HRESULT DeviceBase::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
+                          DWORD stencil) {
+    HRESULT hr = D3D_OK;
+    const RECT* list = static_cast<const RECT*>(rects);
+    if (count > 0 && !list) {
+        hr = D3DERR_INVALIDCALL;
+    } else if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depth_) {
+        hr = D3DERR_INVALIDCALL;
+    } else if ((flags & D3DCLEAR_STENCIL) && !depth_->hasStencil()) {
+        hr = D3DERR_INVALIDCALL;
+    }
+    if (SUCCEEDED(hr)) {
+        makeCurrent();
+        doClear(list ? count : 0, list, flags, color, std::clamp(z, 0.0f, 1.0f), stencil);
+    }
+    if (tracing()) {
+        char rectText[kLineSize / 2] = "";
+        std::size_t used = 0;
+        for (DWORD i = 0; list && i < count && used + 1 < sizeof rectText; ++i) {
+            const int n = std::snprintf(rectText + used, sizeof rectText - used, " %d %d %d %d",
+                                        list[i].left, list[i].top, list[i].right, list[i].bottom);
+            if (n < 0) break;
+            used = std::min(used + static_cast<std::size_t>(n), sizeof rectText - 1);
+        }
+        traceResult(hr, "Clear 0x%x 0x%08x %.9g %u%s", flags, color, static_cast<double>(z),
+                    stencil, rectText);
+    }
+    return hr;
+}
+
+HRESULT DeviceBase::BeginScene() {
+    const HRESULT hr = inScene_ ? D3DERR_INVALIDCALL : D3D_OK;
+    inScene_ = true;
+    traceResult(hr, "BeginScene");
+    return hr;
+}
+
+HRESULT DeviceBase::EndScene() {
+    const HRESULT hr = inScene_ ? D3D_OK : D3DERR_INVALIDCALL;
+    inScene_ = false;
+    traceResult(hr, "EndScene");
+    return hr;
+}
+
+HRESULT DeviceBase::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
+    makeCurrent();
+    doPresent();
+    trace("Present");
+    return D3D_OK;
+}
+
+// ---- states --------------------------------------------------------------------------
+
+HRESULT DeviceBase::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    HRESULT hr = D3D_OK;
+    if (state >= kRenderStateCount) {
+        hr = D3DERR_INVALIDCALL;
+    } else if (states_[state] != value) {
+        states_[state] = value;
+        makeCurrent();
+        applyRenderState(state, value);
+    }
+    if (tracing()) {
+        char valueText[32];
+        formatRenderStateValue(state, value, valueText, sizeof valueText);
+        traceResult(hr, "SetRenderState %s %s", named(renderStateName(state), state).text,
+                    valueText);
+    }
+    return hr;
+}
+
+HRESULT DeviceBase::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
+    if (!value || state >= kRenderStateCount) return D3DERR_INVALIDCALL;
+    *value = states_[state];
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
+    HRESULT hr = D3D_OK;
+    if (sampler >= kSamplerCount || type == 0 || type >= kSamplerStateCount) {
+        hr = D3DERR_INVALIDCALL;
+    } else if (samplers_[sampler][type] != value) {
+        samplers_[sampler][type] = value;
+        makeCurrent();
+        applySamplerState(sampler, type, value);
+    }
+    if (tracing()) {
+        char valueText[32];
+        formatSamplerStateValue(type, value, valueText, sizeof valueText);
+        traceResult(hr, "SetSamplerState %u %s %s", sampler, named(samplerStateName(type), type).text,
+                    valueText);
+    }
+    return hr;
+}
+
+HRESULT DeviceBase::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
+    HRESULT hr = D3D_OK;
+    auto* object = static_cast<Texture*>(texture);
+    if (stage >= kSamplerCount) {
+        hr = D3DERR_INVALIDCALL;
+    } else if (textures_[stage] != object) {
+        if (object) object->bind();
+        if (textures_[stage]) textures_[stage]->unbind();
+        textures_[stage] = object;
+        makeCurrent();
+        applyTexture(stage);
+    }
+    traceResult(hr, "SetTexture %u %s", stage, nameOf(object));
+    return hr;
+}
+
+// ---- resources -----------------------------------------------------------------------
+
+HRESULT DeviceBase::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
+                                              D3DMULTISAMPLE_TYPE multiSample, DWORD quality,
+                                              BOOL discard, IDirect3DSurface9** surface,
+                                              HANDLE* sharedHandle) {
+    HRESULT hr = D3D_OK;
+    Surface* object = nullptr;
+    if (surface) *surface = nullptr;
+    if (!surface || sharedHandle || width == 0 || height == 0 || width > kMaxTextureSize ||
+        height > kMaxTextureSize || quality != 0 || !samplesValid(multiSample) ||
+        (format != D3DFMT_D16 && format != D3DFMT_D24S8 && format != D3DFMT_D24X8) ||
+        !samplesSupported(multiSample)) {
+        hr = D3DERR_INVALIDCALL;
+    } else {
+        D3DSURFACE_DESC desc{format, 1, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, multiSample,
+                             quality, width, height};
+        object = new (std::nothrow) Surface(this, desc);
+        if (!object) {
+            hr = E_OUTOFMEMORY;
+        } else {
+            char name[16];
+            std::snprintf(name, sizeof name, "ds%u", ++counters_[kDs]);
+            object->setName(name);
+            makeCurrent();
+            if (!createGl(*object)) {
+                object->Release();
+                object = nullptr;
+                hr = D3DERR_OUTOFVIDEOMEMORY;
+            } else {
+                *surface = object;
+            }
+        }
+    }
+    traceResult(hr, "CreateDepthStencilSurface %s %u %u %s %u %u %d", nameOf(object), width, height,
+                named(formatName(format), format).text, static_cast<unsigned>(multiSample),
+                quality, discard);
+    return hr;
+}
+
+HRESULT DeviceBase::SetDepthStencilSurface(IDirect3DSurface9* surface) {
+    auto* object = static_cast<Surface*>(surface);
+    HRESULT hr = D3D_OK;
+    const DWORD samples = object && object->desc.MultiSampleType >= 2 ? static_cast<DWORD>(object->desc.MultiSampleType) : 0u;
+    if (object && (object->desc.Width < width_ || object->desc.Height < height_ || samples != samples_)) {
+        // A depth surface smaller than the target, or sampled differently, cannot serve it.
+        hr = D3DERR_INVALIDCALL;
+    } else if (object != depth_) {
+        makeCurrent();
+        hr = attachDepth(object);
+        if (SUCCEEDED(hr)) {
+            if (object) object->bind();
+            if (depth_) depth_->unbind();
+            depth_ = object;
+        }
+    }
+    traceResult(hr, "SetDepthStencilSurface %s", nameOf(object));
+    return hr;
+}
+
+HRESULT DeviceBase::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                       IDirect3DVertexBuffer9** buffer, HANDLE* sharedHandle) {
+    HRESULT hr = D3D_OK;
+    VertexBuffer* object = nullptr;
+    if (buffer) *buffer = nullptr;
+    if (!buffer || sharedHandle || length == 0 || pool > D3DPOOL_SYSTEMMEM) {
+        hr = D3DERR_INVALIDCALL;
+    } else if (length > kMaxBufferBytes ||
+               !(object = new (std::nothrow) VertexBuffer(this, usage, fvf, pool))) {
+        hr = E_OUTOFMEMORY;
+    } else {
+        char name[16];
+        std::snprintf(name, sizeof name, "vb%u", ++counters_[kVb]);
+        object->setName(name);
+        makeCurrent();
+        if (!object->store.allocate(length)) {
+            hr = E_OUTOFMEMORY;
+        } else if (!createGl(*object)) {
+            hr = D3DERR_OUTOFVIDEOMEMORY;
+        }
+        if (FAILED(hr)) {
+            object->Release();
+            object = nullptr;
+        } else {
+            *buffer = object;
+        }
+    }
+    traceResult(hr, "CreateVertexBuffer %s %u 0x%x 0x%x %s", nameOf(object), length, usage, fvf,
+                named(poolName(pool), pool).text);
+    return hr;
+}
+
+HRESULT DeviceBase::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                      IDirect3DIndexBuffer9** buffer, HANDLE* sharedHandle) {
+    HRESULT hr = D3D_OK;
+    IndexBuffer* object = nullptr;
+    if (buffer) *buffer = nullptr;
+    if (!buffer || sharedHandle || length == 0 || pool > D3DPOOL_SYSTEMMEM ||
+        (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) {
+        hr = D3DERR_INVALIDCALL;
+    } else if (length > kMaxBufferBytes ||
+               !(object = new (std::nothrow) IndexBuffer(this, usage, format, pool))) {
+        hr = E_OUTOFMEMORY;
+    } else {
+        char name[16];
+        std::snprintf(name, sizeof name, "ib%u", ++counters_[kIb]);
+        object->setName(name);
+        makeCurrent();
+        if (!object->store.allocate(length)) {
+            hr = E_OUTOFMEMORY;
+        } else if (!createGl(*object)) {
+            hr = D3DERR_OUTOFVIDEOMEMORY;
+        }
+        if (FAILED(hr)) {
+            object->Release();
+            object = nullptr;
+        } else {
+            *buffer = object;
+        }
+    }
+    traceResult(hr, "CreateIndexBuffer %s %u 0x%x %s %s", nameOf(object), length, usage,
+                named(formatName(format), format).text, named(poolName(pool), pool).text);
+    return hr;
+}
+
+HRESULT DeviceBase::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                            IDirect3DVertexDeclaration9** declaration) {
+    HRESULT hr = D3D_OK;
+    VertexDeclaration* object = nullptr;
+    UINT count = 0;
+    if (declaration) *declaration = nullptr;
+    const bool valid = validDeclaration(elements, count);
+    if (!declaration || !valid) {
+        hr = D3DERR_INVALIDCALL;
+    } else if (!(object = new (std::nothrow) VertexDeclaration(this, elements, count))) {
+        hr = E_OUTOFMEMORY;
+    } else {
+        char name[16];
+        std::snprintf(name, sizeof name, "decl%u", ++counters_[kDecl]);
+        object->setName(name);
+        *declaration = object;
+    }
+    if (tracing()) {
+        char list[kLineSize - 64] = "";
+        std::size_t used = 0;
+        for (UINT i = 0; valid && i < count; ++i) {
+            const D3DVERTEXELEMENT9& e = elements[i];
+            const int n = std::snprintf(list + used, sizeof list - used, " {%u %u %s %u %s %u}",
+                                        e.Stream, e.Offset, named(declTypeName(e.Type), e.Type).text,
+                                        e.Method, named(declUsageName(e.Usage), e.Usage).text,
+                                        e.UsageIndex);
+            if (n < 0) break;
+            used = std::min(used + static_cast<std::size_t>(n), sizeof list - 1);
+        }
+        traceResult(hr, "CreateVertexDeclaration %s%s", nameOf(object), list);
+    }
+    return hr;
+}
+
+HRESULT DeviceBase::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
+                                  D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
+                                  HANDLE* sharedHandle) {
+    HRESULT hr = D3D_OK;
+    Texture* object = nullptr;
+    if (texture) *texture = nullptr;
+    if (!texture || sharedHandle || pool > D3DPOOL_SCRATCH) {
+        hr = D3DERR_INVALIDCALL;
+    } else {
+        char name[16];
+        std::snprintf(name, sizeof name, "tex%u", counters_[kTex] + 1);
+        hr = createTextureNamed(width, height, levels, format, name, &object);
+        if (SUCCEEDED(hr)) {
+            ++counters_[kTex];
+            object->usage = usage;
+            object->pool = pool;
+            *texture = object;
+        }
+    }
+    traceResult(hr, "CreateTexture %s %u %u %u 0x%x %s %s", nameOf(object), width, height, levels,
+                usage, named(formatName(format), format).text, named(poolName(pool), pool).text);
+    return hr;
+}
+
+HRESULT DeviceBase::createTextureNamed(UINT width, UINT height, UINT levels, D3DFORMAT format,
+                                       const char* name, Texture** texture) {
+    *texture = nullptr;
+    if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize ||
+        (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8)) {
+        return D3DERR_INVALIDCALL;
+    }
+    const UINT full = fullMipCount(width, height);
+    if (levels == 0) levels = full;
+    if (levels > full) return D3DERR_INVALIDCALL;
+    auto* object = new (std::nothrow)
+        Texture(this, width, height, levels, 0, format, D3DPOOL_MANAGED);
+    if (!object) return E_OUTOFMEMORY;
+    object->setName(name);
+    makeCurrent();
+    if (!createGl(*object)) {
+        object->Release();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    *texture = object;
+    return D3D_OK;
+}
+
+// ---- bindings and drawing ------------------------------------------------------------
+
+HRESULT DeviceBase::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset,
+                                    UINT stride) {
+    // Only stream 0 is ever drawn from: the show's declarations all live in it.
+    HRESULT hr = D3D_OK;
+    auto* object = static_cast<VertexBuffer*>(buffer);
+    if (stream != 0 || offset % 4 != 0) {
+        hr = D3DERR_INVALIDCALL;
+    } else {
+        if (object != stream_) {
+            if (object) object->bind();
+            if (stream_) stream_->unbind();
+            stream_ = object;
+        }
+        streamOffset_ = offset;
+        streamStride_ = stride;
+    }
+    traceResult(hr, "SetStreamSource %u %s %u %u", stream, nameOf(object), offset, stride);
+    return hr;
+}
+
+HRESULT DeviceBase::SetIndices(IDirect3DIndexBuffer9* indices) {
+    auto* object = static_cast<IndexBuffer*>(indices);
+    if (object != indices_) {
+        if (object) object->bind();
+        if (indices_) indices_->unbind();
+        indices_ = object;
+    }
+    trace("SetIndices %s", nameOf(object));
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
+    auto* object = static_cast<VertexDeclaration*>(declaration);
+    if (object != declaration_) {
+        if (object) object->bind();
+        if (declaration_) declaration_->unbind();
+        declaration_ = object;
+    }
+    trace("SetVertexDeclaration %s", nameOf(object));
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
+                                         UINT minVertexIndex, UINT numVertices, UINT startIndex,
+                                         UINT primitiveCount) {
+    HRESULT hr = D3DERR_INVALIDCALL;
+    const UINT indexCount = indexCountOf(type, primitiveCount);
+    if (primitiveCount > 0 && indexCount > 0 && declaration_ && stream_ && indices_ &&
+        streamStride_ > 0) {
+        const UINT available = indices_->store.length() / indices_->indexSize();
+        if (startIndex <= available && indexCount <= available - startIndex) {
+            // Vertices the stream can feed completely, given where the last element ends.
+            UINT elementEnd = 0;
+            for (UINT i = 0; i < declaration_->count; ++i) {
+                const D3DVERTEXELEMENT9& e = declaration_->elements[i];
+                if (e.Stream == 0) elementEnd = std::max(elementEnd, e.Offset + declTypeSize(e.Type));
+            }
+            const long long bytes =
+                static_cast<long long>(stream_->store.length()) - streamOffset_ - elementEnd;
+            const long long vertices = bytes < 0 ? 0 : bytes / streamStride_ + 1;
+            const long long lo = static_cast<long long>(baseVertexIndex) + indices_->minIndex;
+            const long long hi = static_cast<long long>(baseVertexIndex) + indices_->maxIndex;
+            bool inRange = lo >= 0 && hi < vertices;
+            if (!inRange) {
+                // The whole buffer reaches further than this stream: check the drawn range.
+                inRange = true;
+                const std::uint8_t* base = indices_->store.bytes();
+                for (UINT i = startIndex; i < startIndex + indexCount && inRange; ++i) {
+                    std::uint32_t v = 0;
+                    if (indices_->indexSize() == 4) {
+                        std::memcpy(&v, base + i * 4ull, 4);
+                    } else {
+                        std::uint16_t s;
+                        std::memcpy(&s, base + i * 2ull, 2);
+                        v = s;
+                    }
+                    const long long index = static_cast<long long>(baseVertexIndex) + v;
+                    inRange = index >= 0 && index < vertices;
+                }
+            }
+            if (inRange) hr = D3D_OK;
+        }
+    }
+    if (SUCCEEDED(hr)) {
+        makeCurrent();
+        doDraw(type, indexCount, startIndex, baseVertexIndex);
+    }
+    traceResult(hr, "DrawIndexedPrimitive %s %d %u %u %u %u",
+                named(primitiveTypeName(type), type).text, baseVertexIndex, minVertexIndex,
+                numVertices, startIndex, primitiveCount);
+    return hr;
+}
+
+}  // namespace d3d9::detail

@@ -1,0 +1,137 @@
+// The part of IDirect3DDevice9 both backends share: argument checks, render and sampler
+// state copies, bindings, object creation and the trace lines. The OpenGL device
+// overrides the hooks to draw; the trace device only switches the trace on.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/d3d9/Objects.h"
+
+namespace d3d9::detail {
+
+constexpr DWORD kRenderStateCount = 256;
+constexpr DWORD kSamplerCount = 16;
+constexpr DWORD kSamplerStateCount = 14;
+
+class DeviceBase : public Counted<IDirect3DDevice9> {
+public:
+    DeviceBase(Backend backend, TraceSink* sink, IDirect3D9* d3d);
+    // Reaching zero drops the bindings; the object itself lives on until the last
+    // resource it created is gone, since those still need its GL context.
+    ULONG Release() override;
+
+    // The D3D9 defaults of every render and sampler state; the backend then applies them.
+    void initStates(bool autoDepth);
+    // Hands every state to the backend once, so that its pipeline starts as D3D9's.
+    void applyAllStates();
+    Surface* depthSurface() const { return depth_; }
+
+    // ---- IDirect3DDevice9 ----
+    HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
+                                      D3DMULTISAMPLE_TYPE multiSample, DWORD quality, BOOL discard,
+                                      IDirect3DSurface9** surface, HANDLE* sharedHandle) override;
+    HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) override;
+    HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND overrideWindow,
+                    const RGNDATA* dirtyRegion) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer9** buffer, HANDLE* sharedHandle) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer9** buffer, HANDLE* sharedHandle) override;
+    HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
+                                    IDirect3DVertexDeclaration9** declaration) override;
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset,
+                            UINT stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer9* indices) override;
+    HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex,
+                                 UINT numVertices, UINT startIndex, UINT primitiveCount) override;
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) override;
+    HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
+
+    // ---- shared with the D3DX stand-in (internal.h) ----
+    Backend backend() const { return backend_; }
+    bool tracing() const { return sink_ != nullptr; }
+    void traceText(const char* text, std::size_t length);
+    // Formats one trace line on the stack; does nothing when there is no sink.
+    void trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // As trace, appending " failed 0x%08x" when result is a failure.
+    void traceResult(HRESULT result, const char* format, ...)
+        __attribute__((format(printf, 3, 4)));
+    DWORD renderState(DWORD state) const { return states_[state]; }
+    DWORD samplerState(DWORD sampler, DWORD type) const { return samplers_[sampler][type]; }
+    Texture* boundTexture(DWORD stage) const { return textures_[stage]; }
+    HRESULT createTextureNamed(UINT width, UINT height, UINT levels, D3DFORMAT format,
+                               const char* name, Texture** texture);
+
+    // Backend hooks. Defaults draw nothing (the trace backend).
+    virtual bool samplesSupported(DWORD) const { return true; }
+    virtual void makeCurrent() {}
+    virtual void renderTargetSize(int& width, int& height) const {
+        width = static_cast<int>(width_);
+        height = static_cast<int>(height_);
+    }
+    virtual bool readBack(std::uint8_t*, std::size_t, UINT&, UINT&) { return false; }
+    // Resources: create, upload and delete their GL objects.
+    virtual bool createGl(VertexBuffer&) { return true; }
+    virtual bool createGl(IndexBuffer&) { return true; }
+    virtual bool createGl(Surface&) { return true; }
+    virtual bool createGl(Texture&) { return true; }
+    virtual void upload(VertexBuffer&) {}
+    virtual void upload(IndexBuffer&) {}
+    virtual void uploadTexture(Texture&, const std::uint8_t*) {}
+    virtual void destroyGl(VertexBuffer&) {}
+    virtual void destroyGl(IndexBuffer&) {}
+    virtual void destroyGl(VertexDeclaration&) {}
+    virtual void destroyGl(Surface&) {}
+    virtual void destroyGl(Texture&) {}
+
+    void childCreated() { ++children_; }
+    void childDestroyed();
+
+protected:
+    ~DeviceBase() override;
+    // Backend work after the shared checks passed.
+    virtual void applyRenderState(DWORD, DWORD) {}
+    virtual void applySamplerState(DWORD, DWORD, DWORD) {}
+    virtual void applyTexture(DWORD) {}
+    virtual HRESULT attachDepth(Surface*) { return D3D_OK; }
+    virtual void doClear(DWORD, const RECT*, DWORD, D3DCOLOR, float, DWORD) {}
+    virtual void doPresent() {}
+    virtual void doDraw(D3DPRIMITIVETYPE, UINT, UINT, INT) {}
+    // Called when the outside count reaches zero, before the bindings are dropped.
+    virtual void shutdown() {}
+
+    Backend backend_;
+    TraceSink* sink_;
+    IDirect3D9* d3d_;
+    DWORD states_[kRenderStateCount] = {};
+    DWORD samplers_[kSamplerCount][kSamplerStateCount] = {};
+    VertexBuffer* stream_ = nullptr;
+    UINT streamOffset_ = 0, streamStride_ = 0;
+    IndexBuffer* indices_ = nullptr;
+    VertexDeclaration* declaration_ = nullptr;
+    Surface* depth_ = nullptr;
+    UINT width_ = 0, height_ = 0;  // back buffer
+    DWORD samples_ = 0;            // back buffer samples (0: single)
+    Texture* textures_[kSamplerCount] = {};
+    bool inScene_ = false;
+    UINT children_ = 0;
+    bool dropping_ = false;
+    UINT counters_[5] = {};  // vb, ib, decl, ds, tex
+
+private:
+    void dropBindings();
+    void vtrace(HRESULT result, const char* format, va_list args);
+};
+
+}  // namespace d3d9::detail

@@ -1,0 +1,178 @@
+// The objects behind the D3D9 interfaces, shared by both backends: reference counting,
+// the device's common part (render states, bindings, trace naming) and the resources.
+// A resource keeps a CPU copy of its contents; on the OpenGL backend it also owns a GL
+// object (0 on the trace backend).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "platform/d3d9/backend.h"
+#include "platform/d3d9/d3d9.h"
+
+namespace d3d9::detail {
+
+class DeviceBase;
+
+// COM-style counting with a second count for the device's own bindings: a bound object
+// whose last outside reference is released stays alive (unreachable) until unbound, as
+// in D3D9, where Release reports only the caller's references.
+template <class Interface>
+class Counted : public Interface {
+public:
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override {
+        if (refs_ == 0) return 0;
+        const ULONG left = --refs_;
+        onRelease(left);
+        if (left == 0 && bindings_ == 0) delete this;
+        return left;
+    }
+    void bind() { ++bindings_; }
+    void unbind() {
+        if (--bindings_ == 0 && refs_ == 0) delete this;
+    }
+
+protected:
+    virtual void onRelease(ULONG) {}
+    ULONG refs_ = 1;
+    ULONG bindings_ = 0;
+};
+
+// Names by which the trace refers to objects ("vb3", "decl1", a texture's path).
+constexpr std::size_t kNameSize = 256;
+
+// A resource created by a device: keeps the device's core alive until it is gone.
+class Child {
+public:
+    explicit Child(DeviceBase* device);
+    virtual ~Child();
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    DeviceBase* device() const { return device_; }
+    const char* name() const { return name_; }
+    void setName(const char* name);
+    // Unique over the process, unlike GL names, which are reused after deletion.
+    unsigned serial() const { return serial_; }
+
+protected:
+    DeviceBase* device_;
+    unsigned serial_;
+    char name_[kNameSize];
+};
+
+// Vertex and index buffers share their storage and locking.
+class BufferStore {
+public:
+    bool allocate(UINT length);
+    HRESULT lock(UINT offset, UINT size, void** data, DWORD flags);
+    // Ends one lock; true when it was the last one and something may have been written.
+    HRESULT unlock(bool& written);
+    const std::uint8_t* bytes() const { return data_.get(); }
+    UINT length() const { return length_; }
+    UINT dirtyBegin() const { return dirtyBegin_; }
+    UINT dirtyEnd() const { return dirtyEnd_; }
+    void clean() { dirtyBegin_ = dirtyEnd_ = 0; }
+
+private:
+    std::unique_ptr<std::uint8_t[]> data_;
+    UINT length_ = 0;
+    UINT dirtyBegin_ = 0, dirtyEnd_ = 0;
+    int locks_ = 0;
+};
+
+class VertexBuffer final : public Counted<IDirect3DVertexBuffer9>, public Child {
+public:
+    VertexBuffer(DeviceBase* device, DWORD usage, DWORD fvf, D3DPOOL pool);
+    ~VertexBuffer() override;
+    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
+    HRESULT Unlock() override;
+    BufferStore store;
+    DWORD usage, fvf;
+    D3DPOOL pool;
+    unsigned glName = 0;
+
+protected:
+    void onRelease(ULONG left) override;
+};
+
+class IndexBuffer final : public Counted<IDirect3DIndexBuffer9>, public Child {
+public:
+    IndexBuffer(DeviceBase* device, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+    ~IndexBuffer() override;
+    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
+    HRESULT Unlock() override;
+    UINT indexSize() const { return format == D3DFMT_INDEX32 ? 4u : 2u; }
+    // Smallest and largest index over the whole buffer, kept current on Unlock so that
+    // draws can be checked against the vertex buffer without scanning the indices.
+    void rescan();
+    BufferStore store;
+    DWORD usage;
+    D3DFORMAT format;
+    D3DPOOL pool;
+    UINT minIndex = 0, maxIndex = 0;
+    unsigned glName = 0;
+
+protected:
+    void onRelease(ULONG left) override;
+};
+
+constexpr UINT kMaxDeclElements = 16;
+
+class VertexDeclaration final : public Counted<IDirect3DVertexDeclaration9>, public Child {
+public:
+    VertexDeclaration(DeviceBase* device, const D3DVERTEXELEMENT9* elements, UINT count);
+    ~VertexDeclaration() override;
+    HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) override;
+    D3DVERTEXELEMENT9 elements[kMaxDeclElements + 1];
+    UINT count;  // without the end marker
+    // OpenGL: the vertex array object and what it was last specified for.
+    unsigned vao = 0;
+    unsigned vaoBuffer = 0, vaoStride = 0, vaoOffset = 0, vaoIndices = 0;
+    bool vaoFormatSet = false;
+
+protected:
+    void onRelease(ULONG left) override;
+};
+
+// Checks an element list (D3DDECL_END terminated, at most kMaxDeclElements elements,
+// known types and usages, aligned offsets); count receives the elements before the end.
+bool validDeclaration(const D3DVERTEXELEMENT9* elements, UINT& count);
+// Size in bytes of a declaration type; 0 for an unknown one.
+UINT declTypeSize(BYTE type);
+
+class Surface final : public Counted<IDirect3DSurface9>, public Child {
+public:
+    Surface(DeviceBase* device, const D3DSURFACE_DESC& desc);
+    ~Surface() override;
+    HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
+    bool hasStencil() const { return desc.Format == D3DFMT_D24S8; }
+    D3DSURFACE_DESC desc;
+    unsigned glRenderbuffer = 0;
+
+protected:
+    void onRelease(ULONG left) override;
+};
+
+class Texture final : public Counted<IDirect3DTexture9>, public Child {
+public:
+    Texture(DeviceBase* device, UINT width, UINT height, UINT levels, DWORD usage,
+            D3DFORMAT format, D3DPOOL pool);
+    ~Texture() override;
+    DWORD GetLevelCount() override { return levels; }
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+    UINT width, height, levels;
+    DWORD usage;
+    D3DFORMAT format;
+    D3DPOOL pool;
+    unsigned glName = 0;
+
+protected:
+    void onRelease(ULONG left) override;
+};
+
+// Number of mip levels of a full chain down to 1x1.
+UINT fullMipCount(UINT width, UINT height);
+
+}  // namespace d3d9::detail

@@ -1,0 +1,234 @@
+#include "platform/d3d9/gl/GlDevice.h"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "platform/d3d9/Backends.h"
+
+namespace d3d9::detail {
+
+GlDevice::GlDevice(IDirect3D9* d3d) : DeviceBase(Backend::Gl, nullptr, d3d) {}
+
+GlDevice::~GlDevice() {
+    if (!contextMade_) return;
+    context_.makeCurrent();
+    glDeleteSamplers(static_cast<GLsizei>(kSamplerCount), glSamplers_);
+    glDeleteFramebuffers(1, &fbo_);
+    glDeleteFramebuffers(1, &resolveFbo_);
+    glDeleteRenderbuffers(1, &colour_);
+    glDeleteRenderbuffers(1, &resolved_);
+}
+
+bool GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& params, HRESULT& result) {
+    result = D3DERR_NOTAVAILABLE;
+    if (window ? !context_.createOnWindow(window) : !context_.createHeadless()) return false;
+    contextMade_ = true;
+    if (epoxy_gl_version() < 45) return false;
+    if (window && (params.BackBufferWidth == 0 || params.BackBufferHeight == 0)) {
+        int w = 0, h = 0;
+        context_.drawableSize(w, h);
+        params.BackBufferWidth = static_cast<UINT>(std::max(w, 1));
+        params.BackBufferHeight = static_cast<UINT>(std::max(h, 1));
+    }
+    result = D3DERR_INVALIDCALL;
+    if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0 ||
+        params.BackBufferWidth > 16384 || params.BackBufferHeight > 16384) {
+        return false;
+    }
+    glGetIntegerv(GL_MAX_SAMPLES, &maxSamples_);
+    const DWORD type = params.MultiSampleType;
+    if (!samplesSupported(type)) {
+        result = D3DERR_NOTAVAILABLE;
+        return false;
+    }
+    width_ = params.BackBufferWidth;
+    height_ = params.BackBufferHeight;
+    samples_ = type >= 2 ? type : 0;
+    const auto w = static_cast<GLsizei>(width_), h = static_cast<GLsizei>(height_);
+
+    glCreateRenderbuffers(1, &colour_);
+    glNamedRenderbufferStorageMultisample(colour_, static_cast<GLsizei>(samples_), GL_RGBA8, w, h);
+    glCreateFramebuffers(1, &fbo_);
+    glNamedFramebufferRenderbuffer(fbo_, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    glCreateRenderbuffers(1, &resolved_);
+    glNamedRenderbufferStorage(resolved_, GL_RGBA8, w, h);
+    glCreateFramebuffers(1, &resolveFbo_);
+    glNamedFramebufferRenderbuffer(resolveFbo_, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, resolved_);
+    if (glCheckNamedFramebufferStatus(fbo_, GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE ||
+        glCheckNamedFramebufferStatus(resolveFbo_, GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        result = D3DERR_OUTOFVIDEOMEMORY;
+        return false;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    glViewport(0, 0, w, h);
+    // Direct3D's conventions: clip z from 0 to w, clockwise faces in front, the first
+    // vertex of a primitive giving flat values.
+    glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+    glFrontFace(GL_CW);
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glCreateSamplers(static_cast<GLsizei>(kSamplerCount), glSamplers_);
+    for (DWORD i = 0; i < kSamplerCount; ++i) glBindSampler(i, glSamplers_[i]);
+
+    initStates(params.EnableAutoDepthStencil != FALSE);
+    applyAllStates();
+    context_.setSwapInterval(params.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
+    result = D3D_OK;
+    return true;
+}
+
+bool GlDevice::samplesSupported(DWORD type) const {
+    return type < 2 || static_cast<int>(type) <= maxSamples_;
+}
+
+HRESULT GlDevice::attachDepth(Surface* surface) {
+    // One attachment point at a time: D24S8 fills depth and stencil, the others depth.
+    glNamedFramebufferRenderbuffer(fbo_, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+    if (surface) {
+        const GLenum point = surface->hasStencil() ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
+        glNamedFramebufferRenderbuffer(fbo_, point, GL_RENDERBUFFER, surface->glRenderbuffer);
+        if (glCheckNamedFramebufferStatus(fbo_, GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+            glNamedFramebufferRenderbuffer(fbo_, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+            if (depth_) {
+                glNamedFramebufferRenderbuffer(
+                    fbo_, depth_->hasStencil() ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                    GL_RENDERBUFFER, depth_->glRenderbuffer);
+            }
+            return D3DERR_INVALIDCALL;
+        }
+    }
+    return D3D_OK;
+}
+
+void GlDevice::doClear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
+                       DWORD stencil) {
+    // Clear writes whatever it is asked to, whatever the write masks say.
+    GLbitfield mask = 0;
+    const bool colourMasked = states_[D3DRS_COLORWRITEENABLE] != 0xF;
+    const bool depthMasked = !states_[D3DRS_ZWRITEENABLE];
+    const bool stencilMasked = (states_[D3DRS_STENCILWRITEMASK] & 0xFF) != 0xFF;
+    if (flags & D3DCLEAR_TARGET) {
+        mask |= GL_COLOR_BUFFER_BIT;
+        glClearColor(static_cast<float>((color >> 16) & 0xFF) / 255.0f,
+                     static_cast<float>((color >> 8) & 0xFF) / 255.0f,
+                     static_cast<float>(color & 0xFF) / 255.0f,
+                     static_cast<float>((color >> 24) & 0xFF) / 255.0f);
+        if (colourMasked) glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    }
+    if (flags & D3DCLEAR_ZBUFFER) {
+        mask |= GL_DEPTH_BUFFER_BIT;
+        glClearDepth(z);
+        if (depthMasked) glDepthMask(GL_TRUE);
+    }
+    if (flags & D3DCLEAR_STENCIL) {
+        mask |= GL_STENCIL_BUFFER_BIT;
+        glClearStencil(static_cast<GLint>(stencil & 0xFF));
+        if (stencilMasked) glStencilMask(0xFF);
+    }
+    if (mask) {
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        if (count == 0) {
+            glClear(mask);
+        } else {
+            // Rectangles are in D3D's pixels, top-left origin; GL's scissor counts from
+            // the bottom.
+            glEnable(GL_SCISSOR_TEST);
+            for (DWORD i = 0; i < count; ++i) {
+                const LONG left = std::max<LONG>(rects[i].left, 0);
+                const LONG top = std::max<LONG>(rects[i].top, 0);
+                const LONG right = std::min<LONG>(rects[i].right, static_cast<LONG>(width_));
+                const LONG bottom = std::min<LONG>(rects[i].bottom, static_cast<LONG>(height_));
+                if (right <= left || bottom <= top) continue;
+                glScissor(left, static_cast<GLint>(height_) - bottom, right - left, bottom - top);
+                glClear(mask);
+            }
+            glDisable(GL_SCISSOR_TEST);
+        }
+    }
+    if ((flags & D3DCLEAR_TARGET) && colourMasked) applyColorMask(states_[D3DRS_COLORWRITEENABLE]);
+    if ((flags & D3DCLEAR_ZBUFFER) && depthMasked) glDepthMask(GL_FALSE);
+    if ((flags & D3DCLEAR_STENCIL) && stencilMasked) glStencilMask(states_[D3DRS_STENCILWRITEMASK]);
+}
+
+void GlDevice::resolve() {
+    glBlitNamedFramebuffer(fbo_, resolveFbo_, 0, 0, static_cast<GLint>(width_),
+                           static_cast<GLint>(height_), 0, 0, static_cast<GLint>(width_),
+                           static_cast<GLint>(height_), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+}
+
+void GlDevice::doPresent() {
+    const bool colourMasked = states_[D3DRS_COLORWRITEENABLE] != 0xF;
+    if (colourMasked) glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (context_.headless()) {
+        resolve();
+        presented_ = true;
+    } else {
+        unsigned source = fbo_;
+        if (samples_) {
+            resolve();
+            source = resolveFbo_;
+        }
+        int w = 0, h = 0;
+        context_.drawableSize(w, h);
+        const bool same = w == static_cast<int>(width_) && h == static_cast<int>(height_);
+        glBlitNamedFramebuffer(source, 0, 0, 0, static_cast<GLint>(width_),
+                               static_cast<GLint>(height_), 0, 0, w, h, GL_COLOR_BUFFER_BIT,
+                               same ? GL_NEAREST : GL_LINEAR);
+        context_.swap();
+    }
+    if (colourMasked) applyColorMask(states_[D3DRS_COLORWRITEENABLE]);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+}
+
+bool GlDevice::readBack(std::uint8_t* rgba, std::size_t size, UINT& width, UINT& height) {
+    const std::size_t row = static_cast<std::size_t>(width_) * 4;
+    if (size < row * height_) return false;
+    unsigned source = resolveFbo_;
+    if (!presented_) {
+        if (samples_) {
+            resolve();
+        } else {
+            source = fbo_;
+        }
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,
+                 GL_UNSIGNED_BYTE, rgba);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    // GL's rows come bottom first.
+    std::uint8_t swap[4096];
+    for (UINT y = 0; y < height_ / 2; ++y) {
+        std::uint8_t* a = rgba + row * y;
+        std::uint8_t* b = rgba + row * (height_ - 1 - y);
+        for (std::size_t x = 0; x < row; x += sizeof swap) {
+            const std::size_t n = std::min(sizeof swap, row - x);
+            std::memcpy(swap, a + x, n);
+            std::memcpy(a + x, b + x, n);
+            std::memcpy(b + x, swap, n);
+        }
+    }
+    width = width_;
+    height = height_;
+    return true;
+}
+
+DeviceBase* createGlDevice(IDirect3D9* d3d, SDL_Window* window, D3DPRESENT_PARAMETERS& params,
+                           HRESULT& result) {
+    auto* device = new (std::nothrow) GlDevice(d3d);
+    if (!device) {
+        result = E_OUTOFMEMORY;
+        return nullptr;
+    }
+    if (!device->create(window, params, result)) {
+        device->Release();
+        return nullptr;
+    }
+    return device;
+}
+
+}  // namespace d3d9::detail

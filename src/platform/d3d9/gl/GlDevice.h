@@ -1,0 +1,66 @@
+// The OpenGL device: the back buffer is a framebuffer object of the presentation size
+// and sample count; Present resolves it and scales it into the window, or keeps it for
+// read-back when headless. The pipeline is set up to behave as D3D9's: depth 0..1,
+// clockwise front faces, render states mapped one to one.
+#pragma once
+
+#include "platform/d3d9/DeviceBase.h"
+#include "platform/d3d9/gl/GlContext.h"
+
+namespace d3d9::detail {
+
+class GlDevice final : public DeviceBase {
+public:
+    explicit GlDevice(IDirect3D9* d3d);
+    // Creates the context and back buffer; result says why not when it returns false.
+    bool create(SDL_Window* window, D3DPRESENT_PARAMETERS& params, HRESULT& result);
+
+    void makeCurrent() override { context_.makeCurrent(); }
+    bool readBack(std::uint8_t* rgba, std::size_t size, UINT& width, UINT& height) override;
+    bool samplesSupported(DWORD type) const override;
+
+    bool createGl(VertexBuffer& buffer) override;
+    bool createGl(IndexBuffer& buffer) override;
+    bool createGl(Surface& surface) override;
+    bool createGl(Texture& texture) override;
+    void upload(VertexBuffer& buffer) override;
+    void upload(IndexBuffer& buffer) override;
+    void uploadTexture(Texture& texture, const std::uint8_t* rgba) override;
+    void destroyGl(VertexBuffer& buffer) override;
+    void destroyGl(IndexBuffer& buffer) override;
+    void destroyGl(VertexDeclaration& declaration) override;
+    void destroyGl(Surface& surface) override;
+    void destroyGl(Texture& texture) override;
+
+protected:
+    ~GlDevice() override;
+    void applyRenderState(DWORD state, DWORD value) override;
+    void applySamplerState(DWORD sampler, DWORD type, DWORD value) override;
+    void applyTexture(DWORD stage) override;
+    HRESULT attachDepth(Surface* surface) override;
+    void doClear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
+                 DWORD stencil) override;
+    void doPresent() override;
+    void doDraw(D3DPRIMITIVETYPE type, UINT indexCount, UINT startIndex, INT baseVertex) override;
+
+private:
+    void applyBlendFunc();
+    void applyStencilFunc();
+    void applyStencilOp();
+    void applyColorMask(DWORD mask);
+    void applyMinFilter(DWORD sampler);
+    void specifyVertexArray(VertexDeclaration& declaration);
+    // Copies the back buffer, resolved, into the single-sampled read-back framebuffer.
+    void resolve();
+
+    GlContext context_;
+    unsigned fbo_ = 0, colour_ = 0;          // the back buffer
+    unsigned resolveFbo_ = 0, resolved_ = 0; // single-sampled copy
+    bool presented_ = false;
+    bool contextMade_ = false;
+    int maxSamples_ = 0;
+    unsigned glSamplers_[kSamplerCount] = {};
+    unsigned boundVao_ = 0;
+};
+
+}  // namespace d3d9::detail

@@ -1,0 +1,191 @@
+// GL objects behind buffers, declarations, surfaces and textures, and the draw call.
+#include <epoxy/gl.h>
+
+#include <algorithm>
+
+#include "platform/d3d9/gl/GlDevice.h"
+#include "platform/d3d9/internal.h"
+
+namespace d3d9::detail {
+namespace {
+
+struct AttribFormat {
+    GLint size;
+    GLenum type;
+    GLboolean normalized;
+};
+
+AttribFormat attribFormat(BYTE type) {
+    switch (type) {
+        case 0: return {1, GL_FLOAT, GL_FALSE};
+        case 1: return {2, GL_FLOAT, GL_FALSE};
+        case 2: return {3, GL_FLOAT, GL_FALSE};
+        case 3: return {4, GL_FLOAT, GL_FALSE};
+        case 4: return {GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE};  // D3DCOLOR: bytes B, G, R, A
+        case 5: return {4, GL_UNSIGNED_BYTE, GL_FALSE};
+        case 6: return {2, GL_SHORT, GL_FALSE};
+        case 7: return {4, GL_SHORT, GL_FALSE};
+        case 8: return {4, GL_UNSIGNED_BYTE, GL_TRUE};
+        case 9: return {2, GL_SHORT, GL_TRUE};
+        case 10: return {4, GL_SHORT, GL_TRUE};
+        case 11: return {2, GL_UNSIGNED_SHORT, GL_TRUE};
+        case 12: return {4, GL_UNSIGNED_SHORT, GL_TRUE};
+        case 15: return {2, GL_HALF_FLOAT, GL_FALSE};
+        default: return {4, GL_HALF_FLOAT, GL_FALSE};  // 16: FLOAT16_4
+    }
+}
+
+GLenum primitiveMode(D3DPRIMITIVETYPE type) {
+    switch (type) {
+        case D3DPT_POINTLIST: return GL_POINTS;
+        case D3DPT_LINELIST: return GL_LINES;
+        case D3DPT_LINESTRIP: return GL_LINE_STRIP;
+        case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
+        case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
+        default: return GL_TRIANGLES;
+    }
+}
+
+GLenum bufferUsage(DWORD usage) { return (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW; }
+
+}  // namespace
+
+bool GlDevice::createGl(VertexBuffer& buffer) {
+    glCreateBuffers(1, &buffer.glName);
+    glNamedBufferData(buffer.glName, buffer.store.length(), buffer.store.bytes(),
+                      bufferUsage(buffer.usage));
+    return buffer.glName != 0;
+}
+
+bool GlDevice::createGl(IndexBuffer& buffer) {
+    glCreateBuffers(1, &buffer.glName);
+    glNamedBufferData(buffer.glName, buffer.store.length(), buffer.store.bytes(),
+                      bufferUsage(buffer.usage));
+    return buffer.glName != 0;
+}
+
+void GlDevice::upload(VertexBuffer& buffer) {
+    makeCurrent();
+    const BufferStore& s = buffer.store;
+    glNamedBufferSubData(buffer.glName, s.dirtyBegin(), s.dirtyEnd() - s.dirtyBegin(),
+                         s.bytes() + s.dirtyBegin());
+}
+
+void GlDevice::upload(IndexBuffer& buffer) {
+    makeCurrent();
+    const BufferStore& s = buffer.store;
+    glNamedBufferSubData(buffer.glName, s.dirtyBegin(), s.dirtyEnd() - s.dirtyBegin(),
+                         s.bytes() + s.dirtyBegin());
+}
+
+void GlDevice::destroyGl(VertexBuffer& buffer) {
+    if (!buffer.glName) return;
+    makeCurrent();
+    glDeleteBuffers(1, &buffer.glName);
+}
+
+void GlDevice::destroyGl(IndexBuffer& buffer) {
+    if (!buffer.glName) return;
+    makeCurrent();
+    glDeleteBuffers(1, &buffer.glName);
+}
+
+void GlDevice::destroyGl(VertexDeclaration& declaration) {
+    if (!declaration.vao) return;
+    makeCurrent();
+    if (boundVao_ == declaration.vao) {
+        glBindVertexArray(0);
+        boundVao_ = 0;
+    }
+    glDeleteVertexArrays(1, &declaration.vao);
+}
+
+bool GlDevice::createGl(Surface& surface) {
+    const GLenum format = surface.desc.Format == D3DFMT_D16    ? GL_DEPTH_COMPONENT16
+                          : surface.desc.Format == D3DFMT_D24S8 ? GL_DEPTH24_STENCIL8
+                                                                : GL_DEPTH_COMPONENT24;
+    const DWORD type = surface.desc.MultiSampleType;
+    glCreateRenderbuffers(1, &surface.glRenderbuffer);
+    glNamedRenderbufferStorageMultisample(surface.glRenderbuffer,
+                                          static_cast<GLsizei>(type >= 2 ? type : 0), format,
+                                          static_cast<GLsizei>(surface.desc.Width),
+                                          static_cast<GLsizei>(surface.desc.Height));
+    return surface.glRenderbuffer != 0;
+}
+
+void GlDevice::destroyGl(Surface& surface) {
+    if (!surface.glRenderbuffer) return;
+    makeCurrent();
+    glDeleteRenderbuffers(1, &surface.glRenderbuffer);
+}
+
+bool GlDevice::createGl(Texture& texture) {
+    glCreateTextures(GL_TEXTURE_2D, 1, &texture.glName);
+    if (!texture.glName) return false;
+    glTextureStorage2D(texture.glName, static_cast<GLsizei>(texture.levels), GL_RGBA8,
+                       static_cast<GLsizei>(texture.width), static_cast<GLsizei>(texture.height));
+    if (texture.format == D3DFMT_X8R8G8B8) glTextureParameteri(texture.glName, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    return true;
+}
+
+void GlDevice::uploadTexture(Texture& texture, const std::uint8_t* rgba) {
+    makeCurrent();
+    // Rows top first: GL's t = 0 is then the image's top row, where D3D puts v = 0.
+    glTextureSubImage2D(texture.glName, 0, 0, 0, static_cast<GLsizei>(texture.width),
+                        static_cast<GLsizei>(texture.height), GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    if (texture.levels > 1) glGenerateTextureMipmap(texture.glName);
+}
+
+void GlDevice::destroyGl(Texture& texture) {
+    if (!texture.glName) return;
+    makeCurrent();
+    glDeleteTextures(1, &texture.glName);
+}
+
+void GlDevice::specifyVertexArray(VertexDeclaration& d) {
+    if (!d.vao) glCreateVertexArrays(1, &d.vao);
+    if (!d.vaoFormatSet) {
+        // Attribute formats depend on the declaration alone; a usage repeated in one
+        // declaration keeps its first element.
+        unsigned used = 0;
+        for (UINT i = 0; i < d.count; ++i) {
+            const D3DVERTEXELEMENT9& e = d.elements[i];
+            const int location = internal::attributeLocation(e.Usage, e.UsageIndex);
+            if (e.Stream != 0 || location < 0 || (used & (1u << location))) continue;
+            used |= 1u << location;
+            const AttribFormat f = attribFormat(e.Type);
+            const auto loc = static_cast<GLuint>(location);
+            glEnableVertexArrayAttrib(d.vao, loc);
+            glVertexArrayAttribFormat(d.vao, loc, f.size, f.type, f.normalized, e.Offset);
+            glVertexArrayAttribBinding(d.vao, loc, 0);
+        }
+        d.vaoFormatSet = true;
+    }
+    if (d.vaoBuffer != stream_->serial() || d.vaoStride != streamStride_ ||
+        d.vaoOffset != streamOffset_) {
+        glVertexArrayVertexBuffer(d.vao, 0, stream_->glName, streamOffset_,
+                                  static_cast<GLsizei>(streamStride_));
+        d.vaoBuffer = stream_->serial();
+        d.vaoStride = streamStride_;
+        d.vaoOffset = streamOffset_;
+    }
+    if (d.vaoIndices != indices_->serial()) {
+        glVertexArrayElementBuffer(d.vao, indices_->glName);
+        d.vaoIndices = indices_->serial();
+    }
+}
+
+void GlDevice::doDraw(D3DPRIMITIVETYPE type, UINT indexCount, UINT startIndex, INT baseVertex) {
+    specifyVertexArray(*declaration_);
+    if (boundVao_ != declaration_->vao) {
+        glBindVertexArray(declaration_->vao);
+        boundVao_ = declaration_->vao;
+    }
+    const UINT size = indices_->indexSize();
+    const auto offset = static_cast<std::uintptr_t>(startIndex) * size;
+    glDrawElementsBaseVertex(primitiveMode(type), static_cast<GLsizei>(indexCount),
+                             size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                             reinterpret_cast<const void*>(offset), baseVertex);
+}
+
+}  // namespace d3d9::detail
