@@ -1,0 +1,176 @@
+// glimmerhop-tool plot: a picture of a sync file over time: the bands, the shared beat
+// pulse and the band pulses as the scenes see them at 30 frames per second, with the
+// scene bounds marked.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "PlotCanvas.h"
+#include "audio/SyncData.h"
+#include "platform/win32/messagebox.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: glimmerhop-tool plot SYNC OUT.png [--width PIXELS]\n"
+    "\n"
+    "Draws the sync file's bands (each scaled to its own maximum), the shared beat pulse\n"
+    "(decay 0.9/s, threshold 0.1, all bands summed) and the band pulses (decay 0.9/s,\n"
+    "threshold 0.2) as the show computes them at 30 frames per second, with the scene\n"
+    "bounds marked and labelled with their times.\n";
+
+constexpr float kSceneBounds[] = {29.2f, 58.8f, 73.6f, 103.4f, 129.9f, 160.0f};
+constexpr tool::Rgb kBackground{18, 20, 26}, kLane{30, 33, 42}, kText{220, 220, 225}, kDim{120, 124, 135},
+    kBound{255, 150, 40}, kPulse{250, 240, 120};
+
+tool::Rgb bandColour(int j) {
+    static const tool::Rgb colours[] = {{90, 160, 255}, {80, 200, 220}, {90, 220, 150}, {160, 220, 90},
+                                        {230, 210, 80}, {240, 160, 80}, {240, 110, 110}, {220, 110, 220}};
+    return colours[j % 8];
+}
+
+struct Frame {
+    int left, width;
+    float seconds;
+    int x(float t) const { return left + static_cast<int>(t / seconds * static_cast<float>(width)); }
+};
+
+// One lane: per pixel column, a dim bar up to the largest value in the column and a
+// bright one up to the column's mean (values below 0 count as 0), scaled so that `top`
+// fills the lane.
+void drawLane(tool::PlotCanvas& c, const Frame& f, int y, int h, const std::vector<float>& v, float top,
+              tool::Rgb colour, const char* label) {
+    c.fill(f.left, y, f.left + f.width, y + h, kLane);
+    c.text(8, y + (h >= 50 ? h / 2 - 16 : h / 2 - 7), label, kText);
+    if (v.empty() || top <= 0.0f) return;
+    const std::size_t n = v.size();
+    for (int col = 0; col < f.width; ++col) {
+        std::size_t k0 = n * static_cast<std::size_t>(col) / static_cast<std::size_t>(f.width);
+        std::size_t k1 = std::max(k0 + 1, n * static_cast<std::size_t>(col + 1) / static_cast<std::size_t>(f.width));
+        float peak = 0.0f, sum = 0.0f;
+        std::size_t count = 0;
+        for (std::size_t k = k0; k < k1 && k < n; ++k, ++count) {
+            peak = std::max(peak, v[k]);
+            sum += std::max(v[k], 0.0f);
+        }
+        const float mean = count ? sum / static_cast<float>(count) : 0.0f;
+        const tool::Rgb dim{static_cast<std::uint8_t>(colour.r / 2), static_cast<std::uint8_t>(colour.g / 2),
+                            static_cast<std::uint8_t>(colour.b / 2)};
+        int bar = static_cast<int>(std::min(peak / top, 1.0f) * static_cast<float>(h - 2));
+        if (bar > 0) c.vline(f.left + col, y + h - 1 - bar, y + h - 1, dim);
+        bar = static_cast<int>(std::min(mean / top, 1.0f) * static_cast<float>(h - 2));
+        if (bar > 0) c.vline(f.left + col, y + h - 1 - bar, y + h - 1, colour);
+    }
+}
+
+float maxOf(const std::vector<float>& v) {
+    float m = 0.0f;
+    for (float x : v) m = std::max(m, x);
+    return m;
+}
+
+int run(int argc, char** argv) {
+    std::vector<const char*> files;
+    int width = 1800;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--width") == 0 && i + 1 < argc) {
+            width = std::max(600, std::atoi(argv[++i]));
+        } else {
+            files.push_back(argv[i]);
+        }
+    }
+    if (files.size() != 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    win32::setMessageBoxesInteractive(false);
+    SyncData sync;
+    if (!sync.load(files[0]) || sync.sampleCount <= 0 || sync.bandCount <= 0) {
+        std::fprintf(stderr, "plot: %s holds no sync samples\n", files[0]);
+        return 1;
+    }
+    const int bands = std::min(sync.bandCount, 16);
+    const int frames = sync.sampleCount;
+    const float seconds = static_cast<float>(frames) / 30.0f;
+
+    // The pulses as the scenes would see them, one call per frame at 30 frames per second.
+    gBeatDetector = BeatDetector{};
+    std::vector<float> shared(static_cast<std::size_t>(frames));
+    std::vector<std::vector<float>> values(bands), bandPulses(std::min(bands, BeatDetector::kBands));
+    for (int f = 0; f < frames; ++f) {
+        const float t = static_cast<float>(f) / 30.0f;
+        shared[f] = sync.pulse(0.9f, 0.1f, t, SyncData::kAllBands);
+        for (int j = 0; j < bands; ++j) values[j].push_back(*sync.tracks[j].keyAt(static_cast<std::uint32_t>(f)));
+        for (std::size_t j = 0; j < bandPulses.size(); ++j)
+            bandPulses[j].push_back(sync.bandPulse(0.9f, 0.2f, t, static_cast<std::uint8_t>(j)));
+    }
+
+    const int bandLane = 56, pulseLane = 110, bandPulseLane = 30, gap = 10;
+    const int top = 64;
+    const int pulseY = top + bands * (bandLane + 2) + 3 * gap;
+    const int bandPulseY = pulseY + pulseLane + 3 * gap;
+    const int axisY = bandPulseY + static_cast<int>(bandPulses.size()) * (bandPulseLane + 2) + gap;
+    const int height = axisY + 50;
+    tool::PlotCanvas c(width, height, kBackground);
+    const Frame f{150, width - 170, seconds};
+
+    char line[256];
+    std::snprintf(line, sizeof line, "%s   %d samples x %d bands   %.1f s", files[0], frames, sync.bandCount,
+                  static_cast<double>(seconds));
+    c.text(8, 8, line, kText);
+
+    for (int j = 0; j < bands; ++j) {
+        const float m = maxOf(values[j]);
+        std::snprintf(line, sizeof line, "band %d", j);
+        const int y = top + j * (bandLane + 2);
+        drawLane(c, f, y, bandLane, values[j], m, bandColour(j), line);
+        std::snprintf(line, sizeof line, "max %.3f", static_cast<double>(m));
+        c.text(8, y + bandLane / 2 + 2, line, kDim);
+    }
+    drawLane(c, f, pulseY, pulseLane, shared, maxOf(shared), kPulse, "pulse");
+    std::snprintf(line, sizeof line, "max %.2f", static_cast<double>(maxOf(shared)));
+    c.text(8, pulseY + pulseLane / 2 + 2, line, kDim);
+    c.text(8, pulseY + pulseLane / 2 + 20, "0.9/s, 0.1", kDim);
+    c.text(f.left, bandPulseY - 2 * gap - 6, "band pulses (0.9/s, threshold 0.2)", kDim);
+    for (std::size_t j = 0; j < bandPulses.size(); ++j) {
+        std::snprintf(line, sizeof line, "bp %zu", j);
+        drawLane(c, f, bandPulseY + static_cast<int>(j) * (bandPulseLane + 2), bandPulseLane, bandPulses[j],
+                 maxOf(bandPulses[j]), bandColour(static_cast<int>(j)), line);
+    }
+
+    // Time axis: a tick every 5 s, labelled every 10 s.
+    c.hline(f.left, f.left + f.width, axisY, kDim);
+    for (int s = 0; static_cast<float>(s) <= seconds; s += 5) {
+        int x = f.x(static_cast<float>(s));
+        c.vline(x, axisY, axisY + (s % 10 == 0 ? 8 : 4), kDim);
+        if (s % 10 == 0) {
+            std::snprintf(line, sizeof line, "%d", s);
+            c.text(x - tool::PlotCanvas::textWidth(line) / 2, axisY + 12, line, kDim);
+        }
+    }
+    c.text(8, axisY + 12, "seconds", kDim);
+
+    // Scene bounds over every panel, labelled above the bands.
+    for (float b : kSceneBounds) {
+        if (b > seconds) continue;
+        int x = f.x(b);
+        for (int y = top - 6; y < axisY; y += 6) c.vline(x, y, y + 3, kBound);
+        std::snprintf(line, sizeof line, "%.1f", static_cast<double>(b));
+        c.text(x - tool::PlotCanvas::textWidth(line) / 2, top - 26, line, kBound);
+    }
+
+    if (!c.writePng(files[1])) {
+        std::fprintf(stderr, "plot: cannot write %s\n", files[1]);
+        return 1;
+    }
+    std::printf("plot: %s -> %s (%d x %d)\n", files[0], files[1], width, height);
+    return 0;
+}
+
+const tool::ToolCommand command{"plot", "draw a sync file's bands, beat pulses and scene bounds as a PNG", kUsage, run};
+
+}  // namespace

@@ -1,0 +1,87 @@
+// glimmerhop-tool sync: the sync file computed from the decoded music, record k from the
+// spectrum at k/30 s, as a capture of the music would record it (without playing it).
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "audio/SyncData.h"
+#include "platform/bass/spectrum.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: glimmerhop-tool sync MP3 OUT.sync [--bands N] [--duration SECONDS]\n"
+    "\n"
+    "Decodes MP3 and writes the sync file a capture would record: a header (sample count,\n"
+    "band count) and, for sample k, the first N magnitudes (default 8) of the 512-sample\n"
+    "FFT at k/30 s. The sample count is the capture's: whole seconds of (length - 0.05 s)\n"
+    "x 30, or the duration x 30. The file is written under OUT.sync.part and renamed.\n";
+
+int run(int argc, char** argv) {
+    std::vector<const char*> files;
+    int bands = 8;
+    float duration = 0.0f;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--bands") == 0 && i + 1 < argc) {
+            bands = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--duration") == 0 && i + 1 < argc) {
+            duration = static_cast<float>(std::atof(argv[++i]));
+        } else {
+            files.push_back(argv[i]);
+        }
+    }
+    if (files.size() != 2 || bands < 1 || bands > static_cast<int>(bass::kFftBins)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::int16_t> pcm;
+    int rate = 0;
+    if (!bass::decodeMp3(files[0], pcm, rate)) {
+        std::fprintf(stderr, "sync: cannot decode %s\n", files[0]);
+        return 1;
+    }
+    const std::size_t frames = pcm.size() / 2;
+    // The length in seconds as the audio library reports it.
+    const float length = static_cast<float>(static_cast<double>(frames) / rate);
+    const std::int32_t samples = syncSampleCount(length, duration);
+    if (samples < 0) {
+        std::fprintf(stderr, "sync: %s is too short for a sync file\n", files[0]);
+        return 1;
+    }
+
+    const std::string out = files[1];
+    const std::string part = out + ".part";
+    std::FILE* f = std::fopen(part.c_str(), "wb");
+    if (!f) {
+        std::fprintf(stderr, "sync: cannot write %s\n", part.c_str());
+        return 1;
+    }
+    const std::int32_t header[2] = {samples, bands};
+    bool ok = std::fwrite(header, sizeof header, 1, f) == 1;
+    float spectrum[bass::kFftBins];
+    for (std::int32_t k = 0; ok && k < samples; ++k) {
+        const auto position = static_cast<std::size_t>(std::llround(static_cast<double>(k) * rate / 30.0));
+        bass::spectrum512(pcm.data(), frames, position, spectrum);
+        ok = std::fwrite(spectrum, sizeof(float), static_cast<std::size_t>(bands), f) == static_cast<std::size_t>(bands);
+    }
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok || std::rename(part.c_str(), out.c_str()) != 0) {
+        std::remove(part.c_str());
+        std::fprintf(stderr, "sync: writing %s failed\n", out.c_str());
+        return 1;
+    }
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("sync: %s: %.3f s at %d Hz -> %s: %d samples x %d bands (%.1f ms)\n", files[0], length, rate,
+                out.c_str(), samples, bands, ms);
+    return 0;
+}
+
+const tool::ToolCommand command{"sync", "compute a sync file from an MP3, as a capture would record it", kUsage, run};
+
+}  // namespace
