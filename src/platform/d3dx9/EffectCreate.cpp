@@ -1,0 +1,87 @@
+// D3DXCreateEffectFromFileA: reads, compiles and, on the GL backend, links an effect file.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/d3d9/internal.h"
+#include "platform/d3dx9/EffectObject.h"
+#include "platform/win32/files.h"
+
+namespace {
+
+class TextBuffer final : public ID3DXBuffer {
+public:
+    explicit TextBuffer(const std::string& text) : data_(text.begin(), text.end()) { data_.push_back('\0'); }
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override {
+        ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    void* GetBufferPointer() override { return data_.data(); }
+    DWORD GetBufferSize() override { return static_cast<DWORD>(data_.size()); }
+
+private:
+    ~TextBuffer() override = default;
+    ULONG references_ = 1;
+    std::vector<char> data_;
+};
+
+// Effect files are small; anything past this is not one.
+constexpr long kMaxEffectFileSize = 4 * 1024 * 1024;
+
+bool readFile(const char* path, std::string& text) {
+    std::FILE* f = win32::openFile(path, "rb");
+    if (!f) return false;
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    long size = ok ? std::ftell(f) : -1;
+    ok = ok && size >= 0 && size <= kMaxEffectFileSize && std::fseek(f, 0, SEEK_SET) == 0;
+    if (ok) {
+        text.resize(static_cast<std::size_t>(size));
+        ok = std::fread(text.data(), 1, text.size(), f) == text.size();
+    }
+    std::fclose(f);
+    return ok;
+}
+
+std::string baseName(const char* path) {
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    return name;
+}
+
+HRESULT fail(HRESULT hr, const std::string& text, ID3DXBuffer** errors) {
+    if (errors) *errors = text.empty() ? nullptr : new TextBuffer(text);
+    return hr;
+}
+
+}  // namespace
+
+HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile, const D3DXMACRO* defines,
+                                  ID3DXInclude* /*include*/, DWORD /*flags*/, ID3DXEffectPool* /*pool*/,
+                                  ID3DXEffect** effect, ID3DXBuffer** compilationErrors) {
+    if (compilationErrors) *compilationErrors = nullptr;
+    if (effect) *effect = nullptr;
+    if (!device || !srcFile || !effect) return D3DERR_INVALIDCALL;
+
+    std::string source;
+    if (!readFile(srcFile, source))
+        return fail(D3DERR_NOTFOUND, std::string(srcFile) + ": error: cannot read the effect file\n", compilationErrors);
+
+    fx::Defines macros;
+    for (const D3DXMACRO* m = defines; m && m->Name; ++m) macros.emplace_back(m->Name, m->Definition ? m->Definition : "");
+
+    std::string errors;
+    std::shared_ptr<const fx::CompiledEffect> compiled =
+        fx::compileEffect(source, srcFile, macros, d3d9::internal::attributeLocation, errors);
+    if (!compiled) return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
+
+    auto* object = new fx::Effect(device, std::move(compiled), baseName(srcFile));
+    if (d3d9::internal::backendOf(device) == d3d9::Backend::Gl && !object->createGlObjects(srcFile, errors)) {
+        object->Release();
+        return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
+    }
+    *effect = object;
+    return D3D_OK;
+}

@@ -1,0 +1,287 @@
+#include "platform/d3dx9/EffectObject.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/d3d9/internal.h"
+
+namespace fx {
+namespace {
+
+std::uint32_t floatBits(float f) {
+    std::uint32_t w;
+    std::memcpy(&w, &f, 4);
+    return w;
+}
+
+float bitsFloat(std::uint32_t w) {
+    float f;
+    std::memcpy(&f, &w, 4);
+    return f;
+}
+
+const char* printable(const char* s) { return s ? s : "null"; }
+
+}  // namespace
+
+Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> compiled, std::string name)
+    : device_(device),
+      traceBackend_(d3d9::internal::backendOf(device) == d3d9::Backend::Trace),
+      compiled_(std::move(compiled)),
+      name_(std::move(name)) {
+    device_->AddRef();
+    const EffectDescription& d = compiled_->description;
+    for (std::size_t i = 0; i < d.parameters.size(); ++i) {
+        valueOffsets_.push_back(static_cast<std::uint32_t>(values_.size()));
+        values_.insert(values_.end(), d.parameters[i].initial.begin(), d.parameters[i].initial.end());
+        parameterNames_.push_back({d.parameters[i].name.c_str(), static_cast<int>(i)});
+    }
+    textures_.assign(d.parameters.size(), nullptr);
+    for (std::size_t i = 0; i < d.techniques.size(); ++i)
+        if (!d.techniques[i].name.empty()) techniqueNames_.push_back({d.techniques[i].name.c_str(), static_cast<int>(i)});
+    auto byName = [](const NameIndex& a, const NameIndex& b) { return std::strcmp(a.name, b.name) < 0; };
+    std::sort(parameterNames_.begin(), parameterNames_.end(), byName);
+    std::sort(techniqueNames_.begin(), techniqueNames_.end(), byName);
+    technique_ = d.techniques.empty() ? -1 : 0;
+    std::size_t mostStates = 0;
+    for (const TechniqueDescription& t : d.techniques) {
+        std::size_t n = 0;
+        for (const PassDescription& p : t.passes) n += p.states.size();
+        mostStates = std::max(mostStates, n);
+    }
+    savedStates_.reserve(mostStates);
+}
+
+Effect::~Effect() {
+    for (IDirect3DBaseTexture9* t : textures_)
+        if (t) t->Release();
+    if (!glPrograms_.empty()) {
+        d3d9::internal::makeCurrent(device_);
+        for (GlProgram& p : glPrograms_) destroyGlProgram(p);
+    }
+    device_->Release();
+}
+
+bool Effect::createGlObjects(const std::string& fileName, std::string& errors) {
+    d3d9::internal::makeCurrent(device_);
+    glPrograms_.resize(compiled_->programs.size());
+    for (std::size_t i = 0; i < glPrograms_.size(); ++i) {
+        std::string log;
+        if (!createGlProgram(*compiled_, compiled_->programs[i], glPrograms_[i], log)) {
+            errors += fileName + ": error: " + compiled_->programs[i].vertexEntry + "/" +
+                      compiled_->programs[i].pixelEntry + ": " + log + "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+ULONG Effect::AddRef() { return ++references_; }
+
+ULONG Effect::Release() {
+    ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+int Effect::findParameter(D3DXHANDLE name) const {
+    if (!name) return -1;
+    auto it = std::lower_bound(parameterNames_.begin(), parameterNames_.end(), name,
+                               [](const NameIndex& a, const char* n) { return std::strcmp(a.name, n) < 0; });
+    return it != parameterNames_.end() && std::strcmp(it->name, name) == 0 ? it->index : -1;
+}
+
+int Effect::findTechnique(D3DXHANDLE name) const {
+    if (!name) return -1;
+    auto it = std::lower_bound(techniqueNames_.begin(), techniqueNames_.end(), name,
+                               [](const NameIndex& a, const char* n) { return std::strcmp(a.name, n) < 0; });
+    return it != techniqueNames_.end() && std::strcmp(it->name, name) == 0 ? it->index : -1;
+}
+
+void Effect::trace(const char* format, ...) const {
+    if (!traceBackend_) return;
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (n < 0) return;
+    std::size_t length = std::min(static_cast<std::size_t>(n), sizeof line - 1);
+    d3d9::internal::traceLine(device_, line, length);
+}
+
+void Effect::traceFloats(const char* call, D3DXHANDLE parameter, const float* values, UINT count) const {
+    if (!traceBackend_) return;
+    char line[2048];
+    int n = std::snprintf(line, sizeof line, "%s %s %s", call, name_.c_str(), printable(parameter));
+    std::size_t length = n < 0 ? 0 : std::min(static_cast<std::size_t>(n), sizeof line - 1);
+    for (UINT i = 0; values && i < count && length < sizeof line - 1; ++i) {
+        n = std::snprintf(line + length, sizeof line - length, " %.9g", static_cast<double>(values[i]));
+        if (n < 0) break;
+        length = std::min(length + static_cast<std::size_t>(n), sizeof line - 1);
+    }
+    d3d9::internal::traceLine(device_, line, length);
+}
+
+void Effect::store(int parameter, const float* values, UINT count) {
+    const Parameter& p = compiled_->description.parameters[static_cast<std::size_t>(parameter)];
+    std::uint32_t* words = values_.data() + valueOffsets_[static_cast<std::size_t>(parameter)];
+    UINT n = std::min(count, static_cast<UINT>(p.wordCount()));
+    for (UINT i = 0; i < n; ++i) {
+        float v = values[i];
+        if (p.kind == ValueKind::Float)
+            words[i] = floatBits(v);
+        else if (p.kind == ValueKind::Int)
+            words[i] = static_cast<std::uint32_t>(static_cast<std::int32_t>(v));
+        else
+            words[i] = v != 0.0f ? 1u : 0u;
+    }
+    ++version_;
+}
+
+HRESULT Effect::SetFloat(D3DXHANDLE parameter, float value) {
+    traceFloats("SetFloat", parameter, &value, 1);
+    int p = findParameter(parameter);
+    if (p < 0 || compiled_->description.parameters[static_cast<std::size_t>(p)].kind == ValueKind::Texture)
+        return D3DERR_INVALIDCALL;
+    store(p, &value, 1);
+    return D3D_OK;
+}
+
+HRESULT Effect::SetFloatArray(D3DXHANDLE parameter, const float* values, UINT count) {
+    traceFloats("SetFloatArray", parameter, values, count);
+    int p = findParameter(parameter);
+    if (p < 0 || (!values && count) ||
+        compiled_->description.parameters[static_cast<std::size_t>(p)].kind == ValueKind::Texture)
+        return D3DERR_INVALIDCALL;
+    store(p, values, count);
+    return D3D_OK;
+}
+
+HRESULT Effect::SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX* matrix) {
+    float m[16] = {};
+    if (matrix)
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) m[r * 4 + c] = matrix->m[r][c];
+    traceFloats("SetMatrix", parameter, matrix ? m : nullptr, matrix ? 16 : 0);
+    int p = findParameter(parameter);
+    if (p < 0 || !matrix) return D3DERR_INVALIDCALL;
+    const Parameter& param = compiled_->description.parameters[static_cast<std::size_t>(p)];
+    if (param.kind != ValueKind::Float || param.rows < 2) return D3DERR_INVALIDCALL;
+    // Kept row by row as D3DX lays it out: word r * cols + c is M(r, c).
+    float packed[16];
+    int n = 0;
+    for (int r = 0; r < param.rows; ++r)
+        for (int c = 0; c < param.cols; ++c) packed[n++] = m[r * 4 + c];
+    store(p, packed, static_cast<UINT>(n));
+    return D3D_OK;
+}
+
+HRESULT Effect::SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture) {
+    if (traceBackend_)
+        trace("SetTexture %s %s %s", name_.c_str(), printable(parameter), d3d9::internal::textureName(texture));
+    int p = findParameter(parameter);
+    if (p < 0 || compiled_->description.parameters[static_cast<std::size_t>(p)].kind != ValueKind::Texture)
+        return D3DERR_INVALIDCALL;
+    IDirect3DBaseTexture9*& slot = textures_[static_cast<std::size_t>(p)];
+    if (texture) texture->AddRef();
+    if (slot) slot->Release();
+    slot = texture;
+    ++version_;
+    return D3D_OK;
+}
+
+HRESULT Effect::SetBool(D3DXHANDLE parameter, BOOL value) {
+    trace("SetBool %s %s %d", name_.c_str(), printable(parameter), value);
+    int p = findParameter(parameter);
+    if (p < 0 || compiled_->description.parameters[static_cast<std::size_t>(p)].kind == ValueKind::Texture)
+        return D3DERR_INVALIDCALL;
+    float v = value ? 1.0f : 0.0f;
+    store(p, &v, 1);
+    return D3D_OK;
+}
+
+HRESULT Effect::SetTechnique(D3DXHANDLE technique) {
+    trace("SetTechnique %s %s", name_.c_str(), printable(technique));
+    int t = findTechnique(technique);
+    if (t < 0) return D3DERR_INVALIDCALL;
+    technique_ = t;
+    return D3D_OK;
+}
+
+HRESULT Effect::Begin(UINT* passes, DWORD flags) {
+    UINT count = technique_ < 0 ? 0 : static_cast<UINT>(compiled_->description.techniques[static_cast<std::size_t>(technique_)].passes.size());
+    trace("Begin %s %u", name_.c_str(), count);
+    if (passes) *passes = count;
+    if (technique_ < 0) return D3DERR_INVALIDCALL;
+    begunTechnique_ = technique_;
+    pass_ = -1;
+    saveState_ = (flags & D3DXFX_DONOTSAVESTATE) == 0;
+    savedStates_.clear();
+    if (saveState_) {
+        for (const PassDescription& p : compiled_->description.techniques[static_cast<std::size_t>(technique_)].passes)
+            for (const StateAssignment& a : p.states) {
+                bool seen = false;
+                for (const auto& s : savedStates_) seen = seen || s.first == a.state;
+                DWORD value = 0;
+                if (!seen && SUCCEEDED(device_->GetRenderState(a.state, &value))) savedStates_.push_back({a.state, value});
+            }
+    }
+    return D3D_OK;
+}
+
+DWORD Effect::stateValue(const StateAssignment& a) const {
+    if (a.parameter < 0) return a.value;
+    const Parameter& p = compiled_->description.parameters[static_cast<std::size_t>(a.parameter)];
+    std::uint32_t word = values_[valueOffsets_[static_cast<std::size_t>(a.parameter)]];
+    if (p.kind == ValueKind::Float) return static_cast<DWORD>(bitsFloat(word));
+    return word;
+}
+
+HRESULT Effect::BeginPass(UINT pass) {
+    trace("BeginPass %s %u", name_.c_str(), pass);
+    if (begunTechnique_ < 0) return D3DERR_INVALIDCALL;
+    const TechniqueDescription& t = compiled_->description.techniques[static_cast<std::size_t>(begunTechnique_)];
+    if (pass >= t.passes.size()) return D3DERR_INVALIDCALL;
+    pass_ = static_cast<int>(pass);
+    for (const StateAssignment& a : t.passes[pass].states) device_->SetRenderState(a.state, stateValue(a));
+    if (!traceBackend_) applyPassGl(true);
+    return D3D_OK;
+}
+
+HRESULT Effect::CommitChanges() {
+    trace("CommitChanges %s", name_.c_str());
+    if (pass_ < 0) return D3DERR_INVALIDCALL;
+    if (!traceBackend_) applyPassGl(false);
+    return D3D_OK;
+}
+
+HRESULT Effect::EndPass() {
+    trace("EndPass %s", name_.c_str());
+    if (pass_ < 0) return D3DERR_INVALIDCALL;
+    pass_ = -1;
+    return D3D_OK;
+}
+
+HRESULT Effect::End() {
+    trace("End %s", name_.c_str());
+    if (begunTechnique_ < 0) return D3DERR_INVALIDCALL;
+    for (const auto& [state, value] : savedStates_) device_->SetRenderState(state, value);
+    savedStates_.clear();
+    begunTechnique_ = -1;
+    pass_ = -1;
+    return D3D_OK;
+}
+
+HRESULT Effect::GetDesc(D3DXEFFECT_DESC* desc) {
+    if (!desc) return D3DERR_INVALIDCALL;
+    desc->Creator = "glimmerhop effect compiler";
+    desc->Parameters = static_cast<UINT>(compiled_->description.parameters.size());
+    desc->Techniques = static_cast<UINT>(compiled_->description.techniques.size());
+    desc->Functions = 0;
+    return D3D_OK;
+}
+
+}  // namespace fx

@@ -1,0 +1,92 @@
+// The ID3DXEffect of an effect file: parameter values kept on the CPU, techniques and
+// passes run through the device. On the OpenGL backend each distinct pair of entry points
+// is one GL program; on the trace backend nothing is drawn and every call is a line.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/d3dx9/d3dx9.h"
+#include "platform/d3dx9/effect/CompiledEffect.h"
+
+namespace fx {
+
+// One pass program on the GL backend.
+struct GlProgram {
+    unsigned program = 0;
+    unsigned uniformBuffer = 0;
+    std::vector<std::uint8_t> block;  // the "_Global" image uploaded to the buffer
+    std::uint64_t uploadedVersion = ~std::uint64_t{0};
+    int pixelOffset = -1, alphaFunc = -1, alphaRef = -1;  // uniform locations
+    std::vector<unsigned> samplers;  // GL sampler objects, one per texture unit
+};
+
+// Builds the GL objects of a compiled program; false with the driver's log on failure.
+bool createGlProgram(const CompiledEffect& effect, const CompiledProgram& program, GlProgram& out,
+                     std::string& log);
+void destroyGlProgram(GlProgram& program);
+
+class Effect final : public ID3DXEffect {
+public:
+    // `name` is the file name without its directory, as the trace shows it.
+    Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> compiled, std::string name);
+
+    // GL backend: creates the programs. False with the messages in `errors`.
+    bool createGlObjects(const std::string& fileName, std::string& errors);
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT SetFloat(D3DXHANDLE parameter, float value) override;
+    HRESULT SetFloatArray(D3DXHANDLE parameter, const float* values, UINT count) override;
+    HRESULT SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX* matrix) override;
+    HRESULT SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture) override;
+    HRESULT SetBool(D3DXHANDLE parameter, BOOL value) override;
+    HRESULT SetTechnique(D3DXHANDLE technique) override;
+    HRESULT Begin(UINT* passes, DWORD flags) override;
+    HRESULT BeginPass(UINT pass) override;
+    HRESULT EndPass() override;
+    HRESULT End() override;
+    HRESULT CommitChanges() override;
+    HRESULT GetDesc(D3DXEFFECT_DESC* desc) override;
+
+    const CompiledEffect& compiled() const { return *compiled_; }
+
+private:
+    ~Effect() override;
+
+    struct NameIndex {
+        const char* name;
+        int index;
+    };
+
+    int findParameter(D3DXHANDLE name) const;
+    int findTechnique(D3DXHANDLE name) const;
+    // Writes one trace line (trace backend only), formatted into a stack buffer.
+    void trace(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+    void traceFloats(const char* call, D3DXHANDLE parameter, const float* values, UINT count) const;
+    // Stores values converted to the parameter's kind; count words at most.
+    void store(int parameter, const float* values, UINT count);
+    DWORD stateValue(const StateAssignment& a) const;
+    void applyPassGl(bool rebindAll);
+
+    ULONG references_ = 1;
+    IDirect3DDevice9* device_;
+    bool traceBackend_;
+    std::shared_ptr<const CompiledEffect> compiled_;
+    std::string name_;
+    std::vector<NameIndex> parameterNames_, techniqueNames_;  // sorted by strcmp
+    std::vector<std::uint32_t> values_;                   // every parameter's words
+    std::vector<std::uint32_t> valueOffsets_;             // first word of each parameter
+    std::vector<IDirect3DBaseTexture9*> textures_;        // per parameter, held references
+    std::uint64_t version_ = 0;                           // bumped by every change
+    int technique_ = -1;
+    int begunTechnique_ = -1;
+    int pass_ = -1;
+    bool saveState_ = false;
+    std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> savedStates_;
+    std::vector<GlProgram> glPrograms_;
+};
+
+}  // namespace fx
