@@ -1,0 +1,63 @@
+// Effects for the pixel tests: one technique per render-state case.
+float4x4 matWorldViewProjection;
+float4 color = float4(1, 1, 1, 1);
+texture tex0;
+
+sampler2D texSampler = sampler_state
+{
+    Texture = <tex0>;
+    MinFilter = Point;
+    MagFilter = Point;
+    MipFilter = None;
+    AddressU = Clamp;
+    AddressV = Clamp;
+};
+
+struct VS_INPUT  { float3 pos : POSITION; float2 uv : TEXCOORD0; };
+struct VS_OUTPUT { float4 pos : POSITION; float2 uv : TEXCOORD0; };
+
+VS_OUTPUT VS(VS_INPUT i)
+{
+    VS_OUTPUT o;
+    o.pos = mul(float4(i.pos, 1), matWorldViewProjection);
+    o.uv = i.uv;
+    return o;
+}
+
+float4 PSTexture(VS_OUTPUT i) : COLOR { return tex2D(texSampler, i.uv); }
+float4 PSColor(VS_OUTPUT i) : COLOR { return color; }
+
+#define PASS_SHADERS(ps) VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 ps();
+
+technique Textured
+{
+    pass P0 { PASS_SHADERS(PSTexture) ZEnable = false; CullMode = None; AlphaBlendEnable = false; }
+}
+technique Solid
+{
+    pass P0 { PASS_SHADERS(PSColor) ZEnable = true; ZWriteEnable = true; ZFunc = LessEqual; CullMode = None; }
+}
+technique NoDepth
+{
+    pass P0 { PASS_SHADERS(PSColor) ZEnable = false; CullMode = None; }
+}
+technique Blend
+{
+    pass P0
+    {
+        PASS_SHADERS(PSColor)
+        ZEnable = false; CullMode = None;
+        AlphaBlendEnable = true; SrcBlend = SrcAlpha; DestBlend = InvSrcAlpha; BlendOp = Add;
+    }
+}
+technique CullCW  { pass P0 { PASS_SHADERS(PSColor) ZEnable = false; CullMode = CW; } }
+technique CullCCW { pass P0 { PASS_SHADERS(PSColor) ZEnable = false; CullMode = CCW; } }
+technique Plain   { pass P0 { PASS_SHADERS(PSColor) } }
+technique AlphaTest
+{
+    pass P0 { PASS_SHADERS(PSColor) ZEnable = false; CullMode = None; AlphaTestEnable = true; AlphaRef = 128; AlphaFunc = Greater; }
+}
+technique RedOnly
+{
+    pass P0 { PASS_SHADERS(PSColor) ZEnable = false; CullMode = None; ColorWriteEnable = Red; }
+}
