@@ -1,0 +1,145 @@
+// glimmerhop-tool fx: compiles effect files as the show would and lists what they offer.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "platform/d3d9/backend.h"
+#include "platform/d3dx9/EffectObject.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: glimmerhop-tool fx [--gl] [-D NAME[=VALUE]]... FILE...\n"
+    "\n"
+    "Compiles each effect file (HLSL to SPIR-V to GLSL) and lists its techniques with\n"
+    "their pass counts, its parameters with their types and its samplers. On a compile\n"
+    "error prints the compiler's messages and exits 1.\n"
+    "\n"
+    "  --gl       also link the GL programs on a headless OpenGL device (default: the\n"
+    "             trace backend, which needs no graphics)\n"
+    "  -D NAME=V  defines a macro for the effect's preprocessor\n";
+
+const char* filterName(DWORD f) {
+    static const char* const names[] = {"none", "point", "linear", "anisotropic"};
+    return f < 4 ? names[f] : "?";
+}
+
+const char* addressName(DWORD a) {
+    static const char* const names[] = {"?", "wrap", "mirror", "clamp", "border", "mirroronce"};
+    return a < 6 ? names[a] : "?";
+}
+
+std::string typeOf(const fx::Parameter& p) {
+    std::string t = p.typeName;
+    if (p.arraySize > 0) t += "[" + std::to_string(p.arraySize) + "]";
+    return t;
+}
+
+void list(const char* path, const fx::CompiledEffect& effect) {
+    const fx::EffectDescription& d = effect.description;
+    std::printf("%s: %zu technique%s, %zu parameter%s, %zu program%s\n", path, d.techniques.size(),
+                d.techniques.size() == 1 ? "" : "s", d.parameters.size(), d.parameters.size() == 1 ? "" : "s",
+                effect.programs.size(), effect.programs.size() == 1 ? "" : "s");
+    std::printf("techniques:\n");
+    for (const fx::TechniqueDescription& t : d.techniques) {
+        std::printf("  %-24s %zu pass%s\n", t.name.empty() ? "(unnamed)" : t.name.c_str(), t.passes.size(),
+                    t.passes.size() == 1 ? "" : "es");
+        for (std::size_t i = 0; i < t.passes.size(); ++i) {
+            const fx::PassDescription& p = t.passes[i];
+            std::printf("    pass %zu%s%s: %s %s, %s %s, %zu render state%s\n", i, p.name.empty() ? "" : " ",
+                        p.name.c_str(), p.vertexProfile.c_str(), p.vertexEntry.c_str(), p.pixelProfile.c_str(),
+                        p.pixelEntry.c_str(), p.states.size(), p.states.size() == 1 ? "" : "s");
+        }
+    }
+    std::printf("parameters:\n");
+    for (const fx::Parameter& p : d.parameters)
+        std::printf("  %-12s %s%s%s\n", typeOf(p).c_str(), p.name.c_str(), p.semantic.empty() ? "" : " : ",
+                    p.semantic.c_str());
+    if (!d.samplers.empty()) std::printf("samplers:\n");
+    for (const fx::SamplerDescription& s : d.samplers)
+        std::printf("  %-24s texture %s, min %s, mag %s, mip %s, address %s %s\n", s.name.c_str(),
+                    s.texture.empty() ? "(none)" : s.texture.c_str(), filterName(s.minFilter),
+                    filterName(s.magFilter), filterName(s.mipFilter), addressName(s.addressU),
+                    addressName(s.addressV));
+}
+
+int run(int argc, char** argv) {
+    bool gl = false;
+    std::vector<std::string> defineText;
+    std::vector<const char*> files;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--gl") == 0) {
+            gl = true;
+        } else if (std::strncmp(argv[i], "-D", 2) == 0) {
+            const char* def = argv[i][2] ? argv[i] + 2 : (i + 1 < argc ? argv[++i] : nullptr);
+            if (!def || !*def) {
+                std::fprintf(stderr, "glimmerhop-tool fx: -D needs NAME[=VALUE]\n");
+                return 2;
+            }
+            defineText.emplace_back(def);
+        } else if (argv[i][0] == '-') {
+            std::fprintf(stderr, "glimmerhop-tool fx: unknown option '%s'\n\n%s", argv[i], kUsage);
+            return 2;
+        } else {
+            files.push_back(argv[i]);
+        }
+    }
+    if (files.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::vector<std::string> names, values;
+    for (const std::string& d : defineText) {
+        std::size_t eq = d.find('=');
+        names.push_back(d.substr(0, eq));
+        values.push_back(eq == std::string::npos ? "1" : d.substr(eq + 1));
+    }
+    std::vector<D3DXMACRO> macros;
+    for (std::size_t i = 0; i < names.size(); ++i) macros.push_back({names[i].c_str(), values[i].c_str()});
+    macros.push_back({nullptr, nullptr});
+
+    d3d9::BackendConfig config;
+    config.backend = gl ? d3d9::Backend::Gl : d3d9::Backend::Trace;
+    config.headless = true;
+    d3d9::configure(config);
+    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = 640;
+    pp.BackBufferHeight = 480;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.BackBufferCount = 1;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.Windowed = TRUE;
+    IDirect3DDevice9* device = nullptr;
+    if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                         D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device))) {
+        std::fprintf(stderr, "glimmerhop-tool fx: cannot create a %s device\n", gl ? "headless OpenGL" : "trace");
+        if (d3d) d3d->Release();
+        return 1;
+    }
+    int status = 0;
+    for (const char* path : files) {
+        ID3DXEffect* effect = nullptr;
+        ID3DXBuffer* errors = nullptr;
+        HRESULT hr = D3DXCreateEffectFromFileA(device, path, macros.data(), nullptr, D3DXSHADER_DEBUG, nullptr,
+                                               &effect, &errors);
+        if (FAILED(hr)) {
+            std::fprintf(stderr, "%s: compilation failed (0x%08X)\n", path, static_cast<unsigned>(hr));
+            if (errors) std::fputs(static_cast<const char*>(errors->GetBufferPointer()), stderr);
+            status = 1;
+        } else {
+            list(path, static_cast<fx::Effect*>(effect)->compiled());
+        }
+        if (errors) errors->Release();
+        if (effect) effect->Release();
+    }
+    device->Release();
+    d3d->Release();
+    return status;
+}
+
+const tool::ToolCommand command{"fx", "compile an effect file and list its techniques and parameters", kUsage, run};
+
+}  // namespace
