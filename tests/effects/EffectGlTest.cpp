@@ -338,3 +338,18 @@ TEST_F(EffectPixels, FourSamplesSmoothAnEdge) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EffectPixels, PixelShaderMayReadFewerComponentsThanWritten) {
+    open();
+    device->BeginScene();
+    clear(D3DCOLOR_ARGB(255, 0, 0, 255));
+    rectangle(-0.5f, -0.5f, 639.5f, 479.5f);  // the whole target, uv 0..1
+    draw("Widened");
+    finish();
+    EXPECT_RGB(at(160, 120), 64, 64, 0);
+    EXPECT_RGB(at(480, 360), 192, 192, 0);
+}
+
+}  // namespace

@@ -74,3 +74,17 @@ TEST(Preprocessor, RecursiveMacrosStop) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Preprocessor, RunawayExpansionIsAnError) {
+    std::string src = "#define A0 x\n";
+    for (int i = 1; i <= 40; ++i)
+        src += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " A" + std::to_string(i - 1) + "\n";
+    src += "\nfloat f = A40;\n";
+    fx::PreprocessResult r = fx::preprocess(src, {});
+    EXPECT_NE(r.error.find("too large"), std::string::npos);
+    EXPECT_EQ(r.errorLine, 42);
+}
+
+}  // namespace

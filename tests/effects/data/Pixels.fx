@@ -61,3 +61,19 @@ technique RedOnly
 {
     pass P0 { PASS_SHADERS(PSColor) ZEnable = false; CullMode = None; ColorWriteEnable = Red; }
 }
+
+// The vertex shader writes four components of TEXCOORD0, the pixel shader reads two.
+struct WIDE_OUTPUT { float4 pos : POSITION; float4 uv : TEXCOORD0; float3 spare : NORMAL; };
+WIDE_OUTPUT VSWide(VS_INPUT i)
+{
+    WIDE_OUTPUT o;
+    o.pos = mul(float4(i.pos, 1), matWorldViewProjection);
+    o.uv = float4(i.uv, 0.5, 1);
+    o.spare = i.pos;
+    return o;
+}
+float4 PSNarrow(float2 uv : TEXCOORD0) : COLOR { return float4(uv, 0, 1); }
+technique Widened
+{
+    pass P0 { VertexShader = compile vs_2_0 VSWide(); PixelShader = compile ps_2_0 PSNarrow(); ZEnable = false; CullMode = None; }
+}

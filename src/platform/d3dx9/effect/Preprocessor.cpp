@@ -88,17 +88,22 @@ std::string stripComments(const std::string& in, std::string& error, int& errorL
 
 class Expander {
 public:
-    explicit Expander(const MacroTable& macros) : macros_(macros) {}
+    explicit Expander(const MacroTable& macros, std::size_t limit = 1u << 20) : macros_(macros), limit_(limit) {}
 
     // Expands `text` (no directives). Newlines inside function-like macro arguments are
     // moved after the expansion so the line count stays the same.
     std::string expand(const std::string& text) { return expandWith(text, 0); }
+
+    // Macros that multiply their arguments can grow without bound: stop past the limit.
+    bool overflowed() const { return produced_ > limit_; }
 
 private:
     std::string expandWith(const std::string& text, int depth) {
         std::string out;
         std::size_t i = 0;
         while (i < text.size()) {
+            if (overflowed()) return out;
+            ++produced_;
             char c = text[i];
             if (c == '"') {
                 std::size_t j = i + 1;
@@ -221,6 +226,8 @@ private:
 
     const MacroTable& macros_;
     std::set<std::string> active_;
+    std::size_t limit_;
+    std::size_t produced_ = 0;
 };
 
 // #if expressions: integers, defined(X), ! ~ - + * / % << >> < > <= >= == != & ^ | && ||.
@@ -378,16 +385,20 @@ PreprocessResult preprocess(const std::string& source,
 
     std::string pending;  // ordinary lines waiting for expansion
     int pendingLines = 0;
+    int pendingStart = 0;
+    int line = 0;
     auto flush = [&] {
         if (pendingLines == 0) return;
-        std::string expanded = Expander(macros).expand(pending);
+        // Effect files never need their text to grow more than a few times over.
+        Expander expander(macros, 4 * pending.size() + (1u << 20));
+        std::string expanded = expander.expand(pending);
+        if (expander.overflowed()) fail(pendingStart, "macro expansion too large");
         result.text += expanded;
         pending.clear();
         pendingLines = 0;
     };
 
     std::size_t pos = 0;
-    int line = 0;
     while (pos < text.size() && result.error.empty()) {
         std::size_t end = text.find('\n', pos);
         bool hasNewline = end != std::string::npos;
@@ -403,7 +414,7 @@ PreprocessResult preprocess(const std::string& source,
             else
                 pending.append(l.size(), ' ');
             if (hasNewline) pending += '\n';
-            ++pendingLines;
+            if (pendingLines++ == 0) pendingStart = line;
             continue;
         }
         // A directive: flush the text before it so that macros defined here apply

@@ -160,6 +160,32 @@ bool inject(std::string& glsl, const std::string& declarations, const std::strin
     return true;
 }
 
+bool isIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Declares the input `name` with `wide` components and reads the first `used` of them
+// wherever the shader used the narrow one.
+bool widenInput(std::string& glsl, const std::string& name, unsigned used, unsigned wide) {
+    static const char* const floatTypes[] = {"", "float", "vec2", "vec3", "vec4"};
+    static const char* const swizzles[] = {"", ".x", ".xy", ".xyz", ".xyzw"};
+    if (used < 1 || used > 4 || wide < 2 || wide > 4) return false;
+    std::string declaration = std::string(" in ") + floatTypes[used] + " " + name + ";";
+    std::size_t at = glsl.find(declaration);
+    if (at == std::string::npos) return false;
+    glsl.replace(at, declaration.size(), std::string(" in ") + floatTypes[wide] + " " + name + ";");
+    std::size_t declarationEnd = glsl.find('\n', at);
+    std::size_t pos = declarationEnd;
+    while ((pos = glsl.find(name, pos)) != std::string::npos) {
+        std::size_t end = pos + name.size();
+        bool whole = (pos == 0 || !isIdentifierChar(glsl[pos - 1])) && (end >= glsl.size() || !isIdentifierChar(glsl[end]));
+        if (whole) {
+            glsl.insert(end, swizzles[used]);
+            end += std::strlen(swizzles[used]);
+        }
+        pos = end;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool compileProgram(const EffectDescription& effect, const PassDescription& pass,
@@ -197,6 +223,8 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
     }
     // Varyings: linked by semantic.
     std::vector<std::string> written;
+    std::vector<unsigned> writtenSize;
+    std::vector<std::pair<std::string, unsigned>> widened;  // pixel inputs read from wider outputs
     for (const spvc_reflected_resource& r : vs.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT)) {
         std::string sem = vs.semantic(r.id);
         int location = varyingLocation(sem);
@@ -206,12 +234,20 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         spvc_compiler_set_decoration(vs.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(location));
         spvc_compiler_set_name(vs.compiler, r.id, ("gh_v_" + sem).c_str());
         written.push_back(sem);
+        writtenSize.push_back(spvc_type_get_vector_size(spvc_compiler_get_type_handle(vs.compiler, r.type_id)));
     }
     for (const spvc_reflected_resource& r : ps.list(SPVC_RESOURCE_TYPE_STAGE_INPUT)) {
         std::string sem = ps.semantic(r.id);
         int location = varyingLocation(sem);
         bool found = false;
-        for (const std::string& w : written) found = found || w == sem;
+        for (std::size_t w = 0; w < written.size(); ++w) {
+            if (written[w] != sem) continue;
+            found = true;
+            unsigned size = spvc_type_get_vector_size(spvc_compiler_get_type_handle(ps.compiler, r.type_id));
+            // DX9 lets the pixel shader read fewer components than the vertex shader
+            // writes (float4 out, float2 in); GL wants the same type on both sides.
+            if (size < writtenSize[w]) widened.push_back({"gh_v_" + sem + ":" + std::to_string(size), writtenSize[w]});
+        }
         if (location < 0 || !found)
             return problem(pass.pixelLine, "pixel shader input '" + sem + "' of " + pass.pixelEntry +
                                                " is not written by " + pass.vertexEntry);
@@ -300,6 +336,12 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
     if (!emitGlsl(vs, out.vertexGlsl) || !emitGlsl(ps, out.fragmentGlsl)) {
         errors += fileName + ": error: cannot translate the shaders: " + ctx.error + "\n";
         return false;
+    }
+    for (const auto& [key, size] : widened) {
+        std::size_t colon = key.find(':');
+        if (!widenInput(out.fragmentGlsl, key.substr(0, colon), static_cast<unsigned>(std::stoul(key.substr(colon + 1))),
+                        size))
+            return problem(pass.pixelLine, "cannot match the pixel shader input " + key.substr(0, colon));
     }
     // D3D9 samples pixel centres at integer coordinates: shift clip space by half a pixel.
     inject(out.vertexGlsl, std::string("uniform vec2 ") + kPixelOffsetUniform + ";\n",
