@@ -66,12 +66,27 @@ Mask blurred(const Mask& m, int radius) {
 
 Mask dilated(const Mask& m, int radius) {
     Mask out(m.width, m.height);
+    // Square max first (separable, cheap): where it is zero the round pen finds nothing either.
+    Mask rows(m.width, m.height), square(m.width, m.height);
+    for (int y = 0; y < m.height; ++y)
+        for (int x = 0; x < m.width; ++x) {
+            float best = 0.0f;
+            for (int dx = -radius; dx <= radius; ++dx) best = std::max(best, m.sample(x + dx, y));
+            rows.at(x, y) = best;
+        }
+    for (int y = 0; y < m.height; ++y)
+        for (int x = 0; x < m.width; ++x) {
+            float best = 0.0f;
+            for (int dy = -radius; dy <= radius; ++dy) best = std::max(best, rows.sample(x, y + dy));
+            square.at(x, y) = best;
+        }
     std::vector<std::pair<int, int>> offsets;
     for (int dy = -radius; dy <= radius; ++dy)
         for (int dx = -radius; dx <= radius; ++dx)
             if (dx * dx + dy * dy <= radius * radius + radius) offsets.push_back({dx, dy});
     for (int y = 0; y < m.height; ++y)
         for (int x = 0; x < m.width; ++x) {
+            if (square.at(x, y) <= 0.0f) continue;
             float best = 0.0f;
             for (auto [dx, dy] : offsets) {
                 best = std::max(best, m.sample(x + dx, y + dy));
@@ -90,6 +105,13 @@ Mask shapeMask(int w, int h, const std::function<float(float, float)>& distance)
     Mask m(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) m.at(x, y) = clamp01(0.5f - distance(x + 0.5f, y + 0.5f));
+    return m;
+}
+
+Mask shapeMask(int w, int h, const std::function<float(float, float)>& distance, int x0, int y0, int x1, int y1) {
+    Mask m(w, h);
+    for (int y = std::max(0, y0); y < std::min(h, y1); ++y)
+        for (int x = std::max(0, x0); x < std::min(w, x1); ++x) m.at(x, y) = clamp01(0.5f - distance(x + 0.5f, y + 0.5f));
     return m;
 }
 

@@ -39,6 +39,8 @@ Mask dilated(const Mask& m, int radius);
 void scaleMask(Mask& m, float factor);
 // Coverage of a shape given by its signed distance in pixels (negative inside).
 Mask shapeMask(int w, int h, const std::function<float(float x, float y)>& distance);
+// The same, evaluated only inside the rectangle [x0, x1) x [y0, y1); zero elsewhere.
+Mask shapeMask(int w, int h, const std::function<float(float x, float y)>& distance, int x0, int y0, int x1, int y1);
 
 struct Image {
     int width = 0, height = 0;

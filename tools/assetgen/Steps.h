@@ -23,5 +23,12 @@ struct GenerationStep {
 
 bool generateMusic(const GenContext& ctx);     // Pellmoor.mp3
 bool generateSync(const GenContext& ctx);      // Rari.sync, from the decoded Pellmoor.mp3
+bool generateFloorPictures(const GenContext& ctx);
+bool generateOverlays(const GenContext& ctx);
+bool generateTitles(const GenContext& ctx);
+bool generatePortraits(const GenContext& ctx);
+bool generateGreetings(const GenContext& ctx);
+bool generateLoadingPicture(const GenContext& ctx);
+bool generateSetupBitmap(const GenContext& ctx);
 
 }  // namespace assetgen

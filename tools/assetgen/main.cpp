@@ -21,6 +21,13 @@ using assetgen::GenerationStep;
 const GenerationStep kSteps[] = {
     {"music", assetgen::generateMusic, nullptr},
     {"sync", assetgen::generateSync, "music"},
+    {"floor", assetgen::generateFloorPictures, nullptr},
+    {"overlays", assetgen::generateOverlays, nullptr},
+    {"titles", assetgen::generateTitles, nullptr},
+    {"portraits", assetgen::generatePortraits, nullptr},
+    {"greetings", assetgen::generateGreetings, nullptr},
+    {"loading", assetgen::generateLoadingPicture, nullptr},
+    {"setup", assetgen::generateSetupBitmap, nullptr},
 };
 
 void usage() {
