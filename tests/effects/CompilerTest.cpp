@@ -57,7 +57,7 @@ TEST(EffectCompiler, CompilesEveryPassOnce) {
         << p.fragmentGlsl;
 
     // Inputs by the device's attribute locations, varyings by semantic.
-    EXPECT_EQ(locationOf(p.vertexGlsl, "in", "gh_in_SV_POSITION"), 0) << p.vertexGlsl;
+    EXPECT_EQ(locationOf(p.vertexGlsl, "in", "gh_in_POSITION0"), 0) << p.vertexGlsl;
     EXPECT_EQ(locationOf(p.vertexGlsl, "in", "gh_in_TEXCOORD0"), 2);
     EXPECT_EQ(locationOf(p.vertexGlsl, "out", "gh_v_TEXCOORD0"), fx::varyingLocation("TEXCOORD0"));
     EXPECT_EQ(locationOf(p.vertexGlsl, "out", "gh_v_COLOR0"), fx::varyingLocation("COLOR0"));
@@ -70,11 +70,12 @@ TEST(EffectCompiler, CompilesEveryPassOnce) {
 }
 
 TEST(EffectCompiler, StagesLinkBySemanticNotOrder) {
-    // The pixel shader takes its inputs in the opposite order to the vertex outputs.
+    // The pixel shader takes its inputs in the opposite order to the vertex outputs, and
+    // spells COLOR0 as COLOR.
     const char* src =
         "struct V { float4 p : POSITION; float4 c : COLOR0; float2 uv : TEXCOORD1; };\n"
         "V VS(float4 p : POSITION, float2 uv : TEXCOORD0) { V o; o.p = p; o.c = p; o.uv = uv; return o; }\n"
-        "float4 PS(float2 uv : TEXCOORD1, float4 c : COLOR0) : COLOR { return c * uv.x; }\n"
+        "float4 PS(float2 uv : TEXCOORD1, float4 c : COLOR) : COLOR { return c * uv.x; }\n"
         "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n";
     std::string errors;
     auto effect = compile(src, errors);

@@ -76,6 +76,7 @@ protected:
     }
     void draw(const char* technique, const D3DXMATRIX* matrix = nullptr) {
         effect->SetMatrix("matWorldViewProjection", matrix ? matrix : &ortho);
+        effect->SetMatrix("matRowMajor", matrix ? matrix : &ortho);
         device->SetVertexDeclaration(declaration);
         device->SetStreamSource(0, vertices, 0, sizeof(Vertex));
         device->SetIndices(indices);
@@ -169,6 +170,7 @@ TEST_F(EffectPixels, SetMatrixMatchesD3DXUnderAPerspectiveCamera) {
     D3DXMatrixMultiply(&viewProjection, &view, &projection);
     // Points off the axis, where a transposed matrix would put them elsewhere.
     const D3DXVECTOR3 points[] = {{1.5f, 0.5f, 2.0f}, {-1.0f, 1.0f, 0.0f}};
+    for (const char* technique : {"NoDepth", "RowMajor"})
     for (const D3DXVECTOR3& p : points) {
         D3DXVECTOR3 ndc;
         D3DXVec3TransformCoord(&ndc, &p, &viewProjection);
@@ -186,7 +188,7 @@ TEST_F(EffectPixels, SetMatrixMatchesD3DXUnderAPerspectiveCamera) {
         device->BeginScene();
         clear(D3DCOLOR_ARGB(255, 0, 0, 0));
         setColor(1, 1, 1, 1);
-        draw("NoDepth", &viewProjection);
+        draw(technique, &viewProjection);
         finish();
         double cx = 0, cy = 0;
         int count = 0;
@@ -197,9 +199,9 @@ TEST_F(EffectPixels, SetMatrixMatchesD3DXUnderAPerspectiveCamera) {
                     cy += y;
                     ++count;
                 }
-        ASSERT_GT(count, 4) << "nothing drawn for point " << p.x;
-        EXPECT_NEAR(cx / count, sx, 0.5) << "point " << p.x << " " << p.y << " " << p.z;
-        EXPECT_NEAR(cy / count, sy, 0.5) << "point " << p.x << " " << p.y << " " << p.z;
+        ASSERT_GT(count, 4) << technique << ": nothing drawn for point " << p.x;
+        EXPECT_NEAR(cx / count, sx, 0.5) << technique << ": point " << p.x << " " << p.y << " " << p.z;
+        EXPECT_NEAR(cy / count, sy, 0.5) << technique << ": point " << p.x << " " << p.y << " " << p.z;
     }
 }
 

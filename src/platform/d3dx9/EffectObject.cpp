@@ -141,6 +141,9 @@ void Effect::store(int parameter, const float* values, UINT count) {
     ++version_;
 }
 
+// Each call is traced as the program made it before it is checked, so a call that fails
+// (an undeclared name, an unknown technique) still shows in the trace: the trace documents
+// what the program asked for.
 HRESULT Effect::SetFloat(D3DXHANDLE parameter, float value) {
     traceFloats("SetFloat", parameter, &value, 1);
     int p = findParameter(parameter);

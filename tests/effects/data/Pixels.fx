@@ -77,3 +77,17 @@ technique Widened
 {
     pass P0 { VertexShader = compile vs_2_0 VSWide(); PixelShader = compile ps_2_0 PSNarrow(); ZEnable = false; CullMode = None; }
 }
+
+// The same transform from a matrix declared row_major.
+row_major float4x4 matRowMajor;
+VS_OUTPUT VSRowMajor(VS_INPUT i)
+{
+    VS_OUTPUT o;
+    o.pos = mul(float4(i.pos, 1), matRowMajor);
+    o.uv = i.uv;
+    return o;
+}
+technique RowMajor
+{
+    pass P0 { VertexShader = compile vs_2_0 VSRowMajor(); PixelShader = compile ps_2_0 PSColor(); ZEnable = false; CullMode = None; }
+}

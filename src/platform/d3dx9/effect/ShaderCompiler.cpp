@@ -7,6 +7,7 @@
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross/spirv_cross_c.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -116,8 +117,12 @@ struct Stage {
     }
     std::string semantic(spvc_variable_id id) const {
         const char* s = spvc_compiler_get_decoration_string(compiler, id, SpvDecorationHlslSemanticGOOGLE);
+        // One spelling per semantic: COLOR is COLOR0, and the prelude's SV_Position on a
+        // vertex input is the POSITION0 it was written as.
         std::string out = s ? s : "";
         for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (out.rfind("SV_POSITION", 0) == 0) out.erase(0, 3);
+        if (!out.empty() && !std::isdigit(static_cast<unsigned char>(out.back()))) out += '0';
         return out;
     }
 };
