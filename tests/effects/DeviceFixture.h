@@ -34,7 +34,7 @@ inline IDirect3DDevice9* createDevice(d3d9::Backend backend, d3d9::TraceSink* si
     pp.MultiSampleType = samples;
     pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
     pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = backend == d3d9::Backend::Gl;
+    pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D24S8;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     IDirect3DDevice9* device = nullptr;
