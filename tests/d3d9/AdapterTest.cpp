@@ -114,6 +114,25 @@ TEST(Adapter, TraceBackendSupportsEveryMultisampleType) {
                                                 static_cast<D3DMULTISAMPLE_TYPE>(17), nullptr));
 }
 
+TEST(Adapter, TraceBackendCanStandInForAnAdapterWithGaps) {
+    d3d9::BackendConfig config = traceConfig();
+    config.multisampleTypes = {D3DMULTISAMPLE_NONE, D3DMULTISAMPLE_2_SAMPLES, D3DMULTISAMPLE_4_SAMPLES};
+    ConfiguredD3d c(config);
+    auto check = [&](DWORD type) {
+        return c.d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, FALSE,
+                                                 static_cast<D3DMULTISAMPLE_TYPE>(type), nullptr);
+    };
+    EXPECT_EQ(D3D_OK, check(0));
+    EXPECT_EQ(D3D_OK, check(4));
+    EXPECT_EQ(D3DERR_NOTAVAILABLE, check(6));
+    D3DPRESENT_PARAMETERS pp = d3d9test::presentParams(64, 64, D3DMULTISAMPLE_8_SAMPLES);
+    IDirect3DDevice9* device = nullptr;
+    EXPECT_EQ(D3DERR_NOTAVAILABLE, c.d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &device));
+    pp.MultiSampleType = D3DMULTISAMPLE_4_SAMPLES;
+    ASSERT_EQ(D3D_OK, c.d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &pp, &device));
+    EXPECT_EQ(0u, device->Release());
+}
+
 TEST(Adapter, GlBackendAnswersMultisamplingFromTheDriver) {
     d3d9::BackendConfig config;
     config.headless = true;

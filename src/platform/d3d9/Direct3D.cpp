@@ -94,7 +94,7 @@ public:
             surfaceFormat != D3DFMT_D24X8 && surfaceFormat != D3DFMT_D16) {
             return D3DERR_NOTAVAILABLE;
         }
-        if (type >= 2 && static_cast<int>(type) > maxSamples()) return D3DERR_NOTAVAILABLE;
+        if (!typeSupported(type)) return D3DERR_NOTAVAILABLE;
         if (qualityLevels) *qualityLevels = 1;
         return D3D_OK;
     }
@@ -121,8 +121,7 @@ public:
         if (adapter != 0 || !params || !device) return D3DERR_INVALIDCALL;
         if (params->MultiSampleType > D3DMULTISAMPLE_16_SAMPLES || params->MultiSampleQuality != 0)
             return D3DERR_INVALIDCALL;
-        if (params->MultiSampleType >= 2 && static_cast<int>(params->MultiSampleType) > maxSamples())
-            return D3DERR_NOTAVAILABLE;
+        if (!typeSupported(params->MultiSampleType)) return D3DERR_NOTAVAILABLE;
         HRESULT hr = D3D_OK;
         detail::DeviceBase* created = nullptr;
         if (config_.backend == Backend::Trace) {
@@ -161,7 +160,13 @@ private:
         if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
-    int maxSamples() const { return config_.backend == Backend::Trace ? 16 : detail::glMaxSamples(); }
+    bool typeSupported(D3DMULTISAMPLE_TYPE type) const {
+        if (config_.backend == Backend::Trace) {
+            const auto& list = config_.multisampleTypes;
+            return list.empty() || std::find(list.begin(), list.end(), type) != list.end();
+        }
+        return type < 2 || static_cast<int>(type) <= detail::glMaxSamples();
+    }
 
     void readDisplayModes() {
         const int count = SDL_GetNumDisplayModes(0);

@@ -34,6 +34,9 @@ struct BackendConfig {
     // a 1280x720 desktop.
     std::vector<D3DDISPLAYMODE> modes;
     D3DDISPLAYMODE desktop{0, 0, 0, D3DFMT_UNKNOWN};
+    // Trace only: the multisample types the adapter supports (empty: every type from 0
+    // to 16). Devices asking for another one are refused as on such an adapter.
+    std::vector<D3DMULTISAMPLE_TYPE> multisampleTypes;
 };
 
 // Takes effect for the next Direct3DCreate9.
