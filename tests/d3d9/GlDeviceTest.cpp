@@ -267,3 +267,32 @@ TEST(GlDevice, BlendingAndColourMaskFollowTheRenderStates) {
     p = readBack(f.device);
     EXPECT_TRUE(pixelIs(p, 4, 4, 0, 0, 0));
 }
+
+TEST(GlDevice, StencilStatesMaskLaterDraws) {
+    DeviceFixture f;
+    REQUIRE_GL(f, 64, 64);  // the fixture's depth surface is D24S8
+    Triangle t;
+    t.create(f.device, 0.5f);
+    f.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+    // Mark the triangle's pixels with 1 in the stencil buffer, drawing no colour.
+    f.device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+    f.device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_ALWAYS);
+    f.device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_REPLACE);
+    f.device->SetRenderState(D3DRS_STENCILREF, 1);
+    f.device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    t.draw(0);
+    EXPECT_FALSE(topLeftLit(f.device));
+    f.device->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    f.device->SetRenderState(D3DRS_STENCILPASS, D3DSTENCILOP_KEEP);
+    f.device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NOTEQUAL);
+    t.draw(0);
+    EXPECT_FALSE(topLeftLit(f.device));
+    f.device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_EQUAL);
+    t.draw(0);
+    EXPECT_TRUE(topLeftLit(f.device));
+    // Clearing the stencil buffer ignores the write mask.
+    f.device->SetRenderState(D3DRS_STENCILWRITEMASK, 0);
+    f.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
+    t.draw(0);
+    EXPECT_FALSE(topLeftLit(f.device));
+}

@@ -27,10 +27,13 @@ private:
 };
 
 EGLDisplay surfacelessDisplay() {
-    if (!epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless")) {
-        return EGL_NO_DISPLAY;
+    if (epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless")) {
+        EGLDisplay display =
+            eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+        if (display != EGL_NO_DISPLAY) return display;
     }
-    return eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    // Drivers other than Mesa's: their default display, used without surfaces.
+    return eglGetDisplay(EGL_DEFAULT_DISPLAY);
 }
 
 }  // namespace
