@@ -1,23 +1,98 @@
 #include "show/Show.h"
 
-#include <cmath>
+#include "platform/d3dx9/d3dx9.h"
+#include "platform/win32/timer.h"
+#include "render/Grids.h"
+#include "show/ShowDraw.h"
+#include "show/ShowTextures.h"
 
-#include "app/globals/DisplaySettings.h"
+using namespace show;
 
-Show::~Show() { music.release(); }
+double Show::loadingFadeSeconds = 1.0;
 
-void Show::load() { music.open("Tindermoot\\Pellmoor.mp3"); }
+void Show::load() {
+    music.open("Tindermoot\\Pellmoor.mp3");
+    sync.loadOrCapture("Tindermoot\\Rari.sync", music, 8, 0.0f);
+    buildGridMesh(loadingQuad, 2, 2, 644.0f, 484.0f, -322.0f, -242.0f);
+    dritEffect.load("Tindermoot\\drit.fx");
+    D3DXCreateTextureFromFileA(gDevice, "Tindermoot\\loading.png", &loadingTexture);
 
-static void clearTo(float r, float g, float b) {
-    if (!gDevice) return;
-    auto byte = [](float v) { return static_cast<unsigned>(std::fmin(std::fmax(v, 0.0f), 1.0f) * 255.0f); };
+    drawLoadingFrame(1.0f);
+    gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+
+    textures.load(kShowTextureList);
+    imageEffect.load("Tindermoot\\Image.fx");
+    buildGridMesh(overlayQuad, 2, 2, 644.0f, 484.0f, -322.0f, -242.0f);
+    buildGridMesh(dancerGrid, 24, 32, 192.0f, 256.0f, -96.0f, -250.0f);
+    floorScene.load("Tindermoot\\Floor\\Floor.SCENE.scene", &imageEffect);
+    buildTileGrid(floorGrid, 20, 20, 500.0f, 500.0f, -250.0f, -250.0f);
+    buildGridMesh(screenGrid, 80, 60, 640.0f, 480.0f, -320.0f, -240.0f);
+    dancerMesh.load("Tindermoot\\Dance\\Dancer.SCENEPlane01.mesh");
+    discoEffect.load("Tindermoot\\Disco.fx");
+    cylEffect.load("Tindermoot\\cyl.fx");
+    tunnelScene.load("Tindermoot\\tun\\cyl.SCENE.scene", &cylEffect);
+    boxMesh.load("Tindermoot\\box\\box.SCENEBox01.mesh");
+    textEffect.load("Tindermoot\\text.fx");
+    buildTileGrid(textGrid, 27, 20, 640.0f, 480.0f, -320.0f, -240.0f);
+    stenMesh.load("Tindermoot\\st\\sten.SCENEPlane02.mesh");
+    buildTileGrid(backGrid, 40, 30, 640.0f, 480.0f, -320.0f, -240.0f);
+    planbScene.load("Tindermoot\\planb\\3b.SCENE.scene", &textEffect);
+
+    // Fade the loading picture out over a second of wall-clock time. The value sent is
+    // read afresh just before it is set, so it can dip slightly below 0.
+    LARGE_INTEGER frequency, fadeStart, now;
+    QueryPerformanceFrequency(&frequency);
+    const double secondsPerTick = 1.0 / static_cast<double>(frequency.QuadPart);
+    QueryPerformanceCounter(&fadeStart);
+    QueryPerformanceCounter(&now);
+    while (static_cast<double>(now.QuadPart - fadeStart.QuadPart) * secondsPerTick <
+           loadingFadeSeconds) {
+        QueryPerformanceCounter(&now);
+        const double elapsed = static_cast<double>(now.QuadPart - fadeStart.QuadPart) * secondsPerTick;
+        drawLoadingFrame(static_cast<float>(1.0 - elapsed));
+        gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+        QueryPerformanceCounter(&now);
+    }
+}
+
+// The loading picture on a quad slightly larger than the screen; "var1" is its fade.
+// Without the loading effect only the blue clear is drawn.
+void Show::drawLoadingFrame(float fade) {
     gDevice->BeginScene();
-    gDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_ARGB(255, byte(r), byte(g), byte(b)), 1.0f, 0);
+    gDevice->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0);
+    renderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    if (dritEffect.compiled) {
+        setScreenMatrices(&dritEffect);
+        dritEffect.compiled->SetFloat("var1", fade);
+        dritEffect.compiled->SetTexture("tex0", loadingTexture);
+        loadingQuad.draw(DrawRequest{"tull", &dritEffect, 0, DRAW_MATERIAL_TEXTURES});
+    }
     gDevice->EndScene();
 }
 
-void Show::renderFrame(float t) {
-    clearTo(0.5f + 0.5f * std::sin(t), 0.5f + 0.5f * std::sin(t * 0.7f + 2.0f), 0.5f + 0.5f * std::sin(t * 1.3f + 4.0f));
+Show::~Show() {
+    if (loadingTexture) loadingTexture->Release();
+    loadingTexture = nullptr;
+    loadingQuad.release();
+    dritEffect.release();
+    planbScene.release();
+    backGrid.release();
+    stenMesh.release();
+    textGrid.release();
+    textEffect.release();
+    boxMesh.release();
+    cylEffect.release();
+    tunnelScene.release();
+    screenGrid.release();
+    discoEffect.release();
+    dancerMesh.release();
+    floorGrid.release();
+    freeCamera.release();
+    floorScene.release();
+    dancerGrid.release();
+    overlayQuad.release();
+    imageEffect.release();
+    music.release();
+    textures.release();
+    sync.release();
 }
-
-void Show::renderOutro(float t) { clearTo(1.0f - t / 2.0f, 1.0f - t / 2.0f, 1.0f - t / 2.0f); }

@@ -1,0 +1,170 @@
+// glimmerhop-tool render: a still of the real show through headless OpenGL.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "ShowHost.h"
+#include "app/globals/DisplaySettings.h"
+#include "platform/bass/clock.h"
+#include "show/Show.h"
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+namespace tool {
+namespace {
+
+const char* const kUsage =
+    "usage: glimmerhop-tool render --at T --out FILE.png [--size WxH] [--aspect 4:3|16:10|16:9]\n"
+    "                              [--msaa N] [--history scene|full] [--data DIR]\n"
+    "\n"
+    "Renders the show at music time T through headless OpenGL and writes a PNG.\n"
+    "Camera cuts and beat latches depend on the frames before T, so those are played\n"
+    "first at 30 frames per second: with --history scene (the default) from 2 s before\n"
+    "the start of T's scene (each scene keeps its own cut state, so this gives the cuts\n"
+    "of a run from the start), with --history full from 0. Prints the time per frame of\n"
+    "each scene played.\n"
+    "\n"
+    "  --at T        music time in seconds\n"
+    "  --out FILE    the PNG to write\n"
+    "  --size WxH    picture size (default 640x480)\n"
+    "  --aspect A    aspect ratio of the perspective cameras (default 4:3)\n"
+    "  --msaa N      samples per pixel (default none)\n"
+    "  --history H   where the frames before T start: scene or full\n"
+    "  --data DIR    directory holding Tindermoot/ (default: the working directory)\n";
+
+bool parseAspect(const char* text, float& aspect) {
+    if (std::strcmp(text, "4:3") == 0) aspect = 4.0f / 3.0f;
+    else if (std::strcmp(text, "16:10") == 0) aspect = 16.0f / 10.0f;
+    else if (std::strcmp(text, "16:9") == 0) aspect = 16.0f / 9.0f;
+    else return false;
+    return true;
+}
+
+struct SceneTiming {
+    unsigned frames = 0;
+    double total = 0, worst = 0;
+};
+
+int run(int argc, char** argv) {
+    double at = 0;
+    bool haveAt = false, fullHistory = false;
+    unsigned width = 640, height = 480, samples = 0;
+    float aspect = 4.0f / 3.0f;
+    std::string outPath, dataDir;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(a, "--at") == 0 && hasValue) {
+            at = std::atof(argv[++i]);
+            haveAt = true;
+        } else if (std::strcmp(a, "--out") == 0 && hasValue) {
+            outPath = argv[++i];
+        } else if (std::strcmp(a, "--size") == 0 && hasValue) {
+            if (std::sscanf(argv[++i], "%ux%u", &width, &height) != 2 || width == 0 || height == 0 ||
+                width > 8192 || height > 8192) {
+                std::fprintf(stderr, "render: bad size '%s'\n", argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(a, "--aspect") == 0 && hasValue) {
+            if (!parseAspect(argv[++i], aspect)) {
+                std::fprintf(stderr, "render: bad aspect '%s'\n", argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(a, "--msaa") == 0 && hasValue) {
+            samples = static_cast<unsigned>(std::atoi(argv[++i]));
+            if (samples == 1 || samples > 16) {
+                std::fprintf(stderr, "render: --msaa takes 0 or 2..16\n");
+                return 2;
+            }
+        } else if (std::strcmp(a, "--history") == 0 && hasValue) {
+            const char* h = argv[++i];
+            if (std::strcmp(h, "full") == 0) fullHistory = true;
+            else if (std::strcmp(h, "scene") != 0) {
+                std::fprintf(stderr, "render: --history takes scene or full\n");
+                return 2;
+            }
+        } else if (std::strcmp(a, "--data") == 0 && hasValue) {
+            dataDir = argv[++i];
+        } else {
+            std::fprintf(stderr, "render: unknown or incomplete option '%s'\n\n%s", a, kUsage);
+            return 2;
+        }
+    }
+    if (!haveAt || outPath.empty()) {
+        std::fprintf(stderr, "%s", kUsage);
+        return 2;
+    }
+    if (!enterDataDirectory(dataDir)) return 1;
+
+    gDisplaySettings.displayMode = D3DDISPLAYMODE{width, height, 60, D3DFMT_X8R8G8B8};
+    gDisplaySettings.fullscreen = false;
+    gDisplaySettings.multisampleType = static_cast<D3DMULTISAMPLE_TYPE>(samples);
+    gDisplaySettings.aspectRatio = aspect;
+
+    d3d9::BackendConfig config;
+    config.backend = d3d9::Backend::Gl;
+    config.headless = true;
+    d3d9::configure(config);
+    bass::useDrivenClock(true);
+    if (!createDevice(DeviceOptions{width, height, samples})) return 1;
+
+    const float target = static_cast<float>(at);
+    const double historyStart = fullHistory ? 0.0 : std::max(0.0, sceneStart(sceneIndexOf(target)) - 2.0);
+    std::vector<double> times = timeRange(historyStart, at, 30.0);
+    while (!times.empty() && static_cast<float>(times.back()) >= target) times.pop_back();
+    times.push_back(at);
+
+    Show::loadingFadeSeconds = 0.0;
+    SceneTiming timing[6];
+    std::vector<std::uint8_t> pixels;
+    UINT readWidth = 0, readHeight = 0;
+    bool read = false;
+    {
+        Show show;
+        show.load();
+        for (double time : times) {
+            const float t = static_cast<float>(time);
+            const auto start = std::chrono::steady_clock::now();
+            show.renderFrame(t);
+            gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            SceneTiming& s = timing[sceneIndexOf(t)];
+            ++s.frames;
+            s.total += ms;
+            s.worst = std::max(s.worst, ms);
+        }
+        read = d3d9::readBackBuffer(gDevice, pixels, readWidth, readHeight);
+    }
+    releaseDevice();
+
+    for (int i = 0; i < 6; ++i) {
+        if (!timing[i].frames) continue;
+        std::printf("scene %d (%s): %u frames, %.2f ms mean, %.2f ms worst\n", i, sceneName(i),
+                    timing[i].frames, timing[i].total / timing[i].frames, timing[i].worst);
+    }
+    if (!read || pixels.size() < static_cast<std::size_t>(readWidth) * readHeight * 4) {
+        std::fprintf(stderr, "render: cannot read the picture back\n");
+        return 1;
+    }
+    // The back buffer has no alpha of its own (X8R8G8B8): the picture is opaque.
+    for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+    if (!stbi_write_png(outPath.c_str(), static_cast<int>(readWidth), static_cast<int>(readHeight), 4,
+                        pixels.data(), static_cast<int>(readWidth * 4))) {
+        std::fprintf(stderr, "render: cannot write %s\n", outPath.c_str());
+        return 1;
+    }
+    std::printf("wrote %s (%ux%u, t = %.9g)\n", outPath.c_str(), readWidth, readHeight, static_cast<double>(target));
+    return 0;
+}
+
+const ToolCommand command{"render", "render a still of the show to a PNG (headless OpenGL)", kUsage, run};
+
+}  // namespace
+}  // namespace tool

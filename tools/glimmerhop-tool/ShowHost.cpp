@@ -1,0 +1,97 @@
+#include "ShowHost.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/globals/DisplaySettings.h"
+
+namespace tool {
+
+bool createDevice(const DeviceOptions& options) {
+    gD3D = Direct3DCreate9(D3D_SDK_VERSION);
+    if (!gD3D) {
+        std::fprintf(stderr, "cannot create the Direct3D object\n");
+        return false;
+    }
+    D3DPRESENT_PARAMETERS params{};
+    params.BackBufferWidth = options.width;
+    params.BackBufferHeight = options.height;
+    params.BackBufferFormat = D3DFMT_X8R8G8B8;
+    params.BackBufferCount = 1;
+    params.MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(options.samples);
+    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    params.Windowed = TRUE;
+    params.EnableAutoDepthStencil = TRUE;
+    params.AutoDepthStencilFormat = D3DFMT_D24S8;
+    params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    const HRESULT hr = gD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                          D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &gDevice);
+    if (FAILED(hr) || !gDevice) {
+        std::fprintf(stderr, "cannot create the device (0x%08x)\n", static_cast<unsigned>(hr));
+        releaseDevice();
+        return false;
+    }
+    return true;
+}
+
+void releaseDevice() {
+    if (gDevice) gDevice->Release();
+    gDevice = nullptr;
+    if (gD3D) gD3D->Release();
+    gD3D = nullptr;
+}
+
+bool enterDataDirectory(const std::string& dir) {
+    if (dir.empty()) return true;
+    if (chdir(dir.c_str()) != 0) {
+        std::fprintf(stderr, "cannot enter %s: %s\n", dir.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+bool parseTimeList(const char* text, std::vector<double>& times) {
+    const char* p = text;
+    while (*p) {
+        char* end = nullptr;
+        const double t = std::strtod(p, &end);
+        if (end == p) return false;
+        times.push_back(t);
+        p = end;
+        if (*p == ',') ++p;
+        else if (*p) return false;
+    }
+    return !times.empty();
+}
+
+std::vector<double> timeRange(double from, double to, double fps) {
+    std::vector<double> times;
+    if (fps <= 0) return times;
+    for (unsigned long k = 0;; ++k) {
+        const double t = from + k / fps;
+        if (t > to + 1e-9) break;
+        times.push_back(t);
+    }
+    return times;
+}
+
+namespace {
+constexpr float kSpanEnds[6] = {29.2f, 58.8f, 73.6f, 103.4f, 129.9f, 160.0f};
+const char* const kNames[6] = {"floor intro", "disco dancers", "tunnel", "box room", "equalizer", "finale"};
+}  // namespace
+
+int sceneIndexOf(float t) {
+    for (int i = 0; i < 6; ++i)
+        if (!(t > kSpanEnds[i])) return i;
+    return 0;
+}
+
+const char* sceneName(int index) { return index >= 0 && index < 6 ? kNames[index] : "?"; }
+
+double sceneStart(int index) { return index <= 0 ? 0.0 : kSpanEnds[index - 1]; }
+
+}  // namespace tool
