@@ -92,3 +92,13 @@ TEST_F(WindowPresent, WindowedDeviceWithoutSizeTakesTheWindowsSize) {
     EXPECT_EQ(360u, pp.BackBufferHeight);
     EXPECT_EQ(D3D_OK, device_->Present(nullptr, nullptr, nullptr, nullptr));
 }
+
+TEST_F(WindowPresent, FullScreenDeviceMakesTheWindowFullScreen) {
+    D3DPRESENT_PARAMETERS pp = d3d9test::presentParams(640, 360);
+    pp.Windowed = FALSE;
+    pp.FullScreen_RefreshRateInHz = 60;
+    ASSERT_EQ(D3D_OK, d3d_->CreateDevice(0, D3DDEVTYPE_HAL, win32::windowHandleOf(window_),
+                                         D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device_));
+    EXPECT_TRUE(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_EQ(D3D_OK, device_->Present(nullptr, nullptr, nullptr, nullptr));
+}

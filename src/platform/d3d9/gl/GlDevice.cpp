@@ -11,6 +11,24 @@
 
 namespace d3d9::detail {
 
+namespace {
+
+// A full-screen device owns the display: it switches to the back buffer's size and the
+// asked refresh rate, and the window covers it.
+void enterFullscreen(SDL_Window* window, const D3DPRESENT_PARAMETERS& params) {
+    if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0) return;
+    SDL_DisplayMode mode{};
+    mode.w = static_cast<int>(params.BackBufferWidth);
+    mode.h = static_cast<int>(params.BackBufferHeight);
+    mode.refresh_rate = static_cast<int>(params.FullScreen_RefreshRateInHz);
+    SDL_SetWindowDisplayMode(window, &mode);
+    if (!(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN)) {
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
+    }
+}
+
+}  // namespace
+
 GlDevice::GlDevice(IDirect3D9* d3d) : DeviceBase(Backend::Gl, nullptr, d3d) {}
 
 GlDevice::~GlDevice() {
@@ -25,6 +43,7 @@ GlDevice::~GlDevice() {
 
 bool GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& params, HRESULT& result) {
     result = D3DERR_NOTAVAILABLE;
+    if (window && !params.Windowed) enterFullscreen(window, params);
     if (window ? !context_.createOnWindow(window) : !context_.createHeadless()) return false;
     contextMade_ = true;
     if (epoxy_gl_version() < 45) return false;
