@@ -1,7 +1,10 @@
 // The Direct3D object: adapter modes, desktop mode, multisampling answers, caps.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
 #include <epoxy/gl.h>
+
+#include <cstring>
 
 #include "d3d9/D3d9TestSupport.h"
 #include "platform/d3d9/internal.h"
@@ -149,4 +152,43 @@ TEST(Adapter, GlBackendAnswersMultisamplingFromTheDriver) {
         const bool expected = type == 0 || type == 1 || static_cast<GLint>(type) <= maxSamples;
         EXPECT_EQ(expected ? D3D_OK : D3DERR_NOTAVAILABLE, hr) << "type " << type;
     }
+}
+
+TEST(Adapter, OnAScreenModesAndDesktopComeFromTheScreen) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no video at all";
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool screen = std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+    SDL_DisplayMode desktop{};
+    SDL_GetDesktopDisplayMode(0, &desktop);
+    {
+        ConfiguredD3d c(d3d9::BackendConfig{});
+        ASSERT_NE(nullptr, c.d3d);
+        D3DDISPLAYMODE mode{};
+        ASSERT_EQ(D3D_OK, c.d3d->GetAdapterDisplayMode(0, &mode));
+        if (screen) {
+            EXPECT_EQ(static_cast<UINT>(desktop.w), mode.Width);
+            EXPECT_EQ(static_cast<UINT>(desktop.h), mode.Height);
+            EXPECT_TRUE(hasMode(c.d3d, mode.Width, mode.Height, mode.RefreshRate));
+        } else {
+            // A stand-in video driver is no screen: the fixed list and desktop apply.
+            EXPECT_EQ(1280u, mode.Width);
+            EXPECT_TRUE(hasMode(c.d3d, 640, 480, 60));
+        }
+        // Sorted and without repeats.
+        const UINT count = c.d3d->GetAdapterModeCount(0, D3DFMT_X8R8G8B8);
+        ASSERT_GT(count, 0u);
+        D3DDISPLAYMODE previous{};
+        for (UINT i = 0; i < count; ++i) {
+            ASSERT_EQ(D3D_OK, c.d3d->EnumAdapterModes(0, D3DFMT_X8R8G8B8, i, &mode));
+            if (i > 0) {
+                const bool after = mode.Width > previous.Width ||
+                                   (mode.Width == previous.Width && mode.Height > previous.Height) ||
+                                   (mode.Width == previous.Width && mode.Height == previous.Height &&
+                                    mode.RefreshRate > previous.RefreshRate);
+                EXPECT_TRUE(after) << "mode " << i;
+            }
+            previous = mode;
+        }
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }

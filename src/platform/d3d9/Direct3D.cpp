@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -42,7 +43,7 @@ public:
         if (config_.backend == Backend::Gl && !config_.headless &&
             SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
             video_ = true;
-            readDisplayModes();
+            if (realDisplay()) readDisplayModes();
         }
         if (modes_.empty()) {
             if (config_.modes.empty()) {
@@ -51,7 +52,7 @@ public:
                 modes_ = config_.modes;
             }
         }
-        if (!video_) desktop_ = config_.desktop.Width ? config_.desktop : kFallbackDesktop;
+        if (desktop_.Width == 0) desktop_ = config_.desktop.Width ? config_.desktop : kFallbackDesktop;
         for (D3DDISPLAYMODE& mode : modes_) mode.Format = D3DFMT_X8R8G8B8;
         if (desktop_.Format == D3DFMT_UNKNOWN) desktop_.Format = D3DFMT_X8R8G8B8;
     }
@@ -166,6 +167,13 @@ private:
             return list.empty() || std::find(list.begin(), list.end(), type) != list.end();
         }
         return type < 2 || static_cast<int>(type) <= detail::glMaxSamples();
+    }
+
+    // SDL's stand-in drivers (no screen at all) report made-up modes: those are no
+    // display, and the configured or fixed modes apply.
+    static bool realDisplay() {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
     }
 
     void readDisplayModes() {
