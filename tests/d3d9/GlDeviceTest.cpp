@@ -296,3 +296,69 @@ TEST(GlDevice, StencilStatesMaskLaterDraws) {
     t.draw(0);
     EXPECT_FALSE(topLeftLit(f.device));
 }
+
+TEST(GlDevice, TexturesSampleTheirTopRowAtVZero) {
+    DeviceFixture f;
+    REQUIRE_GL(f, 64, 64);
+    // 2 x 2, top row first: red, green / blue, white.
+    const std::uint8_t pixels[] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(D3D_OK, d3d9::internal::createTexture(f.device, 2, 2, pixels, "quad", &texture));
+    ASSERT_EQ(D3D_OK, f.device->SetTexture(0, texture));
+    f.device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    f.device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    f.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+
+    // A quad over the whole target, u to the right and v downwards as D3D maps them.
+    const float vertices[] = {-1, 1, 0.5f, 0, 0, 1, 1, 0.5f, 1, 0, -1, -1, 0.5f, 0, 1, 1, -1, 0.5f, 1, 1};
+    const WORD indices[] = {0, 1, 2, 2, 1, 3};
+    IDirect3DVertexBuffer9* vb = nullptr;
+    IDirect3DIndexBuffer9* ib = nullptr;
+    IDirect3DVertexDeclaration9* decl = nullptr;
+    ASSERT_EQ(D3D_OK, f.device->CreateVertexBuffer(sizeof vertices, 0, 0, D3DPOOL_DEFAULT, &vb, nullptr));
+    ASSERT_EQ(D3D_OK, f.device->CreateIndexBuffer(sizeof indices, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr));
+    void* data = nullptr;
+    vb->Lock(0, 0, &data, 0);
+    std::memcpy(data, vertices, sizeof vertices);
+    vb->Unlock();
+    ib->Lock(0, 0, &data, 0);
+    std::memcpy(data, indices, sizeof indices);
+    ib->Unlock();
+    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                          {0, 12, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
+                                          D3DDECL_END()};
+    ASSERT_EQ(D3D_OK, f.device->CreateVertexDeclaration(elements, &decl));
+    f.device->SetStreamSource(0, vb, 0, 20);
+    f.device->SetIndices(ib);
+    f.device->SetVertexDeclaration(decl);
+
+    d3d9::internal::makeCurrent(f.device);
+    const GLuint vs = compile(GL_VERTEX_SHADER,
+                              "#version 450 core\nlayout(location = 0) in vec3 position;\n"
+                              "layout(location = 2) in vec2 uv;\nout vec2 texcoord;\n"
+                              "void main() { gl_Position = vec4(position, 1.0); texcoord = uv; }\n");
+    const GLuint fs = compile(GL_FRAGMENT_SHADER,
+                              "#version 450 core\nlayout(binding = 0) uniform sampler2D tex;\n"
+                              "in vec2 texcoord;\nout vec4 colour;\n"
+                              "void main() { colour = texture(tex, texcoord); }\n");
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    glUseProgram(program);
+    EXPECT_EQ(D3D_OK, f.device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2));
+    Pixels p = readBack(f.device);
+    EXPECT_TRUE(pixelIs(p, 8, 8, 255, 0, 0));
+    EXPECT_TRUE(pixelIs(p, 56, 8, 0, 255, 0));
+    EXPECT_TRUE(pixelIs(p, 8, 56, 0, 0, 255));
+    EXPECT_TRUE(pixelIs(p, 56, 56, 255, 255, 255));
+
+    glUseProgram(0);
+    glDeleteProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    decl->Release();
+    ib->Release();
+    vb->Release();
+    texture->Release();
+}

@@ -108,7 +108,7 @@ TEST(TraceBackend, NamesCreatedObjectsAndMarksFailures) {
     texture->Release();
 
     const std::vector<std::string> expected = {
-        "CreateDevice 640 480 0 1 0",
+        "CreateDevice 640 480 0 1 0x0",
         "CreateDepthStencilSurface ds1 640 480 D3DFMT_D24S8 0 0 1",
         "SetDepthStencilSurface ds1",
         "CreateVertexBuffer vb1 128 0x208 0x0 D3DPOOL_DEFAULT",

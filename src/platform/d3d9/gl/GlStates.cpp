@@ -202,6 +202,8 @@ void GlDevice::applySamplerState(DWORD sampler, DWORD type, DWORD value) {
 void GlDevice::applyTexture(DWORD stage) {
     const Texture* texture = textures_[stage];
     glBindTextureUnit(stage, texture ? texture->glName : 0);
+    // Effects may have bound samplers of their own to this unit meanwhile.
+    glBindSampler(stage, glSamplers_[stage]);
 }
 
 }  // namespace d3d9::detail

@@ -25,7 +25,7 @@ DeviceBase* createTraceDevice(IDirect3D9* d3d, TraceSink* sink, const D3DPRESENT
     auto* device = new (std::nothrow) TraceDevice(d3d, sink, params);
     if (device) {
         char line[160];
-        const int n = std::snprintf(line, sizeof line, "CreateDevice %u %u %u %d %u",
+        const int n = std::snprintf(line, sizeof line, "CreateDevice %u %u %u %d 0x%x",
                                     params.BackBufferWidth, params.BackBufferHeight,
                                     static_cast<unsigned>(params.MultiSampleType), params.Windowed,
                                     params.PresentationInterval);
