@@ -135,3 +135,85 @@ TEST(EffectCompiler, SecondCompileComesFromTheCache) {
 }
 
 }  // namespace
+
+#include <cstring>
+
+#include "platform/d3dx9/effect/UniformBlock.h"
+
+namespace {
+
+TEST(EffectCompiler, ParameterValuesLandAtTheReflectedOffsets) {
+    const char* src =
+        "float weights[3] = {1, 2, 3};\n"
+        "float2 offset = {4, 5};\n"
+        "float4x4 world;\n"
+        "row_major float4x4 rows;\n"
+        "int count = 7;\n"
+        "bool flag = true;\n"
+        "float4 VS(float4 p : POSITION) : POSITION {\n"
+        "  return mul(p, world) + mul(p, rows) + weights[0] + weights[2] + offset.y + count + flag;\n"
+        "}\n"
+        "float4 PS() : COLOR { return 1; }\n"
+        "technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n";
+    std::string errors;
+    auto effect = compile(src, errors);
+    ASSERT_TRUE(effect) << errors;
+    const fx::CompiledProgram& p = effect->programs.at(0);
+
+    // Every parameter's words, D3DX order; the two matrices hold 0..15 and 100..115.
+    std::vector<std::uint32_t> values, offsets;
+    for (const fx::Parameter& param : effect->description.parameters) {
+        offsets.push_back(static_cast<std::uint32_t>(values.size()));
+        values.insert(values.end(), param.initial.begin(), param.initial.end());
+    }
+    auto setMatrix = [&](const char* name, float base) {
+        std::size_t at = offsets[static_cast<std::size_t>(effect->description.findParameter(name))];
+        for (int i = 0; i < 16; ++i) {
+            float f = base + static_cast<float>(i);
+            std::memcpy(&values[at + static_cast<std::size_t>(i)], &f, 4);
+        }
+    };
+    setMatrix("world", 0.0f);
+    setMatrix("rows", 100.0f);
+    std::vector<std::uint8_t> block(p.blockSize, 0);
+    fx::fillUniformBlock(*effect, p, values.data(), offsets, block);
+
+    auto floatAt = [&](std::size_t at) {
+        float f;
+        std::memcpy(&f, block.data() + at, 4);
+        return f;
+    };
+    auto wordAt = [&](std::size_t at) {
+        std::uint32_t w;
+        std::memcpy(&w, block.data() + at, 4);
+        return w;
+    };
+    const fx::UniformMember* w = member(p, *effect, "weights");
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->arrayStride, 16u);  // std140 arrays of float
+    EXPECT_EQ(floatAt(w->offset), 1.0f);
+    EXPECT_EQ(floatAt(w->offset + 32), 3.0f);
+    const fx::UniformMember* o = member(p, *effect, "offset");
+    ASSERT_TRUE(o);
+    EXPECT_EQ(floatAt(o->offset + 4), 5.0f);
+    const fx::UniformMember* c = member(p, *effect, "count");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(wordAt(c->offset), 7u);
+    const fx::UniformMember* f = member(p, *effect, "flag");
+    ASSERT_TRUE(f);
+    EXPECT_EQ(wordAt(f->offset), 1u);
+    // Default packing: the block holds columns, M(row 1, col 0) = 4 sits second.
+    const fx::UniformMember* world = member(p, *effect, "world");
+    ASSERT_TRUE(world);
+    EXPECT_TRUE(world->columnsInMemory);
+    EXPECT_EQ(floatAt(world->offset + 4), 4.0f);
+    EXPECT_EQ(floatAt(world->offset + world->matrixStride), 1.0f);
+    // row_major: the block holds rows, as D3DX keeps the matrix.
+    const fx::UniformMember* rows = member(p, *effect, "rows");
+    ASSERT_TRUE(rows);
+    EXPECT_FALSE(rows->columnsInMemory);
+    EXPECT_EQ(floatAt(rows->offset + 4), 101.0f);
+    EXPECT_EQ(floatAt(rows->offset + rows->matrixStride), 104.0f);
+}
+
+}  // namespace
