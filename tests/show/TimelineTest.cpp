@@ -98,6 +98,32 @@ TEST(Load, LoadingFrameIsPresentedBeforeTheTextures) {
     EXPECT_EQ(lastValues(calls, "SetFloat", "drit.fx", "var1", present), std::vector<float>{1.0f});
 }
 
+TEST(Load, AssetsLoadInTheirOrder) {
+    ShowRig rig;
+    const std::vector<Call> calls = parse(rig.loadLines());
+    // Textures: the loading picture, then the 28 of the stack in list order.
+    std::vector<std::string> pictures;
+    std::vector<unsigned> vertexCounts;
+    for (const Call& c : calls) {
+        if (c.is("D3DXCreateTextureFromFileA")) pictures.push_back(c.words[1]);
+        if (c.is("CreateVertexBuffer")) vertexCounts.push_back(std::stoul(c.words[2]) / 32);
+    }
+    const std::vector<std::string> expected = {
+        "loading", "ruffwick01", "char01", "floorbit", "floortexture", "floortexture2", "phong",
+        "phong2", "colormap", "overlay02", "overlay03", "overlay04", "overlay05", "overlay06",
+        "overlay07", "overlay08", "overlay09", "overlay10", "overlay11", "overlay12", "frames",
+        "vobble", "trelkin", "ruffwick", "disco", "dancing", "greets", "vantroop", "marrowby"};
+    ASSERT_EQ(pictures.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(pictures[i], "Tindermoot\\" + expected[i] + ".png");
+    // Vertex buffers by size: loading quad, overlay quad, dancer grid, floor scene (a
+    // box), floor tiles, screen grid, dancer (a quad), tunnel scene (box and plate), box,
+    // text tiles, stencil (a quad), back tiles, planb scene (a box).
+    const std::vector<unsigned> sizes = {4, 4, 24 * 32, 8, 19 * 19 * 6, 80 * 60, 4, 8, 4, 8,
+                                         26 * 19 * 6, 4, 39 * 29 * 6, 8};
+    EXPECT_EQ(vertexCounts, sizes);
+}
+
 TEST(Load, FadeFramesFollowTheWallClock) {
     // A fade of 0.2 s instead of the program's second: every fade value lies in
     // [1 - 0.2 - slack, 1] and they fall.
