@@ -1,22 +1,29 @@
-# The program's built-in resources: the dialog template (SetupDialog.cpp) and the bytes
-# of SetupPicture.bmp, turned into a C++ array at configure time. Consumers of gh_app get
-# the objects directly, so that their registration always runs.
-set(gh_picture ${PROJECT_SOURCE_DIR}/resources/SetupPicture.bmp)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${gh_picture})
-file(READ ${gh_picture} gh_picture_hex HEX)
-file(SIZE ${gh_picture} gh_picture_size)
-string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," gh_picture_bytes "${gh_picture_hex}")
-string(REGEX REPLACE "((0x..,){24})" "\\1\n" gh_picture_bytes "${gh_picture_bytes}")
+# The program's built-in resources: the dialog template (SetupDialog.cpp) and the
+# picture shown in it, a 24-bit .bmp whose bytes become a C++ array at build time. The
+# picture is the one the data-set generator draws (generated/setup.bmp) when it is part
+# of the build, and SetupPicture.bmp beside this file otherwise. Consumers of gh_app
+# get the objects directly, so that their registration always runs.
+if(EXISTS ${PROJECT_SOURCE_DIR}/tools/assetgen/CMakeLists.txt)
+  set(gh_setup_picture ${PROJECT_BINARY_DIR}/generated/setup.bmp)
+else()
+  set(gh_setup_picture ${PROJECT_SOURCE_DIR}/resources/SetupPicture.bmp)
+endif()
 set(gh_picture_cpp ${CMAKE_CURRENT_BINARY_DIR}/generated/SetupPictureBytes.cpp)
-file(CONFIGURE OUTPUT ${gh_picture_cpp} CONTENT
-"// Generated from resources/SetupPicture.bmp.
-#include <cstddef>
-#include <cstdint>
-extern const std::uint8_t kSetupPictureBytes[] = {
-@gh_picture_bytes@
-};
-extern const std::size_t kSetupPictureSize = @gh_picture_size@;
-" @ONLY)
+add_custom_command(
+  OUTPUT ${gh_picture_cpp}
+  COMMAND ${CMAKE_COMMAND} -DPICTURE=${gh_setup_picture} -DOUTPUT=${gh_picture_cpp}
+          -P ${PROJECT_SOURCE_DIR}/resources/EmbedPicture.cmake
+  DEPENDS ${gh_setup_picture} ${PROJECT_SOURCE_DIR}/resources/EmbedPicture.cmake
+  COMMENT "Embedding the setup dialog's picture"
+  VERBATIM)
 add_library(gh_resources OBJECT ${PROJECT_SOURCE_DIR}/resources/SetupDialog.cpp ${gh_picture_cpp})
 target_include_directories(gh_resources PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(gh_resources PRIVATE gh_win32)
+
+# The generator's target is defined after this folder; order the two once all exist.
+function(gh_order_resources_after_data)
+  if(TARGET tindermoot_data)
+    add_dependencies(gh_resources tindermoot_data)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL gh_order_resources_after_data)

@@ -10,7 +10,8 @@
 namespace {
 
 // With GLIMMERHOP_DEBUG_POSITION set, the music position goes to standard error once a
-// second of wall-clock time, so that tests can watch pausing and seeking from outside.
+// second of wall-clock time and for the last frame, so that tests can watch pausing,
+// seeking and the end of the music from outside.
 class PositionReport {
 public:
     PositionReport() : enabled_(std::getenv("GLIMMERHOP_DEBUG_POSITION") != nullptr) {
@@ -22,6 +23,10 @@ public:
         if (now < next_) return;
         next_ = now + 1.0;
         std::fprintf(stderr, "position %.3f\n", position);
+    }
+    // The loop's last position, and why it ended: "end" (the music) or "stop".
+    void last(float position, const char* why) {
+        if (enabled_) std::fprintf(stderr, "position %.3f %s\n", position, why);
     }
 
 private:
@@ -42,10 +47,16 @@ bool playFrames(Show& show) {
         present();
         show.music.pollPlaybackKeys();
         report.note(t);
-        if (!gAppWindow.pumpMessages()) return false;
+        if (!gAppWindow.pumpMessages()) {
+            report.last(t, "stop");
+            return false;
+        }
         const float position = show.music.positionSeconds();
         const float length = show.music.lengthSeconds();
-        if (position > length - 0.001f) return true;
+        if (position > length - 0.001f) {
+            report.last(position, "end");
+            return true;
+        }
     }
 }
 

@@ -59,10 +59,16 @@ TEST(SetupResources, PictureIsA125By200TrueColourBitmap) {
     EXPECT_EQ(picture.rgba.size(), 125u * 200u * 4u);
 }
 
-TEST(SetupResources, DialogUnitsUseThe6By13BaseUnits) {
-    EXPECT_FLOAT_EQ(win32::dialogUnitsToPixelsX(4), 6.0f);
-    EXPECT_FLOAT_EQ(win32::dialogUnitsToPixelsY(8), 13.0f);
-    EXPECT_FLOAT_EQ(win32::dialogUnitsToPixelsX(183), 274.5f);
+TEST(SetupResources, ThePictureFitsItsFrameInPixels) {
+    const win32::DialogTemplate* layout = win32::findDialogResource(IDD_SETUP);
+    ASSERT_NE(layout, nullptr);
+    const win32::DialogItemTemplate* picture = item(*layout, "", -1);
+    ASSERT_NE(picture, nullptr);
+    // Inside the two-pixel sunken edge at most a pixel row is lost at top and bottom.
+    EXPECT_GE(win32::dialogUnitsToPixelsX(picture->cx) - 4, 123.0f);
+    EXPECT_GE(win32::dialogUnitsToPixelsY(picture->cy) - 4, 198.0f);
+    EXPECT_FLOAT_EQ(win32::dialogUnitsToPixelsX(4), 7.0f);
+    EXPECT_FLOAT_EQ(win32::dialogUnitsToPixelsY(8), 16.0f);
 }
 
 // A 2 x 2 bitmap, 24 bits, rows padded to 8 bytes.

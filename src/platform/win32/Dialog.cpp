@@ -10,8 +10,8 @@ namespace win32 {
 namespace {
 
 std::vector<Dialog*>& liveDialogs() {
-    static std::vector<Dialog*> table;
-    return table;
+    static auto* table = new std::vector<Dialog*>;
+    return *table;
 }
 
 DialogControl* controlOfHandle(HWND control) {

@@ -61,9 +61,9 @@ ImVec4 rgbf(unsigned v) { return ImGui::ColorConvertU32ToFloat4(rgb(v)); }
 constexpr unsigned kFace = 0xF0F0F0, kButton = 0xE1E1E1, kButtonBorder = 0xADADAD, kHot = 0xE5F1FB,
                    kPressed = 0xCCE4F7, kAccent = 0x0078D7, kGroupLine = 0xDCDCDC, kShadow = 0xA0A0A0;
 
-// The dialog font: 8 points at 96 dpi is 11 pixels to the em, about 13 pixels from the
-// top of the tallest letter to the bottom of the lowest (the height ImGui asks for).
-constexpr float kFontPixels = 13.0f;
+// The dialog font: 8 points at 120 dpi is 13.3 pixels to the em, about 16 pixels from
+// the top of the tallest letter to the bottom of the lowest (the height ImGui asks for).
+constexpr float kFontPixels = 16.0f;
 
 void setUpStyle() {
     ImGuiStyle& style = ImGui::GetStyle();

@@ -14,7 +14,8 @@ namespace {
 // without end either.
 constexpr std::size_t kQueueLimit = 4096;
 
-std::deque<MSG> gQueue;
+// Never freed, like the window tables: windows may be torn down at process exit.
+std::deque<MSG>& gQueue = *new std::deque<MSG>;
 bool gQuitPosted = false;
 int gQuitCode = 0;
 

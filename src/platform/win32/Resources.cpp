@@ -5,13 +5,14 @@
 namespace win32 {
 namespace {
 
+// Never freed: registration and lookups may run during static set-up and teardown.
 std::map<int, const DialogTemplate*>& dialogs() {
-    static std::map<int, const DialogTemplate*> table;
-    return table;
+    static auto* table = new std::map<int, const DialogTemplate*>;
+    return *table;
 }
 std::map<int, BitmapResource>& bitmaps() {
-    static std::map<int, BitmapResource> table;
-    return table;
+    static auto* table = new std::map<int, BitmapResource>;
+    return *table;
 }
 
 }  // namespace

@@ -17,9 +17,11 @@ struct ClassRecord {
     WNDCLASSEXA record;
 };
 
+// The tables live until the very end: the show's window object is torn down by the
+// runtime's exit processing, after ordinary statics may already be gone.
 std::deque<ClassRecord>& classes() {
-    static std::deque<ClassRecord> table;
-    return table;
+    static auto* table = new std::deque<ClassRecord>;
+    return *table;
 }
 
 ClassRecord* findClass(LPCSTR name) {
@@ -70,8 +72,8 @@ void fitOuterSize(SDL_Window* window, int x, int y, int width, int height) {
 namespace win32::internal {
 
 std::deque<WindowRecord>& windows() {
-    static std::deque<WindowRecord> table;
-    return table;
+    static auto* table = new std::deque<WindowRecord>;
+    return *table;
 }
 
 WindowRecord* windowBySdlId(std::uint32_t id) {

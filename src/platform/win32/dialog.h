@@ -9,8 +9,10 @@
 //
 // Dialog units become pixels with the dialog font's base units, as Windows computes
 // them: one horizontal unit is a quarter of the average character width, one vertical
-// unit an eighth of the character height. For the 8-point shell font at 96 dots per
-// inch these are 6 x 13 pixels, which the host uses for every template.
+// unit an eighth of the character height. The host lays every dialog out as Windows
+// does at 120 dots per inch, where the 8-point shell font gives 7 x 16 pixels: at the
+// 96-dpi 6 x 13 the setup dialog's 125 x 200 picture would not fit its 73 x 101-unit
+// frame (110 x 164 pixels) and would be cut; at 7 x 16 the frame is 128 x 202.
 #pragma once
 
 #include <string>
@@ -126,8 +128,8 @@ private:
 Dialog* dialogOf(HWND dialog);
 
 // Pixels of one dialog unit's worth, horizontally and vertically (see above).
-constexpr int kDialogBaseUnitX = 6;
-constexpr int kDialogBaseUnitY = 13;
+constexpr int kDialogBaseUnitX = 7;
+constexpr int kDialogBaseUnitY = 16;
 constexpr float dialogUnitsToPixelsX(int units) { return units * kDialogBaseUnitX / 4.0f; }
 constexpr float dialogUnitsToPixelsY(int units) { return units * kDialogBaseUnitY / 8.0f; }
 
