@@ -22,11 +22,12 @@ namespace {
 
 const char* const kUsage =
     "usage: glimmerhop-tool render --at T --out FILE.png [--size WxH] [--aspect 4:3|16:10|16:9]\n"
-    "                              [--msaa N] [--history scene|full] [--data DIR]\n"
+    "                              [--msaa N] [--history scene|full] [--history-fps F]\n"
+    "                              [--data DIR]\n"
     "\n"
     "Renders the show at music time T through headless OpenGL and writes a PNG.\n"
     "Camera cuts and beat latches depend on the frames before T, so those are played\n"
-    "first at 30 frames per second: with --history scene (the default) from 2 s before\n"
+    "first at 30 frames per second (--history-fps): with --history scene (the default) from 2 s before\n"
     "the start of T's scene (each scene keeps its own cut state, so this gives the cuts\n"
     "of a run from the start), with --history full from 0. Prints the time per frame of\n"
     "each scene played.\n"
@@ -37,6 +38,7 @@ const char* const kUsage =
     "  --aspect A    aspect ratio of the perspective cameras (default 4:3)\n"
     "  --msaa N      samples per pixel (default none)\n"
     "  --history H   where the frames before T start: scene or full\n"
+    "  --history-fps F  rate of those frames (default 30; lower is faster, cuts coarser)\n"
     "  --data DIR    directory holding Tindermoot/ (default: the working directory)\n";
 
 bool parseAspect(const char* text, float& aspect) {
@@ -55,6 +57,7 @@ struct SceneTiming {
 int run(int argc, char** argv) {
     double at = 0;
     bool haveAt = false, fullHistory = false;
+    double historyFps = 30.0;
     unsigned width = 640, height = 480, samples = 0;
     float aspect = 4.0f / 3.0f;
     std::string outPath, dataDir;
@@ -90,6 +93,12 @@ int run(int argc, char** argv) {
                 std::fprintf(stderr, "render: --history takes scene or full\n");
                 return 2;
             }
+        } else if (std::strcmp(a, "--history-fps") == 0 && hasValue) {
+            historyFps = std::atof(argv[++i]);
+            if (!(historyFps > 0.0 && historyFps <= 1000.0)) {
+                std::fprintf(stderr, "render: --history-fps takes a rate above 0\n");
+                return 2;
+            }
         } else if (std::strcmp(a, "--data") == 0 && hasValue) {
             dataDir = argv[++i];
         } else {
@@ -117,7 +126,7 @@ int run(int argc, char** argv) {
 
     const float target = static_cast<float>(at);
     const double historyStart = fullHistory ? 0.0 : std::max(0.0, sceneStart(sceneIndexOf(target)) - 2.0);
-    std::vector<double> times = timeRange(historyStart, at, 30.0);
+    std::vector<double> times = timeRange(historyStart, at, historyFps);
     while (!times.empty() && static_cast<float>(times.back()) >= target) times.pop_back();
     times.push_back(at);
 
