@@ -53,7 +53,7 @@ struct Mix {
     explicit Mix(size_t n) : drums(n), bass(n), pads(n), stabs(n), lead(n), fx(n) {}
 };
 
-void kick(Mix& m, const Segment& s, double beat, float vel = 0.95f) {
+void kick(Mix& m, const Segment& s, double beat, float vel = 1.0f) {
     const double t = s.beatTime(beat);
     if (t < 0.0) return;
     renderKick(m.drums, t, vel);
@@ -97,7 +97,10 @@ void pads(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel, d
         const double x1 = (b + len - fromBeat) / (toBeat - fromBeat);
         const double c0 = cutoffFrom * std::pow(cutoffTo / cutoffFrom, x0);
         const double c1 = cutoffFrom * std::pow(cutoffTo / cutoffFrom, x1);
-        for (int n : chordAt(b).notes) renderPad(m.pads, s.beatTime(b), len * kBeatSeconds, n, vel, c0, c1);
+        // The intro's first bar begins before the file does: its chord starts with the file.
+        const double start = std::max(0.0, s.beatTime(b));
+        const double length = s.beatTime(b + len) - start;
+        for (int n : chordAt(b).notes) renderPad(m.pads, start, length, n, vel, c0, c1);
     }
 }
 
@@ -144,7 +147,7 @@ void snareRoll(Mix& m, const Segment& s, double fromBeat, double toBeat, double 
     }
 }
 
-void fourOnTheFloor(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel = 0.95f) {
+void fourOnTheFloor(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel = 1.0f) {
     for (double b = fromBeat; b < toBeat; b += 1.0) kick(m, s, b, vel);
 }
 
@@ -155,7 +158,7 @@ void backbeat(Mix& m, const Segment& s, double fromBeat, double toBeat, float ve
 void intro(Mix& m, const Segment& s) {
     // A soft kick that grows over the intro: the opening picture flashes with the beat only
     // while the low end stays light.
-    pads(m, s, 0, 64, 0.16f, 350.0, 2600.0);
+    pads(m, s, 0, 64, 0.11f, 350.0, 2600.0);
     for (double b = 0; b < 62; b += 1.0) kick(m, s, b, static_cast<float>(0.22 + 0.2 * b / 62.0));
     hats(m, s, 16, 32, false, false, 0.18f);
     hats(m, s, 32, 62, true, false, 0.2f);
@@ -192,7 +195,7 @@ void tunnel(Mix& m, const Segment& s) {
 
 void boxRoom(Mix& m, const Segment& s) {
     // Breakdown: half-time kick under big pads and the hook, then the build back up.
-    pads(m, s, 0, 64, 0.15f, 900.0, 3500.0);
+    pads(m, s, 0, 64, 0.12f, 900.0, 3500.0);
     for (double b = 0; b < 32; b += 2.0) kick(m, s, b, 0.9f);
     for (double b = 0; b < 32; b += 4.0)
         renderBass(m.bass, s.beatTime(b), kBeatSeconds * 1.6, chordAt(b).bass + 12, 0.3f, 0.15);
@@ -258,6 +261,8 @@ std::vector<float> pumpCurve(const std::vector<double>& kicks, size_t n, float d
     return g;
 }
 
+constexpr float kMasterGain = 0.8f;
+
 float softClip(float x) {
     const float a = std::fabs(x);
     if (a <= 0.85f) return x;
@@ -267,7 +272,7 @@ float softClip(float x) {
 
 }  // namespace
 
-void renderSong(std::vector<float>& left, std::vector<float>& right) {
+void renderSong(std::vector<float>& left, std::vector<float>& right, SongStats* stats) {
     const size_t n = static_cast<size_t>(std::lround(kSongSeconds * kSampleRate));
     Mix m(n);
     for (const Segment& s : songSegments()) {
@@ -298,6 +303,9 @@ void renderSong(std::vector<float>& left, std::vector<float>& right) {
                   m.lead.left[i] + m.fx.left[i];
         float r = m.drums.right[i] + m.bass.right[i] * bassPump[i] + padsR + m.stabs.right[i] * padPump[i] +
                   m.lead.right[i] + m.fx.right[i];
+        // Headroom: the kick's peak sits just under the limiter's knee.
+        l *= kMasterGain;
+        r *= kMasterGain;
         if (i >= fadeStart) {
             const float x = 1.0f - static_cast<float>(i - fadeStart) / static_cast<float>(n - fadeStart);
             l *= x * x;
@@ -305,6 +313,18 @@ void renderSong(std::vector<float>& left, std::vector<float>& right) {
         }
         left[i] = softClip(l);
         right[i] = softClip(r);
+        if (stats) stats->limitedFraction += (std::fabs(l) > 0.85f) + (std::fabs(r) > 0.85f);
+    }
+    if (stats) {
+        stats->limitedFraction /= 2.0 * static_cast<double>(n);
+        const auto& segments = songSegments();
+        for (size_t k = 0; k < segments.size() && k < 6; ++k) {
+            const size_t a = static_cast<size_t>(std::max(0.0, segments[k].start) * kSampleRate);
+            const size_t b = std::min(n, static_cast<size_t>(segments[k].beatTime(segments[k].beats) * kSampleRate));
+            double sum = 0.0;
+            for (size_t i = a; i < b; ++i) sum += 0.5 * (left[i] * left[i] + right[i] * right[i]);
+            stats->sectionRms[k] = b > a ? std::sqrt(sum / static_cast<double>(b - a)) : 0.0;
+        }
     }
 }
 

@@ -14,7 +14,8 @@ namespace assetgen {
 bool generateMusic(const GenContext& ctx) {
     const auto t0 = std::chrono::steady_clock::now();
     std::vector<float> left, right;
-    renderSong(left, right);
+    SongStats stats;
+    renderSong(left, right, &stats);
     const auto t1 = std::chrono::steady_clock::now();
     const std::vector<uint8_t> mp3 = encodeMp3(left, right, 192);
     const auto t2 = std::chrono::steady_clock::now();
@@ -25,6 +26,9 @@ bool generateMusic(const GenContext& ctx) {
                     left.size() / static_cast<double>(kSampleRate), peak,
                     std::chrono::duration<double>(t1 - t0).count(), std::chrono::duration<double>(t2 - t1).count(),
                     mp3.size());
+        std::printf("music: limiter active on %.4f%% of samples; section RMS", stats.limitedFraction * 100.0);
+        for (double r : stats.sectionRms) std::printf(" %.3f", r);
+        std::printf("\n");
     }
     if (mp3.empty()) return false;
     return ctx.data.writeBytes("Pellmoor.mp3", mp3);
