@@ -18,9 +18,11 @@
 // - BASS_ChannelGetData supports BASS_DATA_FFT512 only; it returns the 2048 bytes of
 //   stream data the FFT read.
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "platform/bass/Player.h"
 #include "platform/bass/bass.h"
