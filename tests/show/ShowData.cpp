@@ -165,6 +165,13 @@ void writePng(const std::string& path, unsigned width, unsigned height, unsigned
                    pixels.data(), static_cast<int>(width * 4));
 }
 
+void writePngPixels(const std::string& path, unsigned width, unsigned height,
+                    const unsigned char* rgba) {
+    ensureParent(path);
+    stbi_write_png(path.c_str(), static_cast<int>(width), static_cast<int>(height), 4, rgba,
+                   static_cast<int>(width * 4));
+}
+
 namespace {
 
 // A unit square in the plane z = 0, two triangles.

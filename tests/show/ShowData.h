@@ -43,6 +43,8 @@ void writeSyncFile(const std::string& path, unsigned samples, unsigned bands,
                    const std::function<float(unsigned, unsigned)>& value);
 void writeEffectFile(const std::string& path, const std::vector<const char*>& techniques);
 void writePng(const std::string& path, unsigned width, unsigned height, unsigned rgba);
+void writePngPixels(const std::string& path, unsigned width, unsigned height,
+                    const unsigned char* rgba);
 
 using SyncValue = std::function<float(unsigned sample, unsigned band)>;
 
