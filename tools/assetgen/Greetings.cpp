@@ -97,6 +97,7 @@ Image greetList() {
 }  // namespace
 
 bool generateGreetings(const GenContext& ctx) {
+    if (!lettersAvailable()) return false;
     bool ok = ctx.data.writePng("marrowby.png", plates());
     ok &= ctx.data.writePng("greets.png", greetList());
     return ok;

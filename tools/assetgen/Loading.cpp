@@ -77,9 +77,12 @@ Image setupPicture() {
 
 }  // namespace
 
-bool generateLoadingPicture(const GenContext& ctx) { return ctx.data.writePng("loading.png", loadingScreen(), false); }
+bool generateLoadingPicture(const GenContext& ctx) {
+    return lettersAvailable() && ctx.data.writePng("loading.png", loadingScreen(), false);
+}
 
 bool generateSetupBitmap(const GenContext& ctx) {
+    if (!lettersAvailable()) return false;
     Image picture = setupPicture();
     // 250 / 2 = 125 wide, 400 / 2 = 200 high: the dialog's picture size.
     return ctx.generated.writeBmp24("setup.bmp", picture);

@@ -151,6 +151,7 @@ Image frames() {
 }  // namespace
 
 bool generateOverlays(const GenContext& ctx) {
+    if (!lettersAvailable()) return false;
     const float cx = kW * 0.5f;
     bool ok = true;
     ok &= ctx.data.writePng("overlay02.png", card({

@@ -188,6 +188,7 @@ Image dancer() {
 }  // namespace
 
 bool generatePortraits(const GenContext& ctx) {
+    if (!lettersAvailable()) return false;
     const Member members[] = {
         {"trelkin.png", "Trelkin", "CODE", rgb(0x20D8FF), rgb(0x20B8FF), Accessory::Glasses},
         {"vobble.png", "Vobble", "MUSIC", rgb(0xFF4FD8), rgb(0xFF3FD0), Accessory::Headphones},

@@ -122,6 +122,14 @@ void Font::draw(Mask& mask, const std::string& text, float x, float baseline, fl
     }
 }
 
+bool lettersAvailable() {
+    bool ok = true;
+    for (const char* file : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSansCondensed-Bold.ttf",
+                             "DejaVuSerif-BoldItalic.ttf"})
+        ok &= Font::get(file).valid();
+    return ok;
+}
+
 Mask textMask(int width, int height, const Font& font, const std::string& text, float x, float baseline,
               float pixelHeight, Align align, float tracking, float slant) {
     Mask m(width, height);

@@ -30,6 +30,11 @@ private:
     bool valid_ = false;
 };
 
+// True when every font the pictures use could be read; reports the missing ones on stderr.
+// Picture steps check this first: lettering silently missing from a picture is worse than
+// a failed build.
+bool lettersAvailable();
+
 enum class Align { Left, Center, Right };
 
 // Convenience: a mask of the image size with one line of text placed by alignment.

@@ -55,6 +55,7 @@ Image logo() {
 }  // namespace
 
 bool generateTitles(const GenContext& ctx) {
+    if (!lettersAvailable()) return false;
     bool ok = ctx.data.writePng("disco.png", neonWord("DejaVuSans-Bold.ttf", "DISCO", 190.0f, 0.0f, rgb(0xFF3FD0)));
     ok &= ctx.data.writePng("dancing.png", neonWord("DejaVuSerif-BoldItalic.ttf", "dancing", 170.0f, 0.1f, rgb(0x20D8FF)));
     ok &= ctx.data.writePng("vantroop.png", logo());
