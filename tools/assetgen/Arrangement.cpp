@@ -20,19 +20,24 @@ const std::vector<Segment>& songSegments() {
 
 namespace {
 
-// Am7 - Fmaj7 - Cadd9 - G6, one chord per bar.
 struct Chord {
     int bass;      // MIDI note of the bass root (low octave)
     int notes[4];  // pad voicing
 };
-constexpr Chord kChords[4] = {
+// The main loop: Am7 - Fmaj7 - Cadd9 - G6, one chord per bar.
+constexpr Chord kMainLoop[4] = {
     {33, {57, 60, 64, 67}},  // Am7
     {29, {53, 57, 60, 64}},  // Fmaj7
     {36, {55, 60, 62, 64}},  // Cadd9
     {31, {55, 59, 62, 64}},  // G6
 };
-
-const Chord& chordAt(double beat) { return kChords[static_cast<int>(beat / 4.0) % 4]; }
+// The breakdown's lift: Fmaj7 - G6 - Em7 - Am7.
+constexpr Chord kLiftLoop[4] = {
+    {29, {53, 57, 60, 64}},  // Fmaj7
+    {31, {55, 59, 62, 64}},  // G6
+    {28, {55, 59, 62, 64}},  // Em7
+    {33, {57, 60, 64, 67}},  // Am7
+};
 
 struct MelodyNote {
     double beat, length;
@@ -50,8 +55,17 @@ struct Mix {
     Bus drums, bass, pads, stabs, lead, fx;
     std::vector<double> kicks;
     uint32_t seed = 1;
+    const Chord* loop = kMainLoop;  // the progression the sections play now
+    int transpose = 0;              // semitones, for the key change
     explicit Mix(size_t n) : drums(n), bass(n), pads(n), stabs(n), lead(n), fx(n) {}
 };
+
+Chord chordAt(const Mix& m, double beat) {
+    Chord c = m.loop[static_cast<int>(beat / 4.0) % 4];
+    c.bass += m.transpose;
+    for (int& n : c.notes) n += m.transpose;
+    return c;
+}
 
 void kick(Mix& m, const Segment& s, double beat, float vel = 1.0f) {
     const double t = s.beatTime(beat);
@@ -82,7 +96,7 @@ void hats(Mix& m, const Segment& s, double fromBeat, double toBeat, bool sixteen
 // Disco octave bass: root on the beat, the octave above on the off-beat.
 void octaveBass(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel, double bright) {
     for (double b = fromBeat; b < toBeat; b += 0.5) {
-        const Chord& c = chordAt(b);
+        const Chord c = chordAt(m, b);
         const bool off = b - std::floor(b) >= 0.5;
         renderBass(m.bass, s.beatTime(b), kBeatSeconds * (off ? 0.42 : 0.3), c.bass + (off ? 12 : 0), vel * (off ? 0.9f : 1.0f),
                    bright);
@@ -100,7 +114,7 @@ void pads(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel, d
         // The intro's first bar begins before the file does: its chord starts with the file.
         const double start = std::max(0.0, s.beatTime(b));
         const double length = s.beatTime(b + len) - start;
-        for (int n : chordAt(b).notes) renderPad(m.pads, start, length, n, vel, c0, c1);
+        for (int n : chordAt(m, b).notes) renderPad(m.pads, start, length, n, vel, c0, c1);
     }
 }
 
@@ -109,7 +123,7 @@ void stabs(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel, 
     for (double b = fromBeat + 0.5; b < toBeat; b += 1.0) {
         const int inBar = static_cast<int>(b) % 4;
         if (!everyOffbeat && inBar != 1 && inBar != 3) continue;
-        const Chord& c = chordAt(b);
+        const Chord c = chordAt(m, b);
         float pan = -0.3f;
         for (int n : c.notes) {
             renderPluck(m.stabs, s.beatTime(b), 0.2, n, vel, pan, bright);
@@ -122,7 +136,7 @@ void arpeggio(Mix& m, const Segment& s, double fromBeat, double toBeat, float ve
     static const int pattern[8] = {0, 1, 2, 3, 4, 3, 2, 1};
     int step = 0;
     for (double b = fromBeat; b < toBeat; b += 0.25, ++step) {
-        const Chord& c = chordAt(b);
+        const Chord c = chordAt(m, b);
         const int idx = pattern[step % 8];
         const int note = (idx == 4 ? c.notes[0] + 12 : c.notes[idx]) + 12 * octave;
         const float pan = (step % 2 == 0) ? -0.45f : 0.45f;
@@ -136,7 +150,7 @@ void melody(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel,
             const double b = base + n.beat;
             if (b >= toBeat) break;
             renderLead(m.lead, s.beatTime(b), std::min(n.length, toBeat - b) * kBeatSeconds * 0.95,
-                       n.note + transpose, vel);
+                       n.note + transpose + m.transpose, vel);
         }
 }
 
@@ -187,20 +201,24 @@ void tunnel(Mix& m, const Segment& s) {
     hats(m, s, 0, 31, true, false, 0.22f);
     backbeat(m, s, 0, 30, 0.3f, 0.3f);
     for (double b = 0.5; b < 31; b += 1.0)  // rolling off-beat bass
-        renderBass(m.bass, s.beatTime(b), kBeatSeconds * 0.4, chordAt(b).bass + 12, 0.36f, 0.5);
+        renderBass(m.bass, s.beatTime(b), kBeatSeconds * 0.4, chordAt(m, b).bass + 12, 0.36f, 0.5);
     pads(m, s, 0, 32, 0.09f, 600.0, 3000.0);
     arpeggio(m, s, 0, 32, 0.13f, 0.8, 1);
     renderRiser(m.fx, s.beatTime(28), 4 * kBeatSeconds, 0.2f, 33);
 }
 
 void boxRoom(Mix& m, const Segment& s) {
-    // Breakdown: half-time kick under big pads and the hook, then the build back up.
-    pads(m, s, 0, 64, 0.12f, 900.0, 3500.0);
+    // Breakdown: half-time kick under big pads and the hook over the lifting progression,
+    // then the main loop returns for the build back up.
+    m.loop = kLiftLoop;
+    pads(m, s, 0, 32, 0.12f, 900.0, 2000.0);
     for (double b = 0; b < 32; b += 2.0) kick(m, s, b, 0.9f);
     for (double b = 0; b < 32; b += 4.0)
-        renderBass(m.bass, s.beatTime(b), kBeatSeconds * 1.6, chordAt(b).bass + 12, 0.3f, 0.15);
+        renderBass(m.bass, s.beatTime(b), kBeatSeconds * 1.6, chordAt(m, b).bass + 12, 0.3f, 0.15);
     hats(m, s, 0, 32, false, false, 0.14f);
     melody(m, s, 0, 32, 0.11f, 0);
+    m.loop = kMainLoop;
+    pads(m, s, 32, 64, 0.12f, 2000.0, 3500.0);
     fourOnTheFloor(m, s, 32, 64);
     hats(m, s, 32, 64, true, false, 0.2f);
     octaveBass(m, s, 32, 64, 0.34f, 0.45);
@@ -216,13 +234,20 @@ void equalizer(Mix& m, const Segment& s) {
     fourOnTheFloor(m, s, 0, 56, 1.0f);
     backbeat(m, s, 0, 56, 0.5f, 0.7f);
     hats(m, s, 0, 56, true, true, 0.25f);
-    octaveBass(m, s, 0, 56, 0.4f, 0.75);
-    pads(m, s, 0, 56, 0.09f, 2000.0, 2600.0);
     // Everything at full energy, with stabs and the hook loud enough in the low mids that
-    // every equalizer bar gets its hits.
-    stabs(m, s, 0, 56, 0.16f, 0.9, true);
-    arpeggio(m, s, 0, 56, 0.1f, 0.7, 1);
-    melody(m, s, 0, 56, 0.18f, 0);
+    // every equalizer bar gets its hits; after 32 beats the key rises a whole tone.
+    for (int half = 0; half < 2; ++half) {
+        const double from = half == 0 ? 0.0 : 32.0, to = half == 0 ? 32.0 : 56.0;
+        m.transpose = half == 0 ? 0 : 2;
+        octaveBass(m, s, from, to, 0.4f, 0.75);
+        pads(m, s, from, to, 0.09f, 2000.0, 2600.0);
+        stabs(m, s, from, to, 0.16f, 0.9, true);
+        arpeggio(m, s, from, to, 0.1f, 0.7, 1);
+        melody(m, s, from, to, 0.18f, 0);
+    }
+    m.transpose = 0;
+    snareRoll(m, s, 30, 32, 0.25);
+    renderCrash(m.fx, s.beatTime(32), 0.35f, 55);
     // Bridge to the finale: 1.3 beats of snare roll and a short rise.
     const double fillEnd = (129.9 - s.start) / kBeatSeconds;
     snareRoll(m, s, 56, fillEnd, 0.25);
