@@ -30,5 +30,7 @@ bool generatePortraits(const GenContext& ctx);
 bool generateGreetings(const GenContext& ctx);
 bool generateLoadingPicture(const GenContext& ctx);
 bool generateSetupBitmap(const GenContext& ctx);
+bool generateMeshes(const GenContext& ctx);  // the dancer, the box, the light curtain
+bool generateScenes(const GenContext& ctx);  // Floor, tun and planb scenes with their nodes
 
 }  // namespace assetgen

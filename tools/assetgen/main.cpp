@@ -28,6 +28,8 @@ const GenerationStep kSteps[] = {
     {"greetings", assetgen::generateGreetings, nullptr},
     {"loading", assetgen::generateLoadingPicture, nullptr},
     {"setup", assetgen::generateSetupBitmap, nullptr},
+    {"meshes", assetgen::generateMeshes, nullptr},
+    {"scenes", assetgen::generateScenes, nullptr},
 };
 
 void usage() {
