@@ -73,7 +73,7 @@ void drawTextLine(Image& image, const char* fontFile, const std::string& text, f
 void drawMirrorBall(Image& image, float cx, float cy, float radius, uint32_t seed) {
     const int x0 = std::max(0, static_cast<int>(cx - radius - 2)), x1 = std::min(image.width, static_cast<int>(cx + radius + 2));
     const int y0 = std::max(0, static_cast<int>(cy - radius - 2)), y1 = std::min(image.height, static_cast<int>(cy + radius + 2));
-    const int rows = 14;
+    const int rows = 16;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             const float dx = (x + 0.5f - cx) / radius, dy = (y + 0.5f - cy) / radius;
@@ -86,12 +86,13 @@ void drawMirrorBall(Image& image, float cx, float cy, float radius, uint32_t see
             const float rowF = (lat / kPi + 0.5f) * rows;
             const int row = std::min(rows - 1, static_cast<int>(rowF));
             const float ringRadius = std::cos((row + 0.5f) / rows * kPi - kPi * 0.5f);
-            const int facets = std::max(4, static_cast<int>(ringRadius * 36.0f));
+            // Square facets: a row holds as many as its share of the circumference allows.
+            const int facets = std::max(3, static_cast<int>(std::lround(ringRadius * rows)));
             const float lon = std::atan2(dx, nz);
             const float colF = (lon / kPi + 0.5f) * facets;
             const int col = static_cast<int>(std::floor(colF));
-            const float ex = std::min(colF - col, 1.0f - (colF - col)) * (radius * 2.0f / facets) * ringRadius;
-            const float ey = std::min(rowF - row, 1.0f - (rowF - row)) * (radius * 2.0f / rows);
+            const float ex = std::min(colF - col, 1.0f - (colF - col)) * (radius * 3.14159f / facets) * ringRadius * nz;
+            const float ey = std::min(rowF - row, 1.0f - (rowF - row)) * (radius * 3.14159f / rows) * std::cos(lat);
             const float grout = smoothstep(0.6f, 1.6f, std::min(ex, ey));
             uint32_t h = (static_cast<uint32_t>(row) * 73856093u) ^ (static_cast<uint32_t>(col + 100) * 19349663u) ^ seed;
             h ^= h >> 13;
@@ -100,9 +101,9 @@ void drawMirrorBall(Image& image, float cx, float cy, float radius, uint32_t see
             const float facetRand = (h & 0xFFFF) / 65535.0f;
             // Shade: a key light from the upper left, plus coloured glints on random facets.
             const float light = std::max(0.0f, -0.45f * dx - 0.55f * dy + 0.7f * nz);
-            Color c = mix(rgb(0x3A3F5C), rgb(0xE8ECFF), clamp01(0.25f + 0.75f * light * (0.6f + 0.5f * facetRand)));
+            Color c = mix(rgb(0x3A3F5C), rgb(0xE8ECFF), clamp01(0.15f + 0.9f * light * (0.35f + 0.9f * facetRand)));
             if (facetRand > 0.86f) c = mix(c, hueColor(facetRand * 7.0f, 0.6f, 1.0f), 0.8f);
-            if (facetRand < 0.05f) c = rgb(0xFFFFFF);
+            if (facetRand < 0.07f) c = mix(rgb(0xFFFFFF), hueColor(facetRand * 13.0f, 0.3f), 0.3f);
             c = mix(rgb(0x161826), c, grout);
             // Darken the rim so it reads as a sphere.
             c = mix(c, rgb(0x0A0B14), clamp01((std::sqrt(r2) - 0.8f) * 2.5f));
@@ -203,10 +204,13 @@ void drawPerspectiveGrid(Image& image, float horizon, const Color& color) {
         const float v = (y + 0.5f - horizon) / depth;  // 0 at the horizon, 1 at the bottom
         const float z = 1.0f / v;                       // distance into the floor
         const float fade = clamp01(v * 2.5f);
-        // Cross lines: evenly spaced in depth; pixel footprint grows near the horizon.
-        const float rowPhase = std::fabs(z * 2.0f - std::round(z * 2.0f));
-        const float rowWidth = 0.05f * z * z * 2.0f / depth * 40.0f + 0.02f;
-        const float row = clamp01(1.0f - rowPhase / std::max(rowWidth, 0.02f));
+        // Cross lines: evenly spaced in depth (two per unit of z). One pixel row spans
+        // 2 z^2 / depth line spacings; where that exceeds one the lines blend to a haze.
+        const float lines = z * 2.0f;
+        const float rowPhase = std::fabs(lines - std::round(lines));
+        const float footprint = 2.0f * z * z / depth;
+        const float row = footprint < 1.0f ? clamp01(1.0f - rowPhase / std::max(footprint, 0.05f)) * (0.6f + 0.4f * (1.0f - footprint))
+                                           : 0.6f / footprint;
         for (int x = 0; x < image.width; ++x) {
             const float wx = (x + 0.5f - cx) / (v * image.width * 0.5f) * 4.0f;  // floor x coordinate
             const float colPhase = std::fabs(wx - std::round(wx));
