@@ -11,7 +11,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: glimmerhop-tool fx [--gl] [-D NAME[=VALUE]]... FILE...\n"
+    "usage: glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
     "\n"
     "Compiles each effect file (HLSL to SPIR-V to GLSL) and lists its techniques with\n"
     "their pass counts, its parameters with their types and its samplers. On a compile\n"
@@ -19,6 +19,7 @@ const char kUsage[] =
     "\n"
     "  --gl       also link the GL programs on a headless OpenGL device (default: the\n"
     "             trace backend, which needs no graphics)\n"
+    "  --glsl     also print the GLSL generated for each pass program\n"
     "  -D NAME=V  defines a macro for the effect's preprocessor\n";
 
 const char* filterName(DWORD f) {
@@ -35,6 +36,13 @@ std::string typeOf(const fx::Parameter& p) {
     std::string t = p.typeName;
     if (p.arraySize > 0) t += "[" + std::to_string(p.arraySize) + "]";
     return t;
+}
+
+void printGlsl(const fx::CompiledEffect& effect) {
+    for (const fx::CompiledProgram& p : effect.programs) {
+        std::printf("---- %s (vertex)\n%s", p.vertexEntry.c_str(), p.vertexGlsl.c_str());
+        std::printf("---- %s (pixel)\n%s", p.pixelEntry.c_str(), p.fragmentGlsl.c_str());
+    }
 }
 
 void list(const char* path, const fx::CompiledEffect& effect) {
@@ -67,11 +75,14 @@ void list(const char* path, const fx::CompiledEffect& effect) {
 
 int run(int argc, char** argv) {
     bool gl = false;
+    bool glsl = false;
     std::vector<std::string> defineText;
     std::vector<const char*> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--gl") == 0) {
             gl = true;
+        } else if (std::strcmp(argv[i], "--glsl") == 0) {
+            glsl = true;
         } else if (std::strncmp(argv[i], "-D", 2) == 0) {
             const char* def = argv[i][2] ? argv[i] + 2 : (i + 1 < argc ? argv[++i] : nullptr);
             if (!def || !*def) {
@@ -131,6 +142,7 @@ int run(int argc, char** argv) {
             status = 1;
         } else {
             list(path, static_cast<fx::Effect*>(effect)->compiled());
+            if (glsl) printGlsl(static_cast<fx::Effect*>(effect)->compiled());
         }
         if (errors) errors->Release();
         if (effect) effect->Release();
