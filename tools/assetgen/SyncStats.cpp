@@ -42,9 +42,11 @@ float sampleSum(const std::vector<SyncRecord>& r, double t) {
 struct Latch {
     float peak = 0, time = 0;
     int count = 0;
+    int onsets = 0;  // latches more than 0.15 s after the previous one: separate beats
     float step(float v, double t, float decay, float threshold) {
         const float decayed = peak - static_cast<float>(t - time) * decay;
         if (v > decayed + threshold) {
+            if (count == 0 || t - time > 0.15) ++onsets;
             peak = v;
             time = static_cast<float>(t);
             ++count;
@@ -126,10 +128,11 @@ void printSyncStatistics(const std::vector<SyncRecord>& r) {
             sum += std::clamp(latch.step(sampleSum(r, t), t, u.decay, u.threshold), 0.0f, 1.0f);
             ++frames;
         }
-        std::printf("  pulse %-26s latches %4d (%.2f per beat), mean clamped value %.3f\n", u.what, latch.count,
-                    latch.count * kBeatSeconds / (u.to - u.from), frames ? sum / frames : 0.0);
+        std::printf("  pulse %-26s latches %4d, onsets %4d (%.2f per beat), mean clamped value %.3f\n", u.what,
+                    latch.count, latch.onsets, latch.onsets * kBeatSeconds / (u.to - u.from),
+                    frames ? sum / frames : 0.0);
     }
-    std::printf("  equalizer bar latches (0.9, 0.2) per band:");
+    std::printf("  equalizer bar onsets (0.9, 0.2) per band:");
     for (int j = 0; j < kSyncBands; ++j) {
         Latch latch;
         float top = 0.0f;
@@ -137,7 +140,7 @@ void printSyncStatistics(const std::vector<SyncRecord>& r) {
             latch.step(sampleBand(r, j, t), t, 0.9f, 0.2f);
             top = std::max(top, sampleBand(r, j, t));
         }
-        std::printf(" %d:%d(max %.2f)", j, latch.count, top);
+        std::printf(" %d:%d(max %.2f)", j, latch.onsets, top);
     }
     std::printf("\n");
 }
