@@ -167,6 +167,24 @@ TEST(EffectParser, StateNamesAndValuesIgnoreCase) {
     EXPECT_EQ(stateOf(p, D3DRS_COLORWRITEENABLE), 15u);
 }
 
+TEST(EffectParser, ToolMetadataAndFixedFunctionStatesAreAccepted) {
+    const char* src =
+        "string Description = \"made with a tool\";\n"
+        "string XFile < string UIName = \"mesh\"; > = \"x.x\";\n"
+        "float a;\n"
+        "technique t { pass p {\n"
+        " VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS();\n"
+        " Lighting = false; FogEnable = FALSE; ShadeMode = Gouraud; ZEnable = true;\n"
+        "} }\n";
+    fx::EffectDescription d;
+    fx::ParseError e;
+    ASSERT_TRUE(parse(src, d, e)) << e.line << ": " << e.message;
+    EXPECT_EQ(d.parameters.size(), 1u);
+    EXPECT_EQ(d.hlsl.find("string"), std::string::npos);
+    ASSERT_EQ(d.techniques.at(0).passes.at(0).states.size(), 1u);
+    EXPECT_EQ(d.techniques[0].passes[0].states[0].state, D3DRS_ZENABLE);
+}
+
 TEST(EffectParser, ArraysAndSplats) {
     const char* src = "float weights[3] = {1, 2, 3};\nfloat4 grey = 0.5;\nfloat a, b = 2;\nbool2 flags;\n";
     fx::EffectDescription d;

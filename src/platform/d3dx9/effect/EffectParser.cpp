@@ -133,6 +133,17 @@ bool valueType(const std::string& name, ValueKind& kind, int& rows, int& cols) {
     return false;
 }
 
+// States of the fixed-function pipeline that mean nothing once both shaders are given;
+// effects often set them anyway, so they are accepted and left alone.
+bool isFixedFunctionState(const std::string& name) {
+    static const char* const names[] = {"Lighting", "SpecularEnable", "FogEnable", "ShadeMode", "ColorVertex",
+                                        "NormalizeNormals", "LocalViewer", "Clipping", "PointSpriteEnable",
+                                        "MultiSampleAntialias", "LastPixel", "AntialiasedLineEnable"};
+    for (const char* n : names)
+        if (equalsIgnoreCase(name, n)) return true;
+    return false;
+}
+
 bool isTextureType(const std::string& t) {
     return equalsIgnoreCase(t, "texture") || equalsIgnoreCase(t, "texture1D") ||
            equalsIgnoreCase(t, "texture2D") || equalsIgnoreCase(t, "texture3D") ||
@@ -297,6 +308,17 @@ private:
         }
         if (isTextureType(type.text)) {
             parseTexture(first);
+            return;
+        }
+        if (type.text == "string") {  // tool metadata: nothing a shader reads
+            while (ok_ && !isPunct(peek(), ';')) {
+                if (peek().kind == Tok::End) {
+                    fail(type, "expected ';' after the string declaration");
+                    return;
+                }
+                if (isPunct(peek(), '<')) skipAnnotation(); else ++pos_;
+            }
+            blank(first.begin, next().end);
             return;
         }
         if (isSamplerType(type.text)) {
@@ -726,6 +748,7 @@ private:
             return;
         }
         const StateInfo* info = findRenderState(state.text);
+        if (!info && isFixedFunctionState(state.text)) return;
         if (!info) {
             fail(state, "unknown render state '" + state.text + "'");
             return;
