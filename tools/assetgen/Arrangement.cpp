@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Image.h"  // Rng
 #include "Synth.h"
 
 namespace assetgen {
@@ -52,12 +53,12 @@ constexpr MelodyNote kHook[] = {
 };
 
 struct Mix {
-    Bus drums, bass, pads, stabs, lead, fx;
+    Bus drums, claps, bass, pads, stabs, lead, fx;  // claps also feed the room
     std::vector<double> kicks;
     uint32_t seed = 1;
     const Chord* loop = kMainLoop;  // the progression the sections play now
     int transpose = 0;              // semitones, for the key change
-    explicit Mix(size_t n) : drums(n), bass(n), pads(n), stabs(n), lead(n), fx(n) {}
+    explicit Mix(size_t n) : drums(n), claps(n), bass(n), pads(n), stabs(n), lead(n), fx(n) {}
 };
 
 Chord chordAt(const Mix& m, double beat) {
@@ -76,19 +77,23 @@ void kick(Mix& m, const Segment& s, double beat, float vel = 1.0f) {
 
 void clap(Mix& m, const Segment& s, double beat, float vel, float body) {
     const double t = s.beatTime(beat);
-    renderClap(m.drums, t, vel, m.seed++);
+    renderClap(m.claps, t, vel, m.seed++);
     if (body > 0.0f) renderSnareBody(m.drums, t, body);
 }
 
 void hats(Mix& m, const Segment& s, double fromBeat, double toBeat, bool sixteenths, bool openOffbeats,
           float vel) {
+    Rng feel(m.seed++);
     for (double b = std::ceil(fromBeat * 4) / 4; b < toBeat; b += 0.25) {
         const double frac = b - std::floor(b);
+        // A light shuffle: the second and fourth sixteenths come a little late.
+        const double swing = (frac == 0.25 || frac == 0.75) ? 0.035 : 0.0;
+        const float human = 0.9f + 0.2f * feel.uniform();
         if (openOffbeats && frac == 0.5) {
-            renderHat(m.drums, s.beatTime(b), vel * 0.9f, true, m.seed++);
+            renderHat(m.drums, s.beatTime(b), vel * 0.9f * human, true, m.seed++);
         } else if (sixteenths || frac == 0.5) {
             const float accent = frac == 0.0 ? 0.55f : (frac == 0.5 ? 1.0f : 0.7f);
-            renderHat(m.drums, s.beatTime(b), vel * accent, false, m.seed++);
+            renderHat(m.drums, s.beatTime(b + swing), vel * accent * human, false, m.seed++);
         }
     }
 }
@@ -313,6 +318,7 @@ void renderSong(std::vector<float>& left, std::vector<float>& right, SongStats* 
     applyFeedbackDelay(m.lead, kBeatSeconds * 0.75, 0.38f, 0.35f);
     Bus space(n);
     m.pads.mixInto(space, 1.0f);
+    m.claps.mixInto(space, 0.35f);
     m.lead.mixInto(space, 0.6f);
     applySmallReverb(space, 1.0f);
 
@@ -322,11 +328,11 @@ void renderSong(std::vector<float>& left, std::vector<float>& right, SongStats* 
     right.assign(n, 0.0f);
     const size_t fadeStart = static_cast<size_t>((kSongSeconds - kFinalFadeSeconds) * kSampleRate);
     for (size_t i = 0; i < n; ++i) {
-        const float padsL = (space.left[i] - 0.6f * m.lead.left[i]) * padPump[i];
-        const float padsR = (space.right[i] - 0.6f * m.lead.right[i]) * padPump[i];
-        float l = m.drums.left[i] + m.bass.left[i] * bassPump[i] + padsL + m.stabs.left[i] * padPump[i] +
+        const float padsL = (space.left[i] - 0.6f * m.lead.left[i] - 0.35f * m.claps.left[i]) * padPump[i];
+        const float padsR = (space.right[i] - 0.6f * m.lead.right[i] - 0.35f * m.claps.right[i]) * padPump[i];
+        float l = m.drums.left[i] + m.claps.left[i] + m.bass.left[i] * bassPump[i] + padsL + m.stabs.left[i] * padPump[i] +
                   m.lead.left[i] + m.fx.left[i];
-        float r = m.drums.right[i] + m.bass.right[i] * bassPump[i] + padsR + m.stabs.right[i] * padPump[i] +
+        float r = m.drums.right[i] + m.claps.right[i] + m.bass.right[i] * bassPump[i] + padsR + m.stabs.right[i] * padPump[i] +
                   m.lead.right[i] + m.fx.right[i];
         // Headroom: the kick's peak sits just under the limiter's knee.
         l *= kMasterGain;
