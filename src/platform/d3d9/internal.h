@@ -20,7 +20,10 @@ void traceLine(IDirect3DDevice9* device, const char* text, std::size_t length);
 const char* textureName(IDirect3DBaseTexture9* texture);
 void setTextureName(IDirect3DBaseTexture9* texture, const char* path);
 
-// OpenGL backend.
+// OpenGL backend. The device keeps the GL state it sets (render states, the bound
+// framebuffer and vertex array) and skips calls that would not change it: code that
+// reaches GL directly changes render states through SetRenderState and leaves those
+// bindings alone. Programs, uniform buffers, texture units and samplers are free to use.
 // The GL texture object of a texture (0 for none).
 unsigned glTexture(IDirect3DBaseTexture9* texture);
 // Size of the current render target in pixels, for the half-pixel offset of D3D9's
