@@ -257,7 +257,7 @@ TEST_F(SceneTest, BrokenNodeFilesAreReportedAndNodesKeptEmpty) {
     light.data[24] = 0xFF;  // K far beyond the file
     ASSERT_TRUE(writeFile(dir + "bad.light", light.data));
     Bytes camera = cameraBytes(1, 100, {0.5f}, {{0, 0, 0}}, {{0, 0, 1}});
-    camera.data.resize(camera.size() - 6);
+    camera.data.erase(camera.data.end() - 6, camera.data.end());
     ASSERT_TRUE(writeFile(dir + "bad.camera", camera.data));
     Scene s;
     s.load(writeScene(sceneLine(0, "bad.light", 0) + sceneLine(0, "bad.camera", 0) + "\xFF").c_str(), &effect);
