@@ -3,6 +3,7 @@
 // where the scene must show through, and a fresh run gives the same bytes as the build's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -165,6 +166,35 @@ TEST_F(GeneratedData, SyncHeaderFollowsTheMusicLength) {
         bass::spectrum512(stereo.data(), stereo.size() / 2, static_cast<size_t>(std::llround(k * 44100.0 / 30.0)), bins);
         for (int j = 0; j < 8; ++j) EXPECT_FLOAT_EQ(s.at(k, j), bins[j]) << "record " << k << " band " << j;
     }
+}
+
+// The beat detector's shared latch on the sum of the bands, stepped at 60 frames a second;
+// returns the share of frames where the intro's flash, clamp(5 p), is below full.
+double flashBelowFull(const SyncFile& s, double from, double to, int* onsets) {
+    float peak = 0.0f, time = 0.0f;
+    int below = 0, frames = 0;
+    *onsets = 0;
+    for (double t = from; t < to; t += 1.0 / 60.0, ++frames) {
+        float sum = 0.0f;
+        for (int j = 0; j < s.bands; ++j) sum += s.sample(j, t);
+        float p = peak - static_cast<float>(t - time) * 0.23f;
+        if (sum > p + 0.06f) {
+            if (t - time > 0.15) ++*onsets;
+            peak = p = sum;
+            time = static_cast<float>(t);
+        }
+        below += std::clamp(5.0f * p, 0.0f, 1.0f) < 0.9f;
+    }
+    return frames ? static_cast<double>(below) / frames : 0.0;
+}
+
+TEST_F(GeneratedData, IntroFlashFollowsTheBeat) {
+    const SyncFile s = readSync(data() / "Rari.sync");
+    ASSERT_EQ(s.bands, 8);
+    int onsets = 0;
+    // The opening picture must pulse, not sit at full strength: the intro's low end stays light.
+    EXPECT_GT(flashBelowFull(s, 0.5, 29.2, &onsets), 0.3);
+    EXPECT_GE(onsets, 40);  // about one per beat (62 beats)
 }
 
 TEST_F(GeneratedData, SyncBandsDriveTheCameraCuts) {

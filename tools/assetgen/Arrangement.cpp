@@ -109,7 +109,7 @@ void octaveBass(Mix& m, const Segment& s, double fromBeat, double toBeat, float 
 }
 
 void pads(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel, double cutoffFrom,
-          double cutoffTo) {
+          double cutoffTo, int octave = 0) {
     for (double b = fromBeat; b < toBeat; b += 4.0) {
         const double len = std::min(4.0, toBeat - b);
         const double x0 = (b - fromBeat) / (toBeat - fromBeat);
@@ -119,7 +119,7 @@ void pads(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel, d
         // The intro's first bar begins before the file does: its chord starts with the file.
         const double start = std::max(0.0, s.beatTime(b));
         const double length = s.beatTime(b + len) - start;
-        for (int n : chordAt(m, b).notes) renderPad(m.pads, start, length, n, vel, c0, c1);
+        for (int n : chordAt(m, b).notes) renderPad(m.pads, start, length, n + 12 * octave, vel, c0, c1);
     }
 }
 
@@ -175,16 +175,16 @@ void backbeat(Mix& m, const Segment& s, double fromBeat, double toBeat, float ve
 }
 
 void intro(Mix& m, const Segment& s) {
-    // A soft kick that grows over the intro: the opening picture flashes with the beat only
-    // while the low end stays light.
-    pads(m, s, 0, 64, 0.11f, 350.0, 2600.0);
-    for (double b = 0; b < 62; b += 1.0) kick(m, s, b, static_cast<float>(0.22 + 0.2 * b / 62.0));
+    // A filtered intro: shimmering pads two octaves up, a light kick, hats, claps and a high
+    // arpeggio, nothing heavy below 700 Hz. The opening picture flashes with the beat only
+    // while the low end stays light; the bass arrives with the drop at 29.2 s.
+    pads(m, s, 0, 64, 0.06f, 2500.0, 6000.0, 2);
+    for (double b = 0; b < 62; b += 1.0) kick(m, s, b, static_cast<float>(0.2 + 0.1 * b / 62.0));
     hats(m, s, 16, 32, false, false, 0.18f);
     hats(m, s, 32, 62, true, false, 0.2f);
     backbeat(m, s, 32, 60, 0.35f, 0.0f);
-    octaveBass(m, s, 32, 62, 0.16f, 0.25);
-    arpeggio(m, s, 48, 62, 0.07f, 0.35, 1);
-    snareRoll(m, s, 60, 64, 0.25);
+    arpeggio(m, s, 32, 62, 0.06f, 0.5, 2);
+    for (double b = 60; b < 64; b += 0.25) clap(m, s, b, 0.2f + 0.12f * static_cast<float>(b - 60), 0.0f);
     renderRiser(m.fx, s.beatTime(56), 8 * kBeatSeconds, 0.22f, 11);
 }
 

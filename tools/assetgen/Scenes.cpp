@@ -178,7 +178,7 @@ SceneFiles floorScene() {
         target.push_back(Vec3{0, 10.0f + 60.0f * smooth(f), 0});
         fov.push_back(0.95f - 0.2f * std::sin(kPi * f));
     }
-    addNode(s, 0, "view.camera", 0, encodeCamera(1.0f, 5000.0f, fov, eye, target));
+    addNode(s, 0, "view.camera", 0, encodeCamera(20.0f, 3000.0f, fov, eye, target));
     return s;
 }
 
