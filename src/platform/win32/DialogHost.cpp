@@ -7,6 +7,7 @@
 #include <backends/imgui_impl_sdl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/win32/bitmap.h"
@@ -150,6 +151,12 @@ bool DialogWindow::open() {
         std::fprintf(stderr, "DialogBoxParam: no display: %s\n", SDL_GetError());
         return false;
     }
+    // SDL's stand-in drivers open windows nobody sees: a dialog there would wait forever.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) {
+        std::fprintf(stderr, "DialogBoxParam: no display to show the dialog on\n");
+        return false;
+    }
     const DialogTemplate& layout = dialog_.layout();
     const int width = static_cast<int>(dialogUnitsToPixelsX(layout.cx) + 0.5f);
     const int height = static_cast<int>(dialogUnitsToPixelsY(layout.cy) + 0.5f);
@@ -193,6 +200,8 @@ void DialogWindow::close() {
     }
     if (context_) SDL_GL_DeleteContext(context_);
     if (window_) SDL_DestroyWindow(window_);
+    // The show's device asks for its own kind of context afterwards.
+    if (window_) SDL_GL_ResetAttributes();
     context_ = nullptr;
     window_ = nullptr;
 }
