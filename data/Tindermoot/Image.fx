@@ -173,14 +173,14 @@ float4 PSDanceFloor(VS_WORLD i) : COLOR
     {
         // A glass tile: its own colour from the ramp, a new one on every beat; about half
         // of the tiles light up on each beat and fade until the next.
-        float id = hash(floor(i.place.xz / 30.0 + 0.5));
+        float id = hash(floor(i.place.xz / 30.0));   // tile centres lie half-way between multiples of 30
         float beatIndex = floor(beat);
         float3 tint = tex2D(sampler1, float2(frac(id + beatIndex * 0.13), 0.5)).rgb;
         float on = step(0.45, frac(id * 7.13 + beatIndex * 0.618));
         float glow = 0.18 + on * (0.5 + 1.1 * exp(-sinceBeat * 3.0));
         float top = saturate(n.y);
         float3 spec = pow(saturate(dot(reflect(-toEye, n), normalize(float3(0.2, 1.0, 0.3)))), 24.0);
-        colour = surface * tint * glow * (0.45 + 0.55 * top) + spec * 0.4;
+        colour = (0.3 + 0.7 * surface) * tint * glow * (0.45 + 0.55 * top) + spec * 0.4;
     }
     return float4(colour, 1.0);
 }
