@@ -1,3 +1,6 @@
+#include <filesystem>
+#include <fstream>
+
 #include "assets/MaterialList.h"
 #include "assets/Mesh.h"
 #include "render/Camera.h"
@@ -163,6 +166,40 @@ TEST_F(MeshMatrices, SetMatricesWithoutAnyEffectSendsNothing) {
     Mesh fresh;
     fresh.setMatrices(nullptr);
     EXPECT_TRUE(log.lines.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The same loop through a real effect file on the trace backend.
+TEST_F(TraceDeviceTest, PassLoopThroughACompiledEffect) {
+    const std::string dir = "test-files/";
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "TwoPass.fx";
+    std::ofstream(path) << "float4x4 matWorldViewProjection;\n"
+                           "float4 VS(float3 p : POSITION) : POSITION { return mul(float4(p, 1), matWorldViewProjection); }\n"
+                           "float4 PS() : COLOR { return float4(1, 1, 1, 1); }\n"
+                           "technique Two { pass A { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); }\n"
+                           "                pass B { VertexShader = compile vs_2_0 VS(); PixelShader = compile ps_2_0 PS(); } }\n";
+    Effect effect;
+    effect.load(path.c_str());
+    ASSERT_NE(effect.compiled, nullptr) << win32::lastMessageBox().text;
+    Mesh quad;
+    buildGridMesh(quad, 2, 2, 644, 484, -322, -242);
+    log.lines.clear();
+    quad.draw({"Two", &effect, 7, 0});
+    std::vector<std::string> calls;
+    for (const std::string& l : log.lines)
+        if (l.rfind("BeginPass", 0) == 0 || l.rfind("EndPass", 0) == 0 || l.rfind("DrawIndexed", 0) == 0 ||
+            l.rfind("Begin ", 0) == 0 || l.rfind("End ", 0) == 0)
+            calls.push_back(l.substr(0, l.find(' ')));
+    EXPECT_EQ(calls, (std::vector<std::string>{"Begin", "BeginPass", "DrawIndexedPrimitive", "EndPass", "BeginPass",
+                                               "DrawIndexedPrimitive", "EndPass", "End"}))
+        << ::testing::PrintToString(log.lines);
+    EXPECT_EQ(log.count("SetMatrix"), 4u);
+    quad.release();
+    effect.release();
 }
 
 }  // namespace

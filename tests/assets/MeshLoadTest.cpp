@@ -184,3 +184,20 @@ TEST_F(MeshLoad, ReleaseEmptiesBuffersAndTracks) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MeshLoad, UnknownMaskBitIsReportedAndTheMeshStillLoads) {
+    MeshFile file = quadMesh(0, 0, 1, 1, 0);
+    file.mask = 0x0807;  // bit 11 names no element; the stride stays that of the known bits
+    testing::internal::CaptureStdout();
+    Mesh mesh;
+    mesh.load(write("odd.mesh", file.bytes()).c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "vertexdecl bit[11]\n");
+    ASSERT_EQ(win32::messageBoxCount(), 1u);
+    EXPECT_STREQ(win32::lastMessageBox().caption, "VertexDecl");
+    EXPECT_NE(mesh.vertexBuffer, nullptr);
+    EXPECT_NE(mesh.vertexDecl, nullptr);
+}
+
+}  // namespace
