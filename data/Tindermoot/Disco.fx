@@ -94,7 +94,8 @@ float4 PSBack(VS_BACK i) : COLOR
     float3 plasma = tex2D(clamp1, float2(frac(v * 0.125 + time * 0.05), 0.45)).rgb;
     float tile = tex2D(wrap0, p / 64.0).r;
     float vignette = saturate(1.25 - length(p / float2(420.0, 320.0)));
-    return float4(plasma * (0.28 + 0.12 * tile) * vignette, 1.0);
+    float spot = pow(saturate(1.0 - length(p - float2(180.0 * sin(time * 0.5), 120.0 * cos(time * 0.7))) / 260.0), 2.0);
+    return float4(plasma * (0.14 + 0.08 * tile + 0.25 * spot) * vignette, 1.0);
 }
 
 technique BackGround

@@ -8,7 +8,7 @@
 //               scan line, added, writing no depth.
 //   GreetFloor  the finale's screen of tiles.
 //               pass 0  the starry sky ("tex0" floorTexture2) as a mosaic; the greetings
-//                       ("tex1") turn up tile by tile in a wave, rims from "tex2" (floorTile).
+//                       ("tex1") brighten tile by tile in a wave, rims from "tex2" (floorTile).
 //               pass 1  over the sculpture: a few tiles flash as glints.
 //   PlanB       the sculpture of the finale. The show draws it still; the effect moves it
 //               with "time": it breathes, twists and shines in colours that wander.
@@ -173,7 +173,7 @@ float4 PSGreetBack(VS_TILE i) : COLOR
     Tile t = tileAt(i.grid, 39.0, 29.0);
     float2 offset = (float2(hash(t.number), hash(t.number + 3.0)) - 0.5) * 0.01;
     float3 sky = tex2D(wrap0, i.screen * float2(1.6, 1.2) + offset + float2(time * 0.01, 0.0)).rgb;
-    float reveal = saturate(2.0 * sin(time * 0.9 - (t.cell.x + t.cell.y) * 0.09) + 0.6);
+    float reveal = 0.55 + 0.45 * saturate(2.0 * sin(time * 0.9 - (t.cell.x + t.cell.y) * 0.09) + 0.6);
     float4 words = tex2D(clamp1, i.screen);
     float rim = tex2D(clamp2, t.local).r;
     float3 c = sky * (0.75 + 0.25 * rim) + words.rgb * words.a * reveal;
@@ -185,7 +185,8 @@ float4 PSGreetGlint(VS_TILE i) : COLOR
     Tile t = tileAt(i.grid, 39.0, 29.0);
     float blink = step(0.93, hash(t.number + floor(time * 4.0) * 17.0));
     float rim = tex2D(clamp2, t.local).r;
-    return float4(float3(0.8, 0.85, 1.0) * rim, blink * 0.35 * rim);
+    float3 colour = lerp(float3(1.0, 1.0, 1.0), hue(hash(t.number + 11.0)), 0.5);
+    return float4(colour * rim, blink * 0.3 * rim);
 }
 
 technique GreetFloor
