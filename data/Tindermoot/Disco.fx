@@ -24,6 +24,11 @@
 //   AdditiveOverlay  a picture over the whole screen: "tex0" at strength "const0" (0..1),
 //                    alpha-blended; a non-zero "const1" makes it wobble slightly.
 float4x4 matWorldViewProjection;
+// The camera sends all of these; effects that do not use some still declare them.
+float4x4 matView;
+float4x4 matProjection;
+float4x4 matViewProjection;
+float3 CameraTarget = {0, 0, 0};
 float4x4 matWorld;
 float4x4 matMirror;
 float3 CameraPosition = {0, -300, 100};

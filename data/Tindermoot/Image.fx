@@ -10,6 +10,11 @@
 //               that change on every beat of "time", a dark slab, a sparkling mirror ball.
 //               Pass 0 is a plain lit preview of the same meshes.
 float4x4 matWorldViewProjection;
+// The camera sends all of these; effects that do not use some still declare them.
+float4x4 matView;
+float4x4 matProjection;
+float4x4 matViewProjection;
+float3 CameraTarget = {0, 0, 0};
 float4x4 matWorld;
 float3 CameraPosition = {0, 200, -200};
 float time = 0;

@@ -10,6 +10,11 @@
 //                  16). Plates numbered beyond the row (2^32 for the ones already gone)
 //                  stay invisible. The plate shimmers with "time".
 float4x4 matWorldViewProjection;
+// The camera sends all of these; effects that do not use some still declare them.
+float4x4 matView;
+float4x4 matProjection;
+float4x4 matViewProjection;
+float3 CameraTarget = {0, 0, 0};
 float4x4 matWorld;
 float3 CameraPosition = {-600, 0, 0};
 float time = 0;

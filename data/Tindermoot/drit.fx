@@ -2,6 +2,12 @@
 //   tull  the loading picture on the full-screen quad. "var1" fades it: 1 shows the
 //         picture, 0 is black; while it fades the picture also sinks back a little.
 float4x4 matWorldViewProjection;
+// The camera sends all of these; effects that do not use some still declare them.
+float4x4 matView;
+float4x4 matProjection;
+float4x4 matViewProjection;
+float3 CameraPosition = {0, 0, -100};
+float3 CameraTarget = {0, 0, 0};
 float var1 = 1.0;   // fade, 1 = full picture
 texture tex0;       // the loading picture
 

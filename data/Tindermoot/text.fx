@@ -15,6 +15,10 @@
 //               pass 0  plain lit preview; pass 1  the show's look, "tex2" (floorTile)
 //               printed on every facet.
 float4x4 matWorldViewProjection;
+// The camera sends all of these; effects that do not use some still declare them.
+float4x4 matView;
+float4x4 matProjection;
+float3 CameraTarget = {0, 0, 0};
 float4x4 matViewProjection;
 float4x4 matWorld;
 float3 CameraPosition = {0, -120, 60};
