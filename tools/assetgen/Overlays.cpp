@@ -5,7 +5,7 @@
 //   overlay02  "VANTROOP presents"         overlay03  "GLIMMERHOP" title
 //   overlay04  "put on your dancing shoes" (lower third)
 //   overlay05  "greetings" / "fly out to"  overlay06  "see you on the dance floor"
-//   overlay07  corner emblem: mirror ball and "glimmerhop" (lower left, stays up long)
+//   overlay07  corner emblem: mirror ball and "glimmerhop" (upper right, stays up long)
 //   overlay08  code: Trelkin   overlay09  music: Vobble   overlay10  graphics: Ruffwick
 //              (credits in the lower left)
 //   overlay11  "feel the bass"   overlay12  "keep on dancing"
@@ -94,17 +94,21 @@ Image credit(const std::string& role, const std::string& handle, const TextLook&
     return img;
 }
 
+// Top right: it stays up through the box room while the credits come and go lower left.
 Image emblem() {
     Image img(kW, kH);
-    drawMirrorBall(img, 150.0f, 610.0f, 62.0f, 3);
+    const float ballX = kW - 150.0f, ballY = 150.0f;
+    drawMirrorBall(img, ballX, ballY, 62.0f, 3);
     const Font& light = Font::get(kLight);
     const Font& bold = Font::get(kBold);
-    drawLettering(img, textMask(kW, kH, bold, "glimmerhop", 236.0f, 612.0f, 54.0f, Align::Left, 1.0f), kViolet);
-    drawLettering(img, textMask(kW, kH, light, "A VANTROOP PRODUCTION", 240.0f, 655.0f, 24.0f, Align::Left, 6.0f),
+    drawLettering(img, textMask(kW, kH, bold, "glimmerhop", ballX - 86.0f, ballY + 2.0f, 54.0f, Align::Right, 1.0f),
+                  kViolet);
+    drawLettering(img, textMask(kW, kH, light, "A VANTROOP PRODUCTION", ballX - 90.0f, ballY + 45.0f, 24.0f,
+                                Align::Right, 6.0f),
                   thin(kCyan));
     for (int i = 0; i < 5; ++i)
-        drawSparkle(img, 120.0f + 75.0f * std::cos(i * 1.3f), 560.0f + 60.0f * std::sin(i * 2.1f), 16.0f + 4.0f * i,
-                    hueColor(0.8f + 0.07f * i, 0.4f));
+        drawSparkle(img, ballX + 30.0f + 75.0f * std::cos(i * 1.3f), ballY - 50.0f + 60.0f * std::sin(i * 2.1f),
+                    16.0f + 4.0f * i, hueColor(0.8f + 0.07f * i, 0.4f));
     return img;
 }
 

@@ -143,10 +143,6 @@ void drawLightBeam(Image& image, float x, float y, float angle, float spread, fl
         }
 }
 
-}  // namespace assetgen
-
-namespace assetgen {
-
 void drawNeonText(Image& image, const Mask& text, const Color& color, float tubeWidth, int glowRadius) {
     Bounds b = coverageBounds(text);
     if (b.empty()) return;

@@ -42,10 +42,6 @@ struct Bounds {
 };
 Bounds coverageBounds(const Mask& m);
 
-}  // namespace assetgen
-
-namespace assetgen {
-
 // Neon-tube lettering: the letters' outline as a glowing tube of the given width.
 void drawNeonText(Image& image, const Mask& text, const Color& color, float tubeWidth, int glowRadius);
 

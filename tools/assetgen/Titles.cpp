@@ -24,6 +24,12 @@ Image neonWord(const char* font, const char* word, float size, float slant, cons
 Image logo() {
     const int w = 1024, h = 768;
     Image img(w, h);
+    // A soft dark backdrop so the logo reads over the busy finale as well as over black.
+    img.paint([&](float x, float y) {
+        const float dx = (x - 512.0f) / 470.0f, dy = (y - 420.0f) / 300.0f;
+        const float a = 0.6f * std::exp(-(dx * dx + dy * dy) * 2.2f);
+        return Color{0.03f, 0.0f, 0.08f, a < 0.004f ? 0.0f : a};
+    });
     // Light rays from behind the ball.
     for (int i = 0; i < 9; ++i) {
         const float a = -3.14159f * (0.15f + 0.7f * i / 8.0f);
