@@ -1,13 +1,16 @@
-// glimmerhop-tool render: a still of the real show through headless OpenGL.
+// glimmerhop-tool render: a still, or a whole run as PNG frames or an MP4, of the real
+// show through headless OpenGL.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "Command.h"
+#include "RenderRun.h"
 #include "ShowHost.h"
 #include "app/globals/DisplaySettings.h"
 #include "platform/bass/clock.h"
@@ -24,8 +27,26 @@ const char* const kUsage =
     "usage: glimmerhop-tool render --at T --out FILE.png [--size WxH] [--aspect 4:3|16:10|16:9]\n"
     "                              [--msaa N] [--history scene|full] [--history-fps F]\n"
     "                              [--data DIR]\n"
+    "       glimmerhop-tool render --out FOLDER|FILE.mp4 [--from A] [--to B] [--fps N]\n"
+    "                              [--size WxH] [--aspect A] [--msaa N] [--with-loading]\n"
+    "                              [--data DIR]\n"
     "\n"
-    "Renders the show at music time T through headless OpenGL and writes a PNG.\n"
+    "Without --at: renders a run of the show at a fixed frame rate, frame k at music time\n"
+    "A + k/N for every such time before B, into a folder of numbered PNGs (frame00000.png\n"
+    "...) or, for a name ending in .mp4, into an H.264 video with the music of the same\n"
+    "span as AAC, made by the ffmpeg program. Without --to the run goes to the end of the\n"
+    "music and the 2-second outro follows. The video is written as NAME.partial.mp4 and\n"
+    "renamed when complete; an interrupted or failed run leaves no video. Progress goes\n"
+    "to standard error, the time per frame of each scene to standard output.\n"
+    "\n"
+    "  --from A      music time of the first frame (default 0)\n"
+    "  --to B        end of the span, not included (default: the end of the music)\n"
+    "  --fps N       frames per second (default 60)\n"
+    "  --with-loading  the loading screen first: held 1 s, then its 1 s fade\n"
+    "  (runs default to --size 1280x720; an MP4 needs an even width and height)\n"
+    "  ffmpeg is looked up on PATH, or taken from the environment variable GLIMMERHOP_FFMPEG.\n"
+    "\n"
+    "With --at: renders the show at music time T through headless OpenGL and writes a PNG.\n"
     "Camera cuts and beat latches depend on the frames before T, so those are played\n"
     "first at 30 frames per second (--history-fps): with --history scene (the default) from 2 s before\n"
     "the start of T's scene (each scene keeps its own cut state, so this gives the cuts\n"
@@ -35,7 +56,8 @@ const char* const kUsage =
     "  --at T        music time in seconds\n"
     "  --out FILE    the PNG to write\n"
     "  --size WxH    picture size (default 640x480)\n"
-    "  --aspect A    aspect ratio of the perspective cameras (default 4:3)\n"
+    "  --aspect A    aspect ratio of the perspective cameras (default: of the three, the\n"
+    "                nearest to the size's)\n"
     "  --msaa N      samples per pixel (default none)\n"
     "  --history H   where the frames before T start: scene or full\n"
     "  --history-fps F  rate of those frames (default 30; lower is faster, cuts coarser)\n"
@@ -61,25 +83,43 @@ int run(int argc, char** argv) {
     unsigned width = 640, height = 480, samples = 0;
     float aspect = 4.0f / 3.0f;
     std::string outPath, dataDir;
+    RunOptions runOptions;
+    bool haveSize = false, haveAspect = false;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(a, "--at") == 0 && hasValue) {
             at = std::atof(argv[++i]);
             haveAt = true;
+        } else if (std::strcmp(a, "--from") == 0 && hasValue) {
+            runOptions.from = std::atof(argv[++i]);
+        } else if (std::strcmp(a, "--to") == 0 && hasValue) {
+            runOptions.to = std::atof(argv[++i]);
+            runOptions.toEnd = false;
+        } else if (std::strcmp(a, "--fps") == 0 && hasValue) {
+            const int fps = std::atoi(argv[++i]);
+            if (fps < 1 || fps > 240) {
+                std::fprintf(stderr, "render: --fps takes a whole number from 1 to 240\n");
+                return 2;
+            }
+            runOptions.fps = static_cast<unsigned>(fps);
+        } else if (std::strcmp(a, "--with-loading") == 0) {
+            runOptions.withLoading = true;
         } else if (std::strcmp(a, "--out") == 0 && hasValue) {
             outPath = argv[++i];
         } else if (std::strcmp(a, "--size") == 0 && hasValue) {
             if (std::sscanf(argv[++i], "%ux%u", &width, &height) != 2 || width == 0 || height == 0 ||
-                width > 8192 || height > 8192) {
+                width > 16384 || height > 16384) {
                 std::fprintf(stderr, "render: bad size '%s'\n", argv[i]);
                 return 2;
             }
+            haveSize = true;
         } else if (std::strcmp(a, "--aspect") == 0 && hasValue) {
             if (!parseAspect(argv[++i], aspect)) {
                 std::fprintf(stderr, "render: bad aspect '%s'\n", argv[i]);
                 return 2;
             }
+            haveAspect = true;
         } else if (std::strcmp(a, "--msaa") == 0 && hasValue) {
             samples = static_cast<unsigned>(std::atoi(argv[++i]));
             if (samples == 1 || samples > 16) {
@@ -106,10 +146,24 @@ int run(int argc, char** argv) {
             return 2;
         }
     }
-    if (!haveAt || outPath.empty()) {
+    if (outPath.empty()) {
         std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
+    // --data changes the working directory; the output stays where the user meant it.
+    outPath = std::filesystem::absolute(outPath).lexically_normal().string();
+    if (!haveAt) {
+        if (!haveSize) width = 1280, height = 720;
+        runOptions.width = width;
+        runOptions.height = height;
+        runOptions.samples = samples;
+        runOptions.aspect = haveAspect ? aspect : nearestAspect(width, height);
+        while (outPath.size() > 1 && outPath.back() == '/') outPath.pop_back();
+        runOptions.out = outPath;
+        if (!enterDataDirectory(dataDir)) return 1;
+        return renderRun(runOptions);
+    }
+    if (!haveAspect) aspect = nearestAspect(width, height);
     if (!enterDataDirectory(dataDir)) return 1;
 
     gDisplaySettings.displayMode = D3DDISPLAYMODE{width, height, 60, D3DFMT_X8R8G8B8};
@@ -173,7 +227,8 @@ int run(int argc, char** argv) {
     return 0;
 }
 
-const ToolCommand command{"render", "render a still of the show to a PNG (headless OpenGL)", kUsage, run};
+const ToolCommand command{"render", "render the show to a PNG still, PNG frames or an MP4 (headless OpenGL)",
+                          kUsage, run};
 
 }  // namespace
 }  // namespace tool

@@ -1,0 +1,86 @@
+// Where the frames of a render run go: a folder of numbered PNGs or an MP4 made by the
+// ffmpeg program. Neither leaves a half-written file under a final name: a PNG is
+// renamed into place once whole, the MP4 once ffmpeg has finished it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+
+namespace tool {
+
+class FrameSink {
+public:
+    virtual ~FrameSink() = default;
+    // One frame of width x height RGBA8 pixels, rows top first. False with a message.
+    virtual bool write(const std::uint8_t* rgba) = 0;
+    // Completes the output under its final name. False with a message (nothing kept).
+    virtual bool finish() = 0;
+    // Stops early: removes what is not complete.
+    virtual void abort() = 0;
+    // What the user gets, for the closing line ("frames in DIR", "FILE").
+    virtual std::string describe() const = 0;
+};
+
+// frame00000.png, frame00001.png, ... in `folder`, created when missing.
+class PngFolderSink : public FrameSink {
+public:
+    PngFolderSink(std::string folder, unsigned width, unsigned height);
+    // Creates the folder and proves it can be written. False with a message.
+    bool open();
+    bool write(const std::uint8_t* rgba) override;
+    bool finish() override;
+    void abort() override;
+    std::string describe() const override;
+    static std::string frameName(unsigned index);
+
+private:
+    std::string folder_;
+    unsigned width_, height_;
+    unsigned next_ = 0;
+};
+
+// True when `path` names an MP4 file (by its extension) rather than a folder.
+bool isVideoPath(const std::string& path);
+
+// The music span the video carries: `seconds` of `path` from `start`, beginning
+// `delay` seconds into the video (after the loading frames).
+struct AudioSpan {
+    std::string path;
+    double start = 0;
+    double seconds = 0;
+    double delay = 0;
+};
+
+// H.264 (yuv420p) with AAC audio through `ffmpeg`, fed raw RGBA frames on a pipe. The
+// file is written as NAME.partial.mp4 beside the final name and renamed when ffmpeg
+// succeeds.
+class VideoSink : public FrameSink {
+public:
+    VideoSink(std::string path, unsigned width, unsigned height, unsigned fps, AudioSpan audio);
+    ~VideoSink() override;
+    // Finds ffmpeg and proves the folder can be written; does not start ffmpeg yet.
+    bool check();
+    // Starts ffmpeg. False with a message.
+    bool open();
+    bool write(const std::uint8_t* rgba) override;
+    bool finish() override;
+    void abort() override;
+    std::string describe() const override;
+    const std::string& partialPath() const { return partial_; }
+    static std::string partialPathFor(const std::string& path);
+
+private:
+    bool waitFfmpeg();
+    std::string path_, partial_, ffmpeg_;
+    unsigned width_, height_, fps_;
+    AudioSpan audio_;
+    pid_t pid_ = -1;
+    int pipe_ = -1;
+};
+
+// The ffmpeg program on PATH (or GLIMMERHOP_FFMPEG), "" when there is none.
+std::string findFfmpeg();
+
+}  // namespace tool

@@ -1,0 +1,263 @@
+#include "RenderRun.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <epoxy/gl.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "FrameSink.h"
+#include "LoadingFrame.h"
+#include "RunProgress.h"
+#include "ShowHost.h"
+#include "app/globals/DisplaySettings.h"
+#include "platform/bass/clock.h"
+#include "platform/d3d9/backend.h"
+#include "audio/MusicStream.h"
+#include "show/Show.h"
+
+namespace tool {
+
+namespace {
+
+constexpr double kOutroSeconds = 2.0;
+// The loading picture is held for a second, then fades out over one, as the program
+// shows it on a machine that loads quickly.
+constexpr double kLoadingHoldSeconds = 1.0;
+constexpr double kLoadingFadeSeconds = 1.0;
+const char* const kMusicPath = "Tindermoot/Pellmoor.mp3";
+
+volatile sig_atomic_t gStopSignal = 0;
+
+void onStopSignal(int signal) { gStopSignal = signal; }
+
+void installSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A dead ffmpeg shows up as a failed write, not as a killed tool.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+// The nearest folder that exists above `path` (or `path` itself) must be a writable
+// folder; nothing is created yet.
+bool checkWritableTarget(const std::string& path, bool isFile) {
+    namespace fs = std::filesystem;
+    fs::path p = isFile ? fs::path(path).parent_path() : fs::path(path);
+    std::error_code ec;
+    while (!p.empty() && !fs::exists(p, ec)) {
+        if (p == p.parent_path()) break;
+        p = p.parent_path();
+    }
+    if (p.empty()) p = ".";
+    if (!fs::is_directory(p, ec)) {
+        std::fprintf(stderr, "render: cannot write %s: %s is not a folder\n", path.c_str(), p.c_str());
+        return false;
+    }
+    if (access(p.c_str(), W_OK) != 0) {
+        std::fprintf(stderr, "render: cannot write %s: %s: %s\n", path.c_str(), p.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// The headless GL device at the run's size; false with a message when the size is more
+// than the device can draw into.
+bool setUpDevice(const RunOptions& o) {
+    gDisplaySettings.displayMode = D3DDISPLAYMODE{o.width, o.height, 60, D3DFMT_X8R8G8B8};
+    gDisplaySettings.fullscreen = false;
+    gDisplaySettings.multisampleType = static_cast<D3DMULTISAMPLE_TYPE>(o.samples);
+    gDisplaySettings.aspectRatio = o.aspect;
+    d3d9::BackendConfig config;
+    config.backend = d3d9::Backend::Gl;
+    config.headless = true;
+    d3d9::configure(config);
+    bass::useDrivenClock(true);
+    if (!createDevice(DeviceOptions{o.width, o.height, o.samples})) return false;
+
+    GLint renderbuffer = 0, texture = 0, viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    GLint limitW = renderbuffer, limitH = renderbuffer;
+    if (texture > 0) limitW = std::min(limitW, texture), limitH = std::min(limitH, texture);
+    if (viewport[0] > 0) limitW = std::min(limitW, viewport[0]);
+    if (viewport[1] > 0) limitH = std::min(limitH, viewport[1]);
+    if (limitW > 0 && limitH > 0 &&
+        (o.width > static_cast<unsigned>(limitW) || o.height > static_cast<unsigned>(limitH))) {
+        std::fprintf(stderr, "render: %ux%u is larger than this OpenGL device can draw (at most %dx%d)\n", o.width,
+                     o.height, limitW, limitH);
+        releaseDevice();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+float nearestAspect(unsigned width, unsigned height) {
+    const float ratios[3] = {4.0f / 3.0f, 16.0f / 10.0f, 16.0f / 9.0f};
+    const double r = height ? static_cast<double>(width) / height : 1.0;
+    float best = ratios[0];
+    for (float a : ratios)
+        if (std::fabs(std::log(r / a)) < std::fabs(std::log(r / best))) best = a;
+    return best;
+}
+
+bool planRun(const RunOptions& o, double musicLength, std::vector<PlannedFrame>& frames, std::string& error) {
+    frames.clear();
+    char text[200];
+    if (!(musicLength > 0)) {
+        error = std::string("the music ") + kMusicPath + " could not be loaded, so there is no span to render";
+        return false;
+    }
+    const double to = o.toEnd ? musicLength : o.to;
+    if (!(o.from >= 0) || !(to <= musicLength + 1e-6) || !(o.from < to)) {
+        std::snprintf(text, sizeof text, "the span %.3f..%.3f s is not inside the music (0..%.3f s)", o.from, to,
+                      musicLength);
+        error = text;
+        return false;
+    }
+    if (o.fps == 0) {
+        error = "the frame rate must be above 0";
+        return false;
+    }
+    const double fps = o.fps;
+    if (o.withLoading) {
+        const unsigned hold = static_cast<unsigned>(std::lround(kLoadingHoldSeconds * fps));
+        const unsigned fade = static_cast<unsigned>(std::lround(kLoadingFadeSeconds * fps));
+        for (unsigned j = 0; j < hold; ++j) frames.push_back({kLoadingPart, 1.0f, 0.0});
+        for (unsigned j = 0; j < fade; ++j)
+            frames.push_back({kLoadingPart, static_cast<float>(1.0 - j / (kLoadingFadeSeconds * fps)), 0.0});
+    }
+    for (unsigned long k = 0;; ++k) {
+        const double t = o.from + k / fps;
+        if (!(t < to - 1e-9)) break;
+        const float ft = static_cast<float>(t);
+        frames.push_back({kFirstScenePart + sceneIndexOf(ft), ft, t});
+    }
+    if (o.toEnd || to >= musicLength - 0.001) {
+        const unsigned outro = static_cast<unsigned>(std::lround(kOutroSeconds * fps));
+        for (unsigned j = 0; j < outro; ++j) frames.push_back({kOutroPart, static_cast<float>(j / fps), 0.0});
+    }
+    return true;
+}
+
+int renderRun(const RunOptions& o) {
+    installSignalHandlers();
+    const bool video = isVideoPath(o.out);
+    if (video && (o.width % 2 || o.height % 2)) {
+        // H.264 in yuv420p halves the colour planes both ways.
+        std::fprintf(stderr, "render: an MP4 needs an even width and height (not %ux%u)\n", o.width, o.height);
+        return 1;
+    }
+    if (!checkWritableTarget(o.out, video)) return 1;
+    // Before the show is loaded: a missing ffmpeg or an unwritable folder is told at once.
+    if (video && !VideoSink(o.out, o.width, o.height, o.fps, AudioSpan{}).check()) return 1;
+
+    // The span is checked against the music before the show is loaded, so a wrong span is
+    // told at once.
+    bass::useDrivenClock(true);
+    double length = 0;
+    {
+        MusicStream music;
+        music.open("Tindermoot\\Pellmoor.mp3");
+        length = music.lengthSeconds();
+        music.release();
+    }
+    std::vector<PlannedFrame> frames;
+    std::string error;
+    if (!planRun(o, length, frames, error)) {
+        std::fprintf(stderr, "render: %s\n", error.c_str());
+        return 1;
+    }
+    if (!setUpDevice(o)) return 1;
+
+    int code = 0;
+    std::unique_ptr<FrameSink> sink;
+    {
+        Show::loadingFadeSeconds = 0.0;
+        Show show;
+        show.load();
+        {
+            const double to = o.toEnd ? length : o.to;
+            if (video) {
+                AudioSpan audio{kMusicPath, o.from, to - o.from,
+                                o.withLoading ? kLoadingHoldSeconds + kLoadingFadeSeconds : 0.0};
+                auto* videoSink = new VideoSink(o.out, o.width, o.height, o.fps, audio);
+                sink.reset(videoSink);
+                if (!videoSink->check() || !videoSink->open()) code = 1;
+            } else {
+                auto* pngSink = new PngFolderSink(o.out, o.width, o.height);
+                sink.reset(pngSink);
+                if (!pngSink->open()) code = 1;
+            }
+        }
+        if (code == 0) {
+            std::fprintf(stderr, "rendering %zu frames of %ux%u at %u fps (music %.3f..%.3f s%s%s) to %s\n",
+                         frames.size(), o.width, o.height, o.fps, o.from, o.toEnd ? length : o.to,
+                         o.withLoading ? ", loading screen first" : "",
+                         (o.toEnd || o.to >= length - 0.001) ? ", then the outro" : "", o.out.c_str());
+            RunProgress progress(static_cast<unsigned>(frames.size()), isatty(STDERR_FILENO) != 0);
+            std::vector<std::uint8_t> pixels;
+            for (const PlannedFrame& f : frames) {
+                if (gStopSignal) break;
+                const auto start = std::chrono::steady_clock::now();
+                if (f.part == kLoadingPart) {
+                    drawLoadingFrame(show, f.value);
+                } else if (f.part == kOutroPart) {
+                    show.renderOutro(f.value);
+                } else {
+                    bass::setDrivenPosition(f.musicTime);
+                    show.renderFrame(f.value);
+                }
+                gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+                UINT w = 0, h = 0;
+                if (!d3d9::readBackBuffer(gDevice, pixels, w, h) || w != o.width || h != o.height ||
+                    pixels.size() < static_cast<std::size_t>(w) * h * 4) {
+                    std::fprintf(stderr, "\nrender: cannot read the picture back\n");
+                    code = 1;
+                    break;
+                }
+                // The back buffer has no alpha of its own (X8R8G8B8): the picture is opaque.
+                for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+                if (!sink->write(pixels.data())) {
+                    code = 1;
+                    break;
+                }
+                progress.frameDone(f.part,
+                                   std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                                       .count());
+            }
+            progress.end();
+            if (code == 0 && gStopSignal) {
+                std::fprintf(stderr, "render: stopped by %s after %u frames; %s\n",
+                             gStopSignal == SIGINT ? "SIGINT" : "SIGTERM", progress.done(),
+                             video ? "the unfinished video was removed" : "the frames written so far stay");
+                code = 128 + gStopSignal;
+            }
+            if (code == 0) {
+                if (!sink->finish()) code = 1;
+            } else {
+                sink->abort();
+            }
+            progress.printSummary(stdout);
+            if (code == 0) std::printf("wrote %s\n", sink->describe().c_str());
+        }
+    }
+    sink.reset();
+    releaseDevice();
+    return code;
+}
+
+}  // namespace tool

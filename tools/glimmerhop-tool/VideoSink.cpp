@@ -1,0 +1,209 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "FrameSink.h"
+
+extern char** environ;
+
+namespace tool {
+
+namespace {
+
+bool endsWith(const std::string& s, const char* suffix) {
+    const std::size_t n = std::strlen(suffix);
+    if (s.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        char c = s[s.size() - n + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != suffix[i]) return false;
+    }
+    return true;
+}
+
+std::string number(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6f", value);
+    return text;
+}
+
+}  // namespace
+
+bool isVideoPath(const std::string& path) { return endsWith(path, ".mp4"); }
+
+std::string findFfmpeg() {
+    if (const char* own = std::getenv("GLIMMERHOP_FFMPEG"); own && *own)
+        return access(own, X_OK) == 0 ? own : "";
+    const char* path = std::getenv("PATH");
+    if (!path) return "";
+    std::string dirs = path;
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        std::size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        const std::string dir = end > start ? dirs.substr(start, end - start) : ".";
+        const std::string candidate = dir + "/ffmpeg";
+        struct stat st {};
+        if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+std::string VideoSink::partialPathFor(const std::string& path) {
+    return path.substr(0, path.size() - 4) + ".partial.mp4";
+}
+
+VideoSink::VideoSink(std::string path, unsigned width, unsigned height, unsigned fps, AudioSpan audio)
+    : path_(std::move(path)), partial_(partialPathFor(path_)), width_(width), height_(height), fps_(fps),
+      audio_(std::move(audio)) {}
+
+VideoSink::~VideoSink() {
+    if (pid_ > 0) abort();
+}
+
+bool VideoSink::check() {
+    ffmpeg_ = findFfmpeg();
+    if (ffmpeg_.empty()) {
+        std::fprintf(stderr,
+                     "render: the ffmpeg program was not found, so no MP4 can be made.\n"
+                     "Install it (for example: apt-get install ffmpeg), or give --out a folder to "
+                     "get numbered PNG frames instead.\n");
+        return false;
+    }
+    // Creating the partial file now tells at once whether the folder can be written,
+    // before the show is loaded.
+    const int fd = ::open(partial_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) {
+        std::fprintf(stderr, "render: cannot write %s: %s\n", partial_.c_str(), std::strerror(errno));
+        return false;
+    }
+    close(fd);
+    std::remove(partial_.c_str());
+    return true;
+}
+
+bool VideoSink::open() {
+    const std::string size = std::to_string(width_) + "x" + std::to_string(height_);
+    const std::string rate = std::to_string(fps_);
+    std::vector<std::string> args = {
+        ffmpeg_, "-hide_banner", "-nostats", "-loglevel", "error", "-y",
+        "-f", "rawvideo", "-pix_fmt", "rgba", "-s", size, "-r", rate, "-i", "-",
+        "-ss", number(audio_.start), "-t", number(audio_.seconds), "-i", audio_.path,
+        "-map", "0:v:0", "-map", "1:a:0",
+        "-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p",
+        "-c:a", "aac"};
+    if (audio_.delay > 0) {
+        // The loading frames come before the music starts.
+        const long ms = static_cast<long>(audio_.delay * 1000.0 + 0.5);
+        args.push_back("-af");
+        args.push_back("adelay=" + std::to_string(ms) + ":all=1");
+    }
+    for (const char* a : {"-movflags", "+faststart", "-f", "mp4"}) args.push_back(a);
+    args.push_back(partial_);
+
+    int fds[2];
+    if (pipe(fds) != 0) {
+        std::fprintf(stderr, "render: cannot make a pipe: %s\n", std::strerror(errno));
+        return false;
+    }
+    fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    // Its own process group: Ctrl-C reaches the tool only, which then stops ffmpeg and
+    // removes the partial file, rather than ffmpeg closing a file of its own accord.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setpgroup(&attr, 0);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGTERM);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int rc = posix_spawn(&pid_, ffmpeg_.c_str(), &actions, &attr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    close(fds[0]);
+    if (rc != 0) {
+        pid_ = -1;
+        close(fds[1]);
+        std::fprintf(stderr, "render: cannot start %s: %s\n", ffmpeg_.c_str(), std::strerror(rc));
+        return false;
+    }
+    pipe_ = fds[1];
+    return true;
+}
+
+bool VideoSink::write(const std::uint8_t* rgba) {
+    std::size_t left = static_cast<std::size_t>(width_) * height_ * 4;
+    const std::uint8_t* p = rgba;
+    while (left > 0) {
+        const ssize_t n = ::write(pipe_, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            std::fprintf(stderr, "render: ffmpeg stopped taking frames (%s)\n", std::strerror(errno));
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool VideoSink::waitFfmpeg() {
+    int status = 0;
+    pid_t r;
+    do r = waitpid(pid_, &status, 0);
+    while (r < 0 && errno == EINTR);
+    pid_ = -1;
+    return r > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool VideoSink::finish() {
+    if (pid_ <= 0) return false;
+    close(pipe_);
+    pipe_ = -1;
+    if (!waitFfmpeg()) {
+        std::remove(partial_.c_str());
+        std::fprintf(stderr, "render: ffmpeg failed; no video was written\n");
+        return false;
+    }
+    if (std::rename(partial_.c_str(), path_.c_str()) != 0) {
+        std::fprintf(stderr, "render: cannot name the video %s: %s\n", path_.c_str(), std::strerror(errno));
+        std::remove(partial_.c_str());
+        return false;
+    }
+    return true;
+}
+
+void VideoSink::abort() {
+    if (pipe_ >= 0) close(pipe_);
+    pipe_ = -1;
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitFfmpeg();
+    }
+    std::remove(partial_.c_str());
+}
+
+std::string VideoSink::describe() const { return path_; }
+
+}  // namespace tool
