@@ -1,10 +1,10 @@
 #include "platform/win32/dialog.h"
 
-#include "platform/win32/messages.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+#include "platform/win32/messages.h"
 
 namespace win32 {
 namespace {
