@@ -41,7 +41,7 @@ const TextLook kLime = look(0xD4FFB0, 0x6CFF3A);
 const TextLook kViolet = look(0xE2CCFF, 0x9A5CFF);
 
 TextLook thin(TextLook l) {
-    l.outlineRadius = 2;
+    l.outlineRadius = 3;
     l.glowRadius = 12;
     l.top = rgb(0xFFFFFF);
     l.bottom = rgb(0xFFFFFF);
@@ -164,7 +164,7 @@ bool generateOverlays(const GenContext& ctx) {
     }));
     {
         Image title = card({
-            {kBold, "GLIMMERHOP", cx, 420.0f, 150.0f, kGold, 2.0f},
+            {kBold, "GLIMMERHOP", cx, 415.0f, 128.0f, kGold, 2.0f},
             {kLight, "a  disco  of  light", cx, 500.0f, 44.0f, thin(kPink), 8.0f},
         });
         for (int i = 0; i < 7; ++i)
