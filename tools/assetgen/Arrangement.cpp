@@ -149,13 +149,13 @@ void arpeggio(Mix& m, const Segment& s, double fromBeat, double toBeat, float ve
     }
 }
 
-void melody(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel, int transpose) {
+void melody(Mix& m, const Segment& s, double fromBeat, double toBeat, float vel) {
     for (double base = fromBeat; base < toBeat; base += 16.0)
         for (const MelodyNote& n : kHook) {
             const double b = base + n.beat;
             if (b >= toBeat) break;
             renderLead(m.lead, s.beatTime(b), std::min(n.length, toBeat - b) * kBeatSeconds * 0.95,
-                       n.note + transpose + m.transpose, vel);
+                       n.note + m.transpose, vel);
         }
 }
 
@@ -196,7 +196,7 @@ void disco(Mix& m, const Segment& s) {
     octaveBass(m, s, 0, 63, 0.38f, 0.6);
     pads(m, s, 0, 64, 0.10f, 1400.0, 1800.0);
     stabs(m, s, 0, 63, 0.09f, 0.7, false);
-    melody(m, s, 32, 64, 0.11f, 0);
+    melody(m, s, 32, 64, 0.11f);
     renderRiser(m.fx, s.beatTime(60), 4 * kBeatSeconds, 0.2f, 23);
 }
 
@@ -221,7 +221,7 @@ void boxRoom(Mix& m, const Segment& s) {
     for (double b = 0; b < 32; b += 4.0)
         renderBass(m.bass, s.beatTime(b), kBeatSeconds * 1.6, chordAt(m, b).bass + 12, 0.3f, 0.15);
     hats(m, s, 0, 32, false, false, 0.14f);
-    melody(m, s, 0, 32, 0.11f, 0);
+    melody(m, s, 0, 32, 0.11f);
     m.loop = kMainLoop;
     pads(m, s, 32, 64, 0.12f, 2000.0, 3500.0);
     fourOnTheFloor(m, s, 32, 64);
@@ -248,7 +248,7 @@ void equalizer(Mix& m, const Segment& s) {
         pads(m, s, from, to, 0.09f, 2000.0, 2600.0);
         stabs(m, s, from, to, 0.16f, 0.9, true);
         arpeggio(m, s, from, to, 0.1f, 0.7, 1);
-        melody(m, s, from, to, 0.18f, 0);
+        melody(m, s, from, to, 0.18f);
     }
     m.transpose = 0;
     snareRoll(m, s, 30, 32, 0.25);
@@ -267,7 +267,7 @@ void finale(Mix& m, const Segment& s) {
     hats(m, s, 8, 56, true, true, 0.2f);
     backbeat(m, s, 8, 56, 0.4f, 0.5f);
     octaveBass(m, s, 8, 56, 0.36f, 0.5);
-    melody(m, s, 8, 56, 0.1f, 0);
+    melody(m, s, 8, 56, 0.1f);
     // The closing chord under the logo: A minor add9, held to the end.
     const double hold = kSongSeconds - s.beatTime(56);
     for (int n : {45, 57, 64, 67, 71, 72, 76}) renderPad(m.pads, s.beatTime(56), hold, n, 0.11f, 2200.0, 900.0);
