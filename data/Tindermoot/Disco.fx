@@ -15,12 +15,12 @@
 //                    pass 0  the reflection: drawn through "matMirror" (mirrored in the
 //                            floor), faded and tinted, before the glass pass covers it.
 //                    pass 1  the dancer.
-//   DiscoBox         the box: "tex0" the panels (floorTexture), "tex1" the rims
-//                    (floorTile); "const1" the beat pulse swells it and lights its rims.
+//   DiscoBox         the box: "tex0" the panels (floorTexture), "tex1" a glass sheen
+//                    (floorTile); "const1" the beat pulse swells it and lights its edges.
 //                    pass 0  the dim far side (the show culls the near faces for it).
 //                    pass 1  the glassy near side with glowing rims and highlights.
 //   DiscoBox2        the hall of the equalizer from outside: "tex0" (floorTexture2) night sky
-//                    with twinkling stars, "tex1" rims.
+//                    with twinkling stars and glowing edges.
 //   AdditiveOverlay  a picture over the whole screen: "tex0" at strength "const0" (0..1),
 //                    alpha-blended; a non-zero "const1" makes it wobble slightly.
 float4x4 matWorldViewProjection;
@@ -315,11 +315,18 @@ VS_BOX VSBox(VS_IN i)
     return o;
 }
 
+// 1 on the edges of a face, 0 inside.
+float faceEdge(float2 uv, float width)
+{
+    float2 d = min(uv, 1.0 - uv);
+    return 1.0 - smoothstep(0.0, width, min(d.x, d.y));
+}
+
 float4 PSBoxBack(VS_BOX i) : COLOR
 {
     float3 panel = tex2D(wrap0, i.uv).rgb;
-    float rim = tex2D(clamp1, i.uv).r;
-    float3 c = panel * 0.25 + hue(time * 0.1) * rim * rim * 0.3;
+    float3 colour = hue(time * 0.1 + i.world.z * 0.002);
+    float3 c = panel * 0.3 + colour * faceEdge(i.uv, 0.06) * 0.5;
     return float4(c, 0.85);
 }
 
@@ -328,12 +335,13 @@ float4 PSBoxFront(VS_BOX i) : COLOR
     float3 n = normalize(i.normal);
     float3 toEye = normalize(CameraPosition - i.world);
     float3 panel = tex2D(wrap0, i.uv).rgb;
-    float rim = tex2D(clamp1, i.uv).r;
+    float glass = tex2D(clamp1, i.uv).r;
     float pulse = saturate(const1);
     float facing = abs(dot(n, toEye));
-    float3 glow = hue(time * 0.1 + i.world.z * 0.002) * pow(rim, 3.0) * (0.6 + 1.6 * pulse);
+    float3 colour = hue(time * 0.1 + i.world.z * 0.002);
+    float3 glow = colour * (faceEdge(i.uv, 0.07) * (0.9 + 1.6 * pulse) + glass * (0.12 + 0.35 * pulse));
     float spec = pow(saturate(dot(reflect(-toEye, n), normalize(float3(0.3, -0.4, 0.85)))), 20.0);
-    float3 c = panel * (0.35 + 0.5 * facing) + glow + spec * 0.6;
+    float3 c = panel * (0.45 + 0.6 * facing) + glow + spec * 0.6;
     return float4(c, 0.7 + 0.3 * pulse);
 }
 
@@ -341,8 +349,7 @@ float4 PSBoxSky(VS_BOX i) : COLOR
 {
     float3 sky = tex2D(wrap0, i.uv * 2.0).rgb;
     float twinkle = 0.75 + 0.25 * sin(time * 5.0 + i.world.x * 0.05 + i.world.y * 0.07);
-    float rim = tex2D(clamp1, i.uv).r;
-    return float4(sky * twinkle + float3(0.3, 0.2, 0.6) * pow(rim, 4.0), 0.65);
+    return float4(sky * twinkle + float3(0.5, 0.3, 0.9) * faceEdge(i.uv, 0.02), 0.65);
 }
 
 technique DiscoBox
