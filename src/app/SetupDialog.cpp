@@ -107,6 +107,7 @@ void initDialog(HWND dialog) {
         EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
 }
 
+// "Run" (or Enter). Without a listed mode there is nothing to start, and the dialog stays.
 void run(HWND dialog) {
     const LRESULT modeIndex = selectedData(dialog, IDC_RESOLUTION);
     D3DDISPLAYMODE mode{};
@@ -120,6 +121,7 @@ void run(HWND dialog) {
     const LRESULT multisample = selectedData(dialog, IDC_MULTISAMPLE);
     gDisplaySettings.multisampleType =
         multisample >= 0 ? static_cast<D3DMULTISAMPLE_TYPE>(multisample) : D3DMULTISAMPLE_NONE;
+    // The box the viewer sees decides: unchecked presents without waiting for the refresh.
     gDisplaySettings.vsync = IsDlgButtonChecked(dialog, IDC_VSYNC) == BST_CHECKED;
     EndDialog(dialog, 1);
 }
