@@ -15,9 +15,12 @@ bool AppWindow::create(const char* title) {
         MessageBoxA(nullptr, "Failed Direct3DCreate9(SDK_VERSION)", "Error::D3D9Init", MB_ICONWARNING);
         return false;
     }
-    // 1 is "Run"; 0 is "Exit", and -1 (the dialog could not be shown) starts nothing either.
-    if (DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETUP), nullptr, setupDialogProc, 0) != 1)
-        return false;
+    // 1 is "Run" and 0 is "Exit"; -1 means the dialog could not be shown at all (no
+    // display), which starts nothing either but is worth a box.
+    const INT_PTR choice =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETUP), nullptr, setupDialogProc, 0);
+    if (choice == -1) MessageBoxA(nullptr, "DialogBoxParam", "Error::Window", MB_ICONWARNING);
+    if (choice != 1) return false;
 
     className_ = title;
     HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
