@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "bass/Mp3Fixture.h"
@@ -14,7 +16,10 @@
 
 namespace audiotest {
 
-inline std::string buildPath(const std::string& name) { return std::string(GH_BINARY_DIR) + "/test-audio-" + name; }
+// The process id keeps test programs that ctest runs side by side off each other's files.
+inline std::string buildPath(const std::string& name) {
+    return std::string(GH_BINARY_DIR) + "/test-audio-" + std::to_string(getpid()) + "-" + name;
+}
 
 // An MP3 of a sine at amplitude 0.5, written once per name.
 inline std::string music(const std::string& name, double hz, double seconds) {

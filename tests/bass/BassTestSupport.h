@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "bass/Mp3Fixture.h"
@@ -15,10 +17,16 @@ namespace basstest {
 
 constexpr int kRate = 44100;
 
-// Writes (once per name) a generated MP3 into the build folder and returns its path.
+// A file in the build folder of this test process only: ctest runs test programs side by
+// side, and a shared name lets one read what another is still writing.
+inline std::string scratchPath(const std::string& name) {
+    return std::string(GH_BINARY_DIR) + "/test-" + name + "-" + std::to_string(getpid()) + ".mp3";
+}
+
+// Writes a generated MP3 into the build folder and returns its path.
 inline std::string makeMp3(const std::string& name, double hz, double seconds, int channels,
                            int rate = kRate, double amplitude = 0.5) {
-    std::string path = std::string(GH_BINARY_DIR) + "/test-" + name + ".mp3";
+    std::string path = scratchPath(name);
     auto pcm = testmp3::sine(hz, seconds, rate, channels, amplitude);
     EXPECT_TRUE(testmp3::writeMp3(path, pcm, channels, rate));
     return path;

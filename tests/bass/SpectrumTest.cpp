@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "bass/BassTestSupport.h"
 #include "bass/Mp3Fixture.h"
 #include "platform/bass/spectrum.h"
 
 namespace {
 
-constexpr int kRate = 44100;
+using basstest::kRate;
 
 // Stereo frames of a full-scale sine centred on FFT bin `bin`; right = sign * left.
 std::vector<std::int16_t> binSine(int bin, std::size_t frames, double amplitude = 32767.0 / 32768.0, int sign = 1) {
@@ -86,7 +87,7 @@ TEST(Spectrum, OutsideTheMusicIsSilence) {
 }
 
 TEST(Mp3Decode, MonoIsDuplicatedToStereoAtTheFileRate) {
-    std::string path = std::string(GH_BINARY_DIR) + "/test-decode-mono.mp3";
+    std::string path = basstest::scratchPath("decode-mono");
     ASSERT_TRUE(testmp3::writeMp3(path, testmp3::sine(440.0, 1.0, 22050, 1), 1, 22050));
     std::vector<std::int16_t> stereo;
     int rate = 0;
@@ -104,7 +105,7 @@ TEST(Mp3Decode, MonoIsDuplicatedToStereoAtTheFileRate) {
 }
 
 TEST(Mp3Decode, BackslashPathsAndFailures) {
-    std::string path = std::string(GH_BINARY_DIR) + "/test-decode-stereo.mp3";
+    std::string path = basstest::scratchPath("decode-stereo");
     ASSERT_TRUE(testmp3::writeMp3(path, testmp3::sine(1000.0, 0.5, kRate, 2), 2, kRate));
     std::string windowsPath = path;
     for (char& c : windowsPath)
@@ -116,7 +117,7 @@ TEST(Mp3Decode, BackslashPathsAndFailures) {
 
     EXPECT_FALSE(bass::decodeMp3("no-such-file.mp3", stereo, rate));
     EXPECT_TRUE(stereo.empty());
-    std::string junk = std::string(GH_BINARY_DIR) + "/test-junk.mp3";
+    std::string junk = basstest::scratchPath("junk");
     std::FILE* f = std::fopen(junk.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     for (int i = 0; i < 4000; ++i) std::fputc((i * 7919) & 0x7F, f);  // never a frame sync

@@ -19,9 +19,10 @@ void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 class Stream : public BassTest {
 protected:
     HSTREAM h = 0;
+    std::string path;
     void SetUp() override {
         BassTest::SetUp();
-        static const std::string path = basstest::makeMp3("stream-2s", 1000.0, 2.0, 2);
+        path = basstest::makeMp3("stream-2s", 1000.0, 2.0, 2);
         h = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
         ASSERT_NE(h, 0u);
     }
@@ -193,7 +194,7 @@ TEST_F(Stream, DrivenClockSetsPositionAndSpectrum) {
     // The spectrum is the pure function's at that position.
     std::vector<std::int16_t> pcm;
     int rate = 0;
-    ASSERT_TRUE(bass::decodeMp3((std::string(GH_BINARY_DIR) + "/test-stream-2s.mp3").c_str(), pcm, rate));
+    ASSERT_TRUE(bass::decodeMp3(path.c_str(), pcm, rate));
     bass::setDrivenPosition(0.7);
     float viaLibrary[512] = {}, direct[256];
     BASS_ChannelGetData(h, viaLibrary, BASS_DATA_FFT512);
