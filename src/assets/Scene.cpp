@@ -71,9 +71,8 @@ void loadSceneStream(Scene& scene, std::FILE* stream, const char* path, Effect* 
     for (;;) {
         FileCheck fault;
         const SceneStep step = reader.next(line, fault);
-        if (step == SceneStep::End) break;
         faults.add(fault);
-        if (step == SceneStep::Truncated) break;
+        if (step == SceneStep::End || step == SceneStep::Truncated) break;
         if (step == SceneStep::BadLine) continue;
 
         const std::string nodePath = directory + line.name;

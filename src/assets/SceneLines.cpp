@@ -55,7 +55,14 @@ SceneStep SceneReader::next(SceneLine& line, FileCheck& fault) {
                 return SceneStep::Truncated;
             }
             const std::uint8_t b = data[pos++];
-            if (b == SCENE_END_BYTE) return SceneStep::End;
+            if (b == SCENE_END_BYTE) {
+                // Text cut off by the end byte is no whole line: it is dropped, and said so.
+                if (length > 0) {
+                    fault.fail(line.offset, "a line of %zu characters runs into the 0xFF end byte", length);
+                    fault.line = line.number;
+                }
+                return SceneStep::End;
+            }
             if (b == '\n') break;
             // Text mode: a carriage return in front of a line feed is dropped.
             if (b == '\r' && pos < size && data[pos] == '\n') continue;

@@ -119,11 +119,15 @@ TEST_F(SceneTest, NothingIsReadAfterTheEndByte) {
     EXPECT_EQ(win32::messageBoxCount(), 0u);
 }
 
-TEST_F(SceneTest, UnfinishedLineBeforeTheEndByteIsDropped) {
+TEST_F(SceneTest, UnfinishedLineBeforeTheEndByteIsDroppedAndReported) {
     const std::string scene = sceneLine(10, "body.mesh", 0) + "  11arm.mesh   0\xFF";
     Scene s;
     s.load(writeScene(scene).c_str(), &effect);
     EXPECT_EQ(s.meshes.size(), 1u);
+    ASSERT_EQ(win32::messageBoxCount(), 1u);
+    const std::string text = win32::lastMessageBox().text;
+    EXPECT_NE(text.find("line 2"), std::string::npos) << text;
+    EXPECT_NE(text.find("end byte"), std::string::npos) << text;
 }
 
 TEST_F(SceneTest, UnknownKindsAreReportedAndSkipped) {

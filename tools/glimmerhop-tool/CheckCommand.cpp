@@ -102,12 +102,11 @@ int checkScene(const std::string& path, const std::vector<std::uint8_t>& bytes) 
     for (;;) {
         FileCheck fault;
         const SceneStep step = reader.next(line, fault);
-        if (step == SceneStep::End) break;
         if (!fault.ok) {
             fault.describe(text, sizeof text);
             say(text);
         }
-        if (step == SceneStep::Truncated) break;
+        if (step == SceneStep::End || step == SceneStep::Truncated) break;
         if (step == SceneStep::BadLine) continue;
         if (line.kind == NodeKind::Unknown) {
             std::snprintf(text, sizeof text, "line %u: node kind unknown for \"%s\"", line.number, line.text);
