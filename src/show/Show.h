@@ -56,6 +56,12 @@ public:
     // exactly as when a second has already passed before the first test).
     static double loadingFadeSeconds;
 
+    // Tools only: when set, load() calls it after each of its steps with the kind of asset
+    // that step loaded ("music", "sync", "grids", "effects", "textures", "meshes",
+    // "scenes", "loading screen", "fade"), so a profiler can time the real load by kind.
+    // The program leaves it null.
+    static void (*loadStepHook)(const char* kind);
+
     Show() = default;
     ~Show();
     Show(const Show&) = delete;

@@ -582,9 +582,10 @@ HRESULT DeviceBase::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIn
         makeCurrent();
         doDraw(type, indexCount, startIndex, baseVertexIndex);
     }
-    traceResult(hr, "DrawIndexedPrimitive %s %d %u %u %u %u",
-                named(primitiveTypeName(type), type).text, baseVertexIndex, minVertexIndex,
-                numVertices, startIndex, primitiveCount);
+    if (tracing())
+        traceResult(hr, "DrawIndexedPrimitive %s %d %u %u %u %u",
+                    named(primitiveTypeName(type), type).text, baseVertexIndex, minVertexIndex,
+                    numVertices, startIndex, primitiveCount);
     return hr;
 }
 

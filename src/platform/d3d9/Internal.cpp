@@ -35,6 +35,8 @@ void traceLine(IDirect3DDevice9* device, const char* text, std::size_t length) {
     if (device) base(device)->traceText(text, length);
 }
 
+bool tracing(IDirect3DDevice9* device) { return device && base(device)->tracing(); }
+
 const char* textureName(IDirect3DBaseTexture9* t) { return t ? texture(t)->name() : "null"; }
 
 void setTextureName(IDirect3DBaseTexture9* t, const char* path) {

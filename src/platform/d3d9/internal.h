@@ -15,6 +15,8 @@ Backend backendOf(IDirect3DDevice9* device);
 // Trace backend: the sink the device writes to (null when none). Effects write their
 // own calls ("SetFloat Disco.fx time 130") through traceLine.
 void traceLine(IDirect3DDevice9* device, const char* text, std::size_t length);
+// True when the device's lines go somewhere: without a sink, callers can skip formatting.
+bool tracing(IDirect3DDevice9* device);
 
 // The name a texture is traced by: the path it was loaded from, or "null".
 const char* textureName(IDirect3DBaseTexture9* texture);

@@ -29,6 +29,7 @@ const char* printable(const char* s) { return s ? s : "null"; }
 Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> compiled, std::string name)
     : device_(device),
       traceBackend_(d3d9::internal::backendOf(device) == d3d9::Backend::Trace),
+      tracing_(traceBackend_ && d3d9::internal::tracing(device)),
       compiled_(std::move(compiled)),
       name_(std::move(name)) {
     device_->AddRef();
@@ -47,9 +48,12 @@ Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> c
     technique_ = d.techniques.empty() ? -1 : 0;
     std::size_t mostStates = 0;
     for (const TechniqueDescription& t : d.techniques) {
-        std::size_t n = 0;
-        for (const PassDescription& p : t.passes) n += p.states.size();
-        mostStates = std::max(mostStates, n);
+        std::vector<D3DRENDERSTATETYPE> states;
+        for (const PassDescription& p : t.passes)
+            for (const StateAssignment& a : p.states)
+                if (std::find(states.begin(), states.end(), a.state) == states.end()) states.push_back(a.state);
+        mostStates = std::max(mostStates, states.size());
+        techniqueStates_.push_back(std::move(states));
     }
     savedStates_.reserve(mostStates);
 }
@@ -86,22 +90,43 @@ ULONG Effect::Release() {
     return left;
 }
 
+int Effect::searchName(const std::vector<NameIndex>& names, const char* name) {
+    auto it = std::lower_bound(names.begin(), names.end(), name,
+                               [](const NameIndex& a, const char* n) { return std::strcmp(a.name, n) < 0; });
+    return it != names.end() && std::strcmp(it->name, name) == 0 ? it->index : -1;
+}
+
+namespace {
+std::size_t lookupSlot(const char* key, std::size_t slots) {
+    const auto bits = reinterpret_cast<std::uintptr_t>(key);
+    return static_cast<std::size_t>((bits >> 3) ^ (bits >> 9)) & (slots - 1);
+}
+}  // namespace
+
 int Effect::findParameter(D3DXHANDLE name) const {
     if (!name) return -1;
-    auto it = std::lower_bound(parameterNames_.begin(), parameterNames_.end(), name,
-                               [](const NameIndex& a, const char* n) { return std::strcmp(a.name, n) < 0; });
-    return it != parameterNames_.end() && std::strcmp(it->name, name) == 0 ? it->index : -1;
+    LookupSlot& slot = parameterCache_[lookupSlot(name, kLookupSlots)];
+    if (slot.key == name &&
+        std::strcmp(compiled_->description.parameters[static_cast<std::size_t>(slot.index)].name.c_str(), name) == 0)
+        return slot.index;
+    const int index = searchName(parameterNames_, name);
+    if (index >= 0) slot = LookupSlot{name, index};
+    return index;
 }
 
 int Effect::findTechnique(D3DXHANDLE name) const {
     if (!name) return -1;
-    auto it = std::lower_bound(techniqueNames_.begin(), techniqueNames_.end(), name,
-                               [](const NameIndex& a, const char* n) { return std::strcmp(a.name, n) < 0; });
-    return it != techniqueNames_.end() && std::strcmp(it->name, name) == 0 ? it->index : -1;
+    LookupSlot& slot = techniqueCache_[lookupSlot(name, kLookupSlots)];
+    if (slot.key == name &&
+        std::strcmp(compiled_->description.techniques[static_cast<std::size_t>(slot.index)].name.c_str(), name) == 0)
+        return slot.index;
+    const int index = searchName(techniqueNames_, name);
+    if (index >= 0) slot = LookupSlot{name, index};
+    return index;
 }
 
 void Effect::trace(const char* format, ...) const {
-    if (!traceBackend_) return;
+    if (!tracing_) return;
     char line[512];
     va_list args;
     va_start(args, format);
@@ -113,7 +138,7 @@ void Effect::trace(const char* format, ...) const {
 }
 
 void Effect::traceFloats(const char* call, D3DXHANDLE parameter, const float* values, UINT count) const {
-    if (!traceBackend_) return;
+    if (!tracing_) return;
     char line[2048];
     int n = std::snprintf(line, sizeof line, "%s %s %s", call, name_.c_str(), printable(parameter));
     std::size_t length = n < 0 ? 0 : std::min(static_cast<std::size_t>(n), sizeof line - 1);
@@ -129,6 +154,11 @@ void Effect::store(int parameter, const float* values, UINT count) {
     const Parameter& p = compiled_->description.parameters[static_cast<std::size_t>(parameter)];
     std::uint32_t* words = values_.data() + valueOffsets_[static_cast<std::size_t>(parameter)];
     UINT n = std::min(count, static_cast<UINT>(p.wordCount()));
+    if (p.kind == ValueKind::Float) {
+        std::memcpy(words, values, n * sizeof(float));
+        ++version_;
+        return;
+    }
     for (UINT i = 0; i < n; ++i) {
         float v = values[i];
         if (p.kind == ValueKind::Float)
@@ -174,6 +204,10 @@ HRESULT Effect::SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX* matrix) {
     const Parameter& param = compiled_->description.parameters[static_cast<std::size_t>(p)];
     if (param.kind != ValueKind::Float || param.rows < 2) return D3DERR_INVALIDCALL;
     // Kept row by row as D3DX lays it out: word r * cols + c is M(r, c).
+    if (param.rows == 4 && param.cols == 4) {
+        store(p, m, 16);
+        return D3D_OK;
+    }
     float packed[16];
     int n = 0;
     for (int r = 0; r < param.rows; ++r)
@@ -183,7 +217,7 @@ HRESULT Effect::SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX* matrix) {
 }
 
 HRESULT Effect::SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture) {
-    if (traceBackend_)
+    if (tracing_)
         trace("SetTexture %s %s %s", name_.c_str(), printable(parameter), d3d9::internal::textureName(texture));
     int p = findParameter(parameter);
     if (p < 0 || compiled_->description.parameters[static_cast<std::size_t>(p)].kind != ValueKind::Texture)
@@ -224,13 +258,10 @@ HRESULT Effect::Begin(UINT* passes, DWORD flags) {
     saveState_ = (flags & D3DXFX_DONOTSAVESTATE) == 0;
     savedStates_.clear();
     if (saveState_) {
-        for (const PassDescription& p : compiled_->description.techniques[static_cast<std::size_t>(technique_)].passes)
-            for (const StateAssignment& a : p.states) {
-                bool seen = false;
-                for (const auto& s : savedStates_) seen = seen || s.first == a.state;
-                DWORD value = 0;
-                if (!seen && SUCCEEDED(device_->GetRenderState(a.state, &value))) savedStates_.push_back({a.state, value});
-            }
+        for (D3DRENDERSTATETYPE state : techniqueStates_[static_cast<std::size_t>(technique_)]) {
+            DWORD value = 0;
+            if (SUCCEEDED(device_->GetRenderState(state, &value))) savedStates_.push_back({state, value});
+        }
     }
     return D3D_OK;
 }

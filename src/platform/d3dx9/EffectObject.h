@@ -63,6 +63,8 @@ private:
 
     int findParameter(D3DXHANDLE name) const;
     int findTechnique(D3DXHANDLE name) const;
+    // Binary search over a sorted name table.
+    static int searchName(const std::vector<NameIndex>& names, const char* name);
     // Writes one trace line (trace backend only), formatted into a stack buffer.
     void trace(const char* format, ...) const __attribute__((format(printf, 2, 3)));
     void traceFloats(const char* call, D3DXHANDLE parameter, const float* values, UINT count) const;
@@ -74,6 +76,7 @@ private:
     ULONG references_ = 1;
     IDirect3DDevice9* device_;
     bool traceBackend_;
+    bool tracing_;  // trace backend with a sink: lines are formatted only then
     std::shared_ptr<const CompiledEffect> compiled_;
     std::string name_;
     std::vector<NameIndex> parameterNames_, techniqueNames_;  // sorted by strcmp
@@ -86,6 +89,17 @@ private:
     int pass_ = -1;
     bool saveState_ = false;
     std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> savedStates_;
+    // Per technique, each render state its passes assign, once: what Begin saves.
+    std::vector<std::vector<D3DRENDERSTATETYPE>> techniqueStates_;
+    // Callers pass the same literal for the same name frame after frame: a hit on the
+    // pointer, confirmed by one comparison, skips the search. Misses fall back to it.
+    struct LookupSlot {
+        const char* key = nullptr;
+        int index = -1;
+    };
+    static constexpr std::size_t kLookupSlots = 64;
+    mutable LookupSlot parameterCache_[kLookupSlots];
+    mutable LookupSlot techniqueCache_[kLookupSlots];
     std::vector<GlProgram> glPrograms_;
 };
 

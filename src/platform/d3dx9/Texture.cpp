@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "platform/d3d9/internal.h"
@@ -32,9 +33,32 @@ void traceLoad(IDirect3DDevice9* device, const char* path, HRESULT hr) {
     d3d9::internal::traceLine(device, line, static_cast<std::size_t>(n));
 }
 
+// A PNG cut short is caught without decoding: its chunks must lie whole in the file up to
+// IEND. (stb_image reads past a short end as zeros.) Other formats are left to stb_image.
+bool pngChunksComplete(std::FILE* file) {
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    unsigned char head[8];
+    if (std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long long size = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(head, 1, 8, file) != 8) return true;
+    if (std::memcmp(head, kSignature, 8) != 0) return true;
+    long long at = 8;
+    for (;;) {
+        if (std::fseek(file, static_cast<long>(at), SEEK_SET) != 0 || std::fread(head, 1, 8, file) != 8) return false;
+        const unsigned long long length = (static_cast<unsigned long long>(head[0]) << 24) |
+                                          (static_cast<unsigned long long>(head[1]) << 16) |
+                                          (static_cast<unsigned long long>(head[2]) << 8) | head[3];
+        at += 12 + static_cast<long long>(length);  // length, type, data, CRC
+        if (at > size) return false;
+        if (std::memcmp(head + 4, "IEND", 4) == 0) return true;
+    }
+}
+
 HRESULT load(IDirect3DDevice9* device, const char* path, IDirect3DTexture9** texture) {
     std::unique_ptr<std::FILE, FileCloser> file(win32::openFile(path, "rb"));
     if (!file) return D3DERR_NOTFOUND;
+    const bool complete = pngChunksComplete(file.get());
+    if (std::fseek(file.get(), 0, SEEK_SET) != 0 || !complete) return D3DXERR_INVALIDDATA;
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_file(file.get(), &width, &height, &channels)) return D3DXERR_INVALIDDATA;
     if (width <= 0 || height <= 0 || width > kMaxImageSize || height > kMaxImageSize) {

@@ -22,13 +22,15 @@ D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out) {
 }
 
 D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* m1, const D3DXMATRIX* m2) {
-    // Computed into a temporary: callers write products back into a factor.
-    D3DXMATRIX r;
+    // A row of the product is the rows of m2 weighted by one row of m1; four lanes at
+    // once, each summed in the same order as the scalar formula, so results are equal
+    // to the bit. Computed into a temporary: callers write products back into a factor.
+    typedef float Row __attribute__((vector_size(16)));
+    Row b[4], r[4];
+    std::memcpy(b, m2->m, sizeof b);
     for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            r.m[i][j] = m1->m[i][0] * m2->m[0][j] + m1->m[i][1] * m2->m[1][j] +
-                        m1->m[i][2] * m2->m[2][j] + m1->m[i][3] * m2->m[3][j];
-    *out = r;
+        r[i] = m1->m[i][0] * b[0] + m1->m[i][1] * b[1] + m1->m[i][2] * b[2] + m1->m[i][3] * b[3];
+    std::memcpy(out->m, r, sizeof r);
     return out;
 }
 

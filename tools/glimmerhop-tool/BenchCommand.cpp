@@ -1,0 +1,253 @@
+// glimmerhop-tool bench: what one frame of each scene costs (the show's own logic on the
+// trace backend, headless GL at two sizes), heap allocations per frame, and loading time
+// by kind of asset.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "AllocationCount.h"
+#include "BenchReport.h"
+#include "Command.h"
+#include "ShowHost.h"
+#include "app/globals/DisplaySettings.h"
+#include "platform/bass/clock.h"
+#include "show/Show.h"
+
+namespace tool {
+namespace {
+
+const char* const kUsage =
+    "usage: glimmerhop-tool bench [--short] [--no-gl] [--json] [--fps F] [--gl-fps F]\n"
+    "                             [--data DIR]\n"
+    "\n"
+    "Plays the whole show in time order and measures, per scene:\n"
+    "  - the show's own logic: renderFrame + Present on the trace backend with no output,\n"
+    "    mean and 99th percentile in microseconds (--fps frames per music second, 60);\n"
+    "  - heap allocations (operator new) of the worst frame after loading, on both\n"
+    "    backends;\n"
+    "  - headless OpenGL at 640x480 and 1280x720: renderFrame + Present + a read-back of\n"
+    "    the frame (which waits for the rendering to finish), mean in milliseconds\n"
+    "    (--gl-fps frames per music second, 2); the table also gives the mean of\n"
+    "    back-to-back frames with one read-back per scene (the renderer's throughput).\n"
+    "Loading is timed per kind of asset through the show's own load (headless OpenGL;\n"
+    "the trace backend with --no-gl), without the loading picture's fade.\n"
+    "\n"
+    "  --short     few frames and small GL sizes (160x120, 320x240): a quick check\n"
+    "  --no-gl     skip OpenGL\n"
+    "  --json      print {\"scenes\": [...], \"load_ms\": {...}} instead of the table\n"
+    "  --data DIR  directory holding Tindermoot/ (default: the working directory)\n"
+    "\n"
+    "Set LP_NUM_THREADS to choose llvmpipe's rasteriser threads. Timings never fail the\n"
+    "run; it exits with 3 when any frame after loading allocated.\n";
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Sums the time between the show's loading steps by kind. The fade is left out: it is a
+// fixed second of wall-clock time by design, and the bench sets it to 0 anyway.
+struct LoadTimer {
+    Clock::time_point last;
+    std::vector<LoadStep> steps;
+    void start() {
+        steps.clear();
+        last = Clock::now();
+    }
+    void step(const char* kind) {
+        const double ms = secondsSince(last) * 1000.0;
+        last = Clock::now();
+        if (std::strcmp(kind, "fade") == 0) return;
+        for (LoadStep& s : steps)
+            if (s.kind == kind) {
+                s.ms += ms;
+                return;
+            }
+        steps.push_back(LoadStep{kind, ms});
+    }
+};
+LoadTimer gLoadTimer;
+void onLoadStep(const char* kind) { gLoadTimer.step(kind); }
+
+void loadShow(Show& show) {
+    Show::loadingFadeSeconds = 0.0;
+    Show::loadStepHook = onLoadStep;
+    gLoadTimer.start();
+    show.load();
+    Show::loadStepHook = nullptr;
+}
+
+struct Timeline {
+    std::vector<float> times[6];  // each scene's frames, in time order
+};
+
+Timeline timelineAt(double fps) {
+    Timeline line;
+    for (double t : timeRange(0.0, 160.0, fps)) {
+        const float f = static_cast<float>(t);
+        line.times[sceneIndexOf(f)].push_back(f);
+    }
+    return line;
+}
+
+bool benchLogic(const Timeline& line, BenchResult& result) {
+    d3d9::BackendConfig config;
+    config.backend = d3d9::Backend::Trace;
+    config.traceSink = nullptr;
+    d3d9::configure(config);
+    gDisplaySettings.displayMode = D3DDISPLAYMODE{640, 480, 60, D3DFMT_X8R8G8B8};
+    if (!createDevice(DeviceOptions{})) return false;
+    {
+        Show show;
+        loadShow(show);
+        if (!result.gl) {
+            result.load = gLoadTimer.steps;
+            result.loadBackend = "trace";
+        }
+        for (int i = 0; i < 6; ++i) {
+            SceneBench& s = result.scenes[i];
+            s.logicUs.values.reserve(line.times[i].size());
+            for (float t : line.times[i]) {
+                const unsigned long before = allocationCount();
+                const Clock::time_point start = Clock::now();
+                show.renderFrame(t);
+                gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+                const double us = secondsSince(start) * 1e6;
+                const unsigned long allocs = allocationCount() - before;
+                s.logicUs.add(us);
+                s.allocsMax = std::max(s.allocsMax, allocs);
+                s.allocsTotal += allocs;
+                ++s.logicFrames;
+            }
+        }
+    }
+    releaseDevice();
+    return true;
+}
+
+bool benchGl(int sizeIndex, const Timeline& line, BenchResult& result) {
+    const unsigned width = result.glSizes[sizeIndex][0], height = result.glSizes[sizeIndex][1];
+    d3d9::BackendConfig config;
+    config.backend = d3d9::Backend::Gl;
+    config.headless = true;
+    d3d9::configure(config);
+    gDisplaySettings.displayMode = D3DDISPLAYMODE{width, height, 60, D3DFMT_X8R8G8B8};
+    gDisplaySettings.fullscreen = false;
+    gDisplaySettings.multisampleType = D3DMULTISAMPLE_NONE;
+    if (!createDevice(DeviceOptions{width, height, 0})) return false;
+    std::vector<std::uint8_t> pixels;
+    pixels.reserve(static_cast<std::size_t>(width) * height * 4);
+    UINT w = 0, h = 0;
+    {
+        Show show;
+        loadShow(show);
+        if (sizeIndex == 0) {
+            result.load = gLoadTimer.steps;
+            result.loadBackend = "headless GL";
+        }
+        d3d9::readBackBuffer(gDevice, pixels, w, h);
+        for (int i = 0; i < 6; ++i) {
+            SceneBench& s = result.scenes[i];
+            const std::vector<float>& times = line.times[i];
+            if (times.empty()) continue;
+            // Throughput first: frames back to back, one wait at the end.
+            Clock::time_point start = Clock::now();
+            for (float t : times) {
+                show.renderFrame(t);
+                gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+            }
+            d3d9::readBackBuffer(gDevice, pixels, w, h);
+            s.glStreamMs[sizeIndex] = secondsSince(start) * 1000.0 / static_cast<double>(times.size());
+            // Then each frame to completion, as a video capture does.
+            for (float t : times) {
+                const unsigned long before = allocationCount();
+                start = Clock::now();
+                show.renderFrame(t);
+                gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+                s.allocsMax = std::max(s.allocsMax, allocationCount() - before);
+                d3d9::readBackBuffer(gDevice, pixels, w, h);
+                s.glMs[sizeIndex].add(secondsSince(start) * 1000.0);
+            }
+        }
+    }
+    releaseDevice();
+    return true;
+}
+
+int run(int argc, char** argv) {
+    bool shortRun = false, json = false, gl = true;
+    double fps = -1, glFps = -1;
+    std::string dataDir;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(a, "--short") == 0) shortRun = true;
+        else if (std::strcmp(a, "--json") == 0) json = true;
+        else if (std::strcmp(a, "--no-gl") == 0) gl = false;
+        else if (std::strcmp(a, "--fps") == 0 && hasValue) fps = std::atof(argv[++i]);
+        else if (std::strcmp(a, "--gl-fps") == 0 && hasValue) glFps = std::atof(argv[++i]);
+        else if (std::strcmp(a, "--data") == 0 && hasValue) dataDir = argv[++i];
+        else {
+            std::fprintf(stderr, "bench: unknown or incomplete option '%s'\n\n%s", a, kUsage);
+            return 2;
+        }
+    }
+    if (fps < 0) fps = shortRun ? 5.0 : 60.0;
+    if (glFps < 0) glFps = shortRun ? 0.25 : 2.0;
+    if (!(fps > 0 && fps <= 1000 && glFps > 0 && glFps <= 1000)) {
+        std::fprintf(stderr, "bench: --fps and --gl-fps take a rate above 0\n");
+        return 2;
+    }
+
+    // The report keeps standard output to itself; the show's own console lines go to
+    // standard error.
+    std::fflush(stdout);
+    const int reportFd = dup(STDOUT_FILENO);
+    std::FILE* report = reportFd >= 0 ? fdopen(reportFd, "w") : nullptr;
+    if (!report) report = stdout;
+    else dup2(STDERR_FILENO, STDOUT_FILENO);
+    if (!enterDataDirectory(dataDir)) return 1;
+
+    BenchResult result;
+    result.gl = gl;
+    if (shortRun) {
+        result.glSizes[0][0] = 160, result.glSizes[0][1] = 120;
+        result.glSizes[1][0] = 320, result.glSizes[1][1] = 240;
+    }
+    for (int i = 0; i < 6; ++i) result.scenes[i].name = sceneName(i);
+    bass::useDrivenClock(true);
+
+    if (!benchLogic(timelineAt(fps), result)) return 1;
+    if (gl) {
+        const Timeline line = timelineAt(glFps);
+        for (int k = 0; k < 2; ++k)
+            if (!benchGl(k, line, result)) return 1;
+    }
+
+    if (json) printJson(report, result);
+    else printTable(report, result);
+    std::fflush(report);
+
+    unsigned long worst = 0;
+    for (const SceneBench& s : result.scenes) worst = std::max(worst, s.allocsMax);
+    if (worst > 0) {
+        for (const SceneBench& s : result.scenes)
+            if (s.allocsMax)
+                std::fprintf(stderr, "bench: %s: frames allocate (up to %lu per frame, %lu on the trace run)\n",
+                             s.name, s.allocsMax, s.allocsTotal);
+        return 3;
+    }
+    return 0;
+}
+
+const ToolCommand command{"bench", "per-scene frame cost, allocations per frame and loading time", kUsage, run};
+
+}  // namespace
+}  // namespace tool
