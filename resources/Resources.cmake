@@ -3,7 +3,7 @@
 # picture is the one the data-set generator draws (generated/setup.bmp) when it is part
 # of the build, and SetupPicture.bmp beside this file otherwise. Consumers of gh_app
 # get the objects directly, so that their registration always runs.
-if(EXISTS ${PROJECT_SOURCE_DIR}/tools/assetgen/CMakeLists.txt)
+if(GH_DATA_SET AND EXISTS ${PROJECT_SOURCE_DIR}/tools/assetgen/CMakeLists.txt)
   set(gh_setup_picture ${PROJECT_BINARY_DIR}/generated/setup.bmp)
 else()
   set(gh_setup_picture ${PROJECT_SOURCE_DIR}/resources/SetupPicture.bmp)

@@ -7,6 +7,7 @@
 
 #include "platform/win32/files.h"
 #include "platform/win32/messagebox.h"
+#include "platform/win32/timer.h"
 
 namespace {
 
@@ -14,6 +15,8 @@ constexpr float kSampleStep = 0.033333335f;  // 1/30 s as a float
 // Above this many values a header must be backed by the file: a short file is read with
 // zeros for what it lacks, but a garbage header must not allocate gigabytes.
 constexpr long long kUnbackedValueLimit = 16ll * 1024 * 1024;
+// Seconds a capture waits for the music position to move before it gives up.
+constexpr long long kStallSeconds = 3;
 
 void complain(const char* path, const char* what) {
     std::string text = std::string(path) + ": " + what;
@@ -110,6 +113,14 @@ bool SyncData::capture(const char* path, MusicStream& music, int bands, float du
     const float end = static_cast<float>(samples) * kSampleStep;
     // A duration longer than the music would never be reached: the music stops at its end.
     const float length = music.lengthSeconds();
+    // A position that stops moving (a sound device that went away, or a clock that nobody
+    // drives) would keep this loop waiting forever: give up after a few seconds without
+    // progress and report the capture as failed.
+    LARGE_INTEGER frequency, lastMove, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&lastMove);
+    float lastPosition = music.positionSeconds();
+    float printedAt = -1.0f;
     for (;;) {
         if (music.positionSeconds() > static_cast<float>(recorded) * kSampleStep) {
             for (float& v : spectrum) v = 0.0f;
@@ -117,10 +128,22 @@ bool SyncData::capture(const char* path, MusicStream& music, int bands, float du
             written = written && std::fwrite(spectrum, sizeof(float), valuesPerRecord, f) == valuesPerRecord;
             ++recorded;
         }
-        if (syncProgressLineDue(music.positionSeconds()))
-            std::printf("Time = %f Of %f   At Sample = %d\n", music.positionSeconds(), end, recorded);
-        const float now = music.positionSeconds();
-        if (!(now < end) || now >= length) break;
+        // One line per position read, so that a stalled position does not flood the output.
+        const float shown = music.positionSeconds();
+        if (syncProgressLineDue(shown) && shown != printedAt) {
+            std::printf("Time = %f Of %f   At Sample = %d\n", shown, end, recorded);
+            printedAt = shown;
+        }
+        const float position = music.positionSeconds();
+        if (!(position < end) || position >= length) break;
+        QueryPerformanceCounter(&now);
+        if (position != lastPosition) {
+            lastPosition = position;
+            lastMove = now;
+        } else if (now.QuadPart - lastMove.QuadPart > kStallSeconds * frequency.QuadPart) {
+            written = false;
+            break;
+        }
     }
     std::printf("NumberOfSamples = %d     Recorded = %d\n", samples, recorded);
     std::fflush(stdout);

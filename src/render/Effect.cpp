@@ -11,6 +11,8 @@ namespace {
 // Shown when the compiler gives no text of its own (a missing file, for instance).
 constexpr const char* kNoCompilerText =
     "The effect file could not be read or compiled, and the compiler gave no details.";
+// Shown for a file that compiled but holds no technique to draw with.
+constexpr const char* kNoTechniqueText = "The effect file holds no technique.";
 }  // namespace
 
 void Effect::load(const char* path) {
@@ -19,7 +21,11 @@ void Effect::load(const char* path) {
     ID3DXEffect* effect = nullptr;
     const HRESULT hr = D3DXCreateEffectFromFileA(gDevice, path, nullptr, nullptr,
                                                  D3DXSHADER_DEBUG, nullptr, &effect, &errors);
-    if (FAILED(hr) || !effect) {
+    // A file that compiles to no technique at all (an empty or cut-short file) could only
+    // fail every later call; it is reported like a compile failure.
+    D3DXEFFECT_DESC desc{};
+    const bool usable = SUCCEEDED(hr) && effect && SUCCEEDED(effect->GetDesc(&desc)) && desc.Techniques > 0;
+    if (!usable) {
         if (effect) effect->Release();
         char caption[65];
         std::snprintf(caption, sizeof caption, "Shader Compilation Error In [%s]", path ? path : "");
@@ -29,7 +35,7 @@ void Effect::load(const char* path) {
             const char* bytes = static_cast<const char*>(errors->GetBufferPointer());
             text.assign(bytes, strnlen(bytes, errors->GetBufferSize()));
         }
-        if (text.empty()) text = kNoCompilerText;
+        if (text.empty()) text = SUCCEEDED(hr) ? kNoTechniqueText : kNoCompilerText;
         MessageBoxA(nullptr, text.c_str(), caption, MB_OK);
         if (errors) errors->Release();
         return;

@@ -1,6 +1,8 @@
 #include "show/Show.h"
 
 #include "platform/d3dx9/d3dx9.h"
+#include "platform/win32/files.h"
+#include "platform/win32/messagebox.h"
 #include "platform/win32/timer.h"
 #include "render/Grids.h"
 #include "show/ShowDraw.h"
@@ -9,34 +11,74 @@
 using namespace show;
 
 double Show::loadingFadeSeconds = 1.0;
+void (*Show::loadStepHook)(const char* kind) = nullptr;
+
+namespace {
+void loaded(const char* kind) {
+    if (Show::loadStepHook) Show::loadStepHook(kind);
+}
+}  // namespace
 
 void Show::load() {
+    // Without the data directory every loader below would fail with a box of its own; one
+    // box says what is wrong instead, and the show runs empty.
+    const DWORD data = GetFileAttributesA("Tindermoot");
+    if (data == INVALID_FILE_ATTRIBUTES || !(data & FILE_ATTRIBUTE_DIRECTORY)) {
+        MessageBoxA(nullptr,
+                    "The data directory Tindermoot was not found in the directory the program "
+                    "was started from, so there is nothing to show.",
+                    "Tindermoot", MB_OK);
+        return;
+    }
     music.open("Tindermoot\\Pellmoor.mp3");
+    loaded("music");
     sync.loadOrCapture("Tindermoot\\Rari.sync", music, 8, 0.0f);
+    loaded("sync");
     buildGridMesh(loadingQuad, 2, 2, 644.0f, 484.0f, -322.0f, -242.0f);
+    loaded("grids");
     dritEffect.load("Tindermoot\\drit.fx");
+    loaded("effects");
     D3DXCreateTextureFromFileA(gDevice, "Tindermoot\\loading.png", &loadingTexture);
+    loaded("textures");
 
     drawLoadingFrame(1.0f);
     gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    loaded("loading screen");
 
     textures.load(kShowTextureList);
+    loaded("textures");
     imageEffect.load("Tindermoot\\Image.fx");
+    loaded("effects");
     buildGridMesh(overlayQuad, 2, 2, 644.0f, 484.0f, -322.0f, -242.0f);
+    loaded("grids");
     buildGridMesh(dancerGrid, 24, 32, 192.0f, 256.0f, -96.0f, -250.0f);
+    loaded("grids");
     floorScene.load("Tindermoot\\Floor\\Floor.SCENE.scene", &imageEffect);
+    loaded("scenes");
     buildTileGrid(floorGrid, 20, 20, 500.0f, 500.0f, -250.0f, -250.0f);
+    loaded("grids");
     buildGridMesh(screenGrid, 80, 60, 640.0f, 480.0f, -320.0f, -240.0f);
+    loaded("grids");
     dancerMesh.load("Tindermoot\\Dance\\Dancer.SCENEPlane01.mesh");
+    loaded("meshes");
     discoEffect.load("Tindermoot\\Disco.fx");
+    loaded("effects");
     cylEffect.load("Tindermoot\\cyl.fx");
+    loaded("effects");
     tunnelScene.load("Tindermoot\\tun\\cyl.SCENE.scene", &cylEffect);
+    loaded("scenes");
     boxMesh.load("Tindermoot\\box\\box.SCENEBox01.mesh");
+    loaded("meshes");
     textEffect.load("Tindermoot\\text.fx");
+    loaded("effects");
     buildTileGrid(textGrid, 27, 20, 640.0f, 480.0f, -320.0f, -240.0f);
+    loaded("grids");
     stenMesh.load("Tindermoot\\st\\sten.SCENEPlane02.mesh");
+    loaded("meshes");
     buildTileGrid(backGrid, 40, 30, 640.0f, 480.0f, -320.0f, -240.0f);
+    loaded("grids");
     planbScene.load("Tindermoot\\planb\\3b.SCENE.scene", &textEffect);
+    loaded("scenes");
 
     // Fade the loading picture out over a second of wall-clock time. The value sent is
     // read afresh just before it is set, so it can dip slightly below 0.
@@ -53,6 +95,7 @@ void Show::load() {
         gDevice->Present(nullptr, nullptr, nullptr, nullptr);
         QueryPerformanceCounter(&now);
     }
+    loaded("fade");
 }
 
 // The loading picture on a quad slightly larger than the screen; "var1" is its fade.
