@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -161,6 +162,40 @@ TEST(RenderRun, Mp4HasTheFramesRateSizeAndMusicOfTheSpan) {
     const std::size_t at = audio.find("duration=");
     ASSERT_NE(at, std::string::npos) << audio;
     EXPECT_NEAR(std::atof(audio.c_str() + at + 9), 1.0, 0.05) << audio;
+}
+
+// To the end of the music with the loading screen: two seconds of loading frames before
+// the music (the audio starts silent for as long), the music's last frames, then two
+// seconds of outro after the music has ended.
+TEST(RenderRun, Mp4WithLoadingScreenAndOutro) {
+    if (!haveData()) GTEST_SKIP() << "no data set or tool";
+    if (!haveProgram("ffmpeg") || !haveProgram("ffprobe")) GTEST_SKIP() << "no ffmpeg";
+    const std::string dir = folder("ends");
+    const std::string out = dir + "/ends.mp4";
+    const Result run = render("--from 150 --with-loading --fps 10 --size 160x120 --out " + out);
+    ASSERT_EQ(run.code, 0) << run.output;
+    EXPECT_NE(run.output.find("loading "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("outro "), std::string::npos) << run.output;
+
+    auto duration = [&](const char* stream) {
+        const std::string text = capture(std::string("ffprobe -v error -select_streams ") + stream +
+                                         " -show_entries stream=duration -of default=nw=1:nk=1 " + out);
+        return std::atof(text.c_str());
+    };
+    const double video = duration("v:0"), audio = duration("a:0");
+    // 2 s loading + the music from 150 s to its end + 2 s outro; the audio holds the
+    // delay and the music only.
+    EXPECT_NEAR(video - audio, 2.0, 0.06) << video << " " << audio;
+    EXPECT_GT(audio, 2.0 + 1.0);
+
+    auto maxVolume = [&](const char* span) {
+        const std::string text =
+            capture("ffmpeg -v info " + std::string(span) + " -i " + out + " -vn -af volumedetect -f null - 2>&1");
+        const std::size_t at = text.find("max_volume: ");
+        return at == std::string::npos ? 0.0 : std::atof(text.c_str() + at + 12);
+    };
+    EXPECT_LT(maxVolume("-t 1.9"), -80.0) << "the music starts under the loading screen";
+    EXPECT_GT(maxVolume("-ss 2.2 -t 3"), -40.0) << "no music after the loading screen";
 }
 
 TEST(RenderRun, FailuresLeaveNoFile) {

@@ -43,6 +43,10 @@ const char* const kUsage =
     "  --to B        end of the span, not included (default: the end of the music)\n"
     "  --fps N       frames per second (default 60)\n"
     "  --with-loading  the loading screen first: held 1 s, then its 1 s fade\n"
+    "  --history H   scene (default): first play, unrecorded, the frames a run from 0\n"
+    "                would draw from 2 s before A's scene up to A, so that the camera\n"
+    "                cuts match a whole run; full: from 0; none: start at A afresh\n"
+    "                (for stills too)\n"
     "  (runs default to --size 1280x720; an MP4 needs an even width and height)\n"
     "  ffmpeg is looked up on PATH, or taken from the environment variable GLIMMERHOP_FFMPEG.\n"
     "\n"
@@ -109,7 +113,7 @@ int run(int argc, char** argv) {
             outPath = argv[++i];
         } else if (std::strcmp(a, "--size") == 0 && hasValue) {
             if (std::sscanf(argv[++i], "%ux%u", &width, &height) != 2 || width == 0 || height == 0 ||
-                width > 16384 || height > 16384) {
+                width > 65536 || height > 65536) {
                 std::fprintf(stderr, "render: bad size '%s'\n", argv[i]);
                 return 2;
             }
@@ -129,8 +133,9 @@ int run(int argc, char** argv) {
         } else if (std::strcmp(a, "--history") == 0 && hasValue) {
             const char* h = argv[++i];
             if (std::strcmp(h, "full") == 0) fullHistory = true;
+            else if (std::strcmp(h, "none") == 0) runOptions.sceneHistory = false;
             else if (std::strcmp(h, "scene") != 0) {
-                std::fprintf(stderr, "render: --history takes scene or full\n");
+                std::fprintf(stderr, "render: --history takes scene, full or none\n");
                 return 2;
             }
         } else if (std::strcmp(a, "--history-fps") == 0 && hasValue) {
@@ -157,6 +162,7 @@ int run(int argc, char** argv) {
         runOptions.width = width;
         runOptions.height = height;
         runOptions.samples = samples;
+        runOptions.historyFromStart = fullHistory;
         runOptions.aspect = haveAspect ? aspect : nearestAspect(width, height);
         while (outPath.size() > 1 && outPath.back() == '/') outPath.pop_back();
         runOptions.out = outPath;
@@ -177,10 +183,15 @@ int run(int argc, char** argv) {
     d3d9::configure(config);
     bass::useDrivenClock(true);
     if (!createDevice(DeviceOptions{width, height, samples})) return 1;
+    if (!deviceCanDraw(width, height)) {
+        releaseDevice();
+        return 1;
+    }
 
     const float target = static_cast<float>(at);
     const double historyStart = fullHistory ? 0.0 : std::max(0.0, sceneStart(sceneIndexOf(target)) - 2.0);
     std::vector<double> times = timeRange(historyStart, at, historyFps);
+    if (!runOptions.sceneHistory) times.clear();
     while (!times.empty() && static_cast<float>(times.back()) >= target) times.pop_back();
     times.push_back(at);
 

@@ -71,8 +71,8 @@ bool checkWritableTarget(const std::string& path, bool isFile) {
     return true;
 }
 
-// The headless GL device at the run's size; false with a message when the size is more
-// than the device can draw into.
+// The headless GL device at the run's size; false with a message when it cannot be made
+// or the size is more than it can draw into.
 bool setUpDevice(const RunOptions& o) {
     gDisplaySettings.displayMode = D3DDISPLAYMODE{o.width, o.height, 60, D3DFMT_X8R8G8B8};
     gDisplaySettings.fullscreen = false;
@@ -84,7 +84,16 @@ bool setUpDevice(const RunOptions& o) {
     d3d9::configure(config);
     bass::useDrivenClock(true);
     if (!createDevice(DeviceOptions{o.width, o.height, o.samples})) return false;
+    if (!deviceCanDraw(o.width, o.height)) {
+        releaseDevice();
+        return false;
+    }
+    return true;
+}
 
+}  // namespace
+
+bool deviceCanDraw(unsigned width, unsigned height) {
     GLint renderbuffer = 0, texture = 0, viewport[2] = {0, 0};
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
@@ -94,16 +103,13 @@ bool setUpDevice(const RunOptions& o) {
     if (viewport[0] > 0) limitW = std::min(limitW, viewport[0]);
     if (viewport[1] > 0) limitH = std::min(limitH, viewport[1]);
     if (limitW > 0 && limitH > 0 &&
-        (o.width > static_cast<unsigned>(limitW) || o.height > static_cast<unsigned>(limitH))) {
-        std::fprintf(stderr, "render: %ux%u is larger than this OpenGL device can draw (at most %dx%d)\n", o.width,
-                     o.height, limitW, limitH);
-        releaseDevice();
+        (width > static_cast<unsigned>(limitW) || height > static_cast<unsigned>(limitH))) {
+        std::fprintf(stderr, "render: %ux%u is larger than this OpenGL device can draw (at most %dx%d)\n", width,
+                     height, limitW, limitH);
         return false;
     }
     return true;
 }
-
-}  // namespace
 
 float nearestAspect(unsigned width, unsigned height) {
     const float ratios[3] = {4.0f / 3.0f, 16.0f / 10.0f, 16.0f / 9.0f};
@@ -151,6 +157,19 @@ bool planRun(const RunOptions& o, double musicLength, std::vector<PlannedFrame>&
         for (unsigned j = 0; j < outro; ++j) frames.push_back({kOutroPart, static_cast<float>(j / fps), 0.0});
     }
     return true;
+}
+
+std::vector<double> planHistory(const RunOptions& o) {
+    std::vector<double> times;
+    if (!o.sceneHistory || o.fps == 0 || !(o.from > 0)) return times;
+    const double start = o.historyFromStart ? 0.0 : std::max(0.0, sceneStart(sceneIndexOf(static_cast<float>(o.from))) - 2.0);
+    const double fps = o.fps;
+    for (long k = static_cast<long>(std::ceil(start * fps - 1e-6));; ++k) {
+        const double t = k / fps;
+        if (!(t < o.from - 1e-9)) break;
+        times.push_back(t);
+    }
+    return times;
 }
 
 int renderRun(const RunOptions& o) {
@@ -203,6 +222,17 @@ int renderRun(const RunOptions& o) {
                 if (!pngSink->open()) code = 1;
             }
         }
+        const std::vector<double> history = code == 0 ? planHistory(o) : std::vector<double>{};
+        if (!history.empty()) {
+            std::fprintf(stderr, "playing %zu frames from %.3f s for the scene's camera cuts (not recorded)\n",
+                         history.size(), history.front());
+            for (double t : history) {
+                if (gStopSignal) break;
+                bass::setDrivenPosition(t);
+                show.renderFrame(static_cast<float>(t));
+                gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+            }
+        }
         if (code == 0) {
             std::fprintf(stderr, "rendering %zu frames of %ux%u at %u fps (music %.3f..%.3f s%s%s) to %s\n",
                          frames.size(), o.width, o.height, o.fps, o.from, o.toEnd ? length : o.to,
@@ -251,6 +281,8 @@ int renderRun(const RunOptions& o) {
             } else {
                 sink->abort();
             }
+            // The show's own lines on standard output may leave the line open.
+            std::fputc('\n', stdout);
             progress.printSummary(stdout);
             if (code == 0) std::printf("wrote %s\n", sink->describe().c_str());
         }

@@ -15,6 +15,10 @@ struct RunOptions {
     unsigned width = 1280, height = 720, samples = 0;
     float aspect = 16.0f / 9.0f;
     bool withLoading = false;
+    // Play the frames a run from the start would draw in the 2 s before A's scene up to A,
+    // unrecorded, so that camera cuts and beat latches at A are those of a whole run.
+    bool sceneHistory = true;
+    bool historyFromStart = false;  // from 0 rather than from before A's scene
     std::string out;  // absolute: a folder, or a file ending in .mp4
 };
 
@@ -31,8 +35,17 @@ struct PlannedFrame {
 bool planRun(const RunOptions& options, double musicLength, std::vector<PlannedFrame>& frames,
              std::string& error);
 
+// The music times of the unrecorded frames before options.from (empty without
+// sceneHistory): the times k / fps of a run from 0 that lie from 2 s before the start of
+// the scene of `from` up to, not including, `from`.
+std::vector<double> planHistory(const RunOptions& options);
+
 // Runs after the working directory is the data directory. Returns the exit code.
 int renderRun(const RunOptions& options);
+
+// After createDevice on headless GL: whether the device can draw a picture of this size
+// (its largest renderbuffer, texture and viewport). False with a message.
+bool deviceCanDraw(unsigned width, unsigned height);
 
 // The aspect ratio of 4:3, 16:10 and 16:9 nearest to width / height.
 float nearestAspect(unsigned width, unsigned height);
