@@ -97,7 +97,10 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
         decoded = bass::decodeMp3Memory(static_cast<const unsigned char*>(file) + offset,
                                         static_cast<std::size_t>(length), stream->pcm, stream->rate);
     } else if (offset == 0 && length == 0) {
-        decoded = bass::decodeMp3(static_cast<const char*>(file), stream->pcm, stream->rate);
+        // The rest of the file decodes while the caller goes on loading; the first call
+        // that needs the samples waits for them (see findStream).
+        stream->decoding = std::make_unique<bass::Mp3Decode>();
+        decoded = stream->decoding->start(static_cast<const char*>(file));
     } else {
         // A part of a file: read that part and decode it from memory.
         std::string path(static_cast<const char*>(file));

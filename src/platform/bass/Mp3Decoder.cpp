@@ -1,6 +1,7 @@
 // Whole-file MP3 decoding with libmpg123 into 16-bit stereo.
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include <mpg123.h>
 
@@ -28,9 +29,10 @@ mpg123_handle* newDecoder() {
     return mh;
 }
 
-// Reads decoded audio until the decoder has no more; the first format is the stream's.
-bool drain(mpg123_handle* mh, std::vector<std::int16_t>& stereo, int& rate) {
-    long foundRate = 0;
+// Reads decoded audio until the decoder has no more (or, with firstOnly, until the first
+// samples came out); the first format is the stream's. foundRate keeps that format across
+// calls on the same decoder.
+void drain(mpg123_handle* mh, std::vector<std::int16_t>& stereo, long& foundRate, bool firstOnly = false) {
     unsigned char buffer[32768];
     for (;;) {
         size_t done = 0;
@@ -44,10 +46,15 @@ bool drain(mpg123_handle* mh, std::vector<std::int16_t>& stereo, int& rate) {
         if (done > 0) {
             const auto* samples = reinterpret_cast<const std::int16_t*>(buffer);
             stereo.insert(stereo.end(), samples, samples + done / sizeof(std::int16_t));
+            if (firstOnly) return;
         }
         if (rc == MPG123_OK || rc == MPG123_NEW_FORMAT) continue;
-        break;  // MPG123_DONE, MPG123_NEED_MORE (end of fed data) or an error
+        return;  // MPG123_DONE, MPG123_NEED_MORE (end of fed data) or an error
     }
+}
+
+// The end of a decode: whole frames only, and nothing unless there was audio.
+bool finish(std::vector<std::int16_t>& stereo, long foundRate, int& rate) {
     stereo.resize(stereo.size() / 2 * 2);
     if (foundRate <= 0 || stereo.empty()) {
         stereo.clear();
@@ -57,19 +64,29 @@ bool drain(mpg123_handle* mh, std::vector<std::int16_t>& stereo, int& rate) {
     return true;
 }
 
+bool drainAll(mpg123_handle* mh, std::vector<std::int16_t>& stereo, int& rate) {
+    long foundRate = 0;
+    drain(mh, stereo, foundRate);
+    return finish(stereo, foundRate, rate);
+}
+
+std::string nativePath(const char* path) {
+    std::string native(path);
+    for (char& c : native)
+        if (c == '\\') c = '/';
+    return native;
+}
+
 }  // namespace
 
 bool decodeMp3(const char* path, std::vector<std::int16_t>& stereo, int& rate) {
     stereo.clear();
     if (!path) return false;
-    std::string native(path);
-    for (char& c : native)
-        if (c == '\\') c = '/';
     mpg123_handle* mh = newDecoder();
     if (!mh) return false;
     bool ok = false;
-    if (mpg123_open(mh, native.c_str()) == MPG123_OK) {
-        ok = drain(mh, stereo, rate);
+    if (mpg123_open(mh, nativePath(path).c_str()) == MPG123_OK) {
+        ok = drainAll(mh, stereo, rate);
         mpg123_close(mh);
     }
     mpg123_delete(mh);
@@ -83,11 +100,52 @@ bool decodeMp3Memory(const unsigned char* data, std::size_t size, std::vector<st
     if (!mh) return false;
     bool ok = false;
     if (mpg123_open_feed(mh) == MPG123_OK) {
-        if (mpg123_feed(mh, data, size) == MPG123_OK) ok = drain(mh, stereo, rate);
+        if (mpg123_feed(mh, data, size) == MPG123_OK) ok = drainAll(mh, stereo, rate);
         mpg123_close(mh);
     }
     mpg123_delete(mh);
     return ok;
+}
+
+Mp3Decode::~Mp3Decode() {
+    if (worker_.joinable()) worker_.join();
+}
+
+bool Mp3Decode::start(const char* path) {
+    if (!path || worker_.joinable()) return false;
+    mpg123_handle* mh = newDecoder();
+    if (!mh) return false;
+    if (mpg123_open(mh, nativePath(path).c_str()) != MPG123_OK) {
+        mpg123_delete(mh);
+        return false;
+    }
+    // The first samples say whether this is music at all, and at which rate.
+    long foundRate = 0;
+    drain(mh, stereo_, foundRate, true);
+    if (foundRate <= 0 || stereo_.empty()) {
+        mpg123_close(mh);
+        mpg123_delete(mh);
+        stereo_.clear();
+        return false;
+    }
+    rate_ = static_cast<int>(foundRate);
+    // The length in the header (or an estimate) saves the copies of a growing buffer.
+    const off_t estimate = mpg123_length(mh);
+    if (estimate > 0) stereo_.reserve(2 * static_cast<std::size_t>(estimate) + 65536);
+    worker_ = std::thread([this, mh, foundRate]() mutable {
+        drain(mh, stereo_, foundRate);
+        mpg123_close(mh);
+        mpg123_delete(mh);
+    });
+    return true;
+}
+
+bool Mp3Decode::wait(std::vector<std::int16_t>& stereo, int& rate) {
+    if (!worker_.joinable()) return false;
+    worker_.join();
+    stereo = std::move(stereo_);
+    stereo_.clear();
+    return finish(stereo, rate_, rate);
 }
 
 }  // namespace bass

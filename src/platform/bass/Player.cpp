@@ -14,8 +14,15 @@ Player& player() {
 
 Stream* findStream(Player& p, DWORD handle) {
     if (handle == 0) return nullptr;
-    for (auto& s : p.streams)
-        if (s->handle == handle) return s.get();
+    for (auto& s : p.streams) {
+        if (s->handle != handle) continue;
+        if (s->decoding) {
+            s->decoding->wait(s->pcm, s->rate);
+            s->frames = s->pcm.size() / 2;
+            s->decoding.reset();
+        }
+        return s.get();
+    }
     return nullptr;
 }
 

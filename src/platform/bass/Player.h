@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 
+#include "platform/bass/spectrum.h"
 #include "platform/win32/win32types.h"
 
 namespace bass::detail {
@@ -21,6 +22,8 @@ struct Stream {
     DWORD handle = 0;
     std::vector<std::int16_t> pcm;  // interleaved stereo frames
     std::size_t frames = 0;
+    // A decode still running: pcm and frames are empty until findStream takes its result.
+    std::unique_ptr<bass::Mp3Decode> decoding;
     int rate = 44100;
     int volume = 100;  // 0..100
     int pan = 0;       // -100..100, kept but not applied
@@ -49,7 +52,9 @@ struct Player {
 };
 
 Player& player();
-Stream* findStream(Player& p, DWORD handle);  // caller holds the mutex
+// The stream of a handle, its decode finished (waited for if still running); the caller
+// holds the mutex.
+Stream* findStream(Player& p, DWORD handle);
 // The heard position in frames now; marks the stream ended once it reaches the end.
 double heardFrame(Player& p, Stream& s, Clock::time_point now);
 // Moves the heard position (and the feed) to a frame.

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace bass {
@@ -26,5 +27,24 @@ void spectrum512(const std::int16_t* stereoFrames, std::size_t frameCount, std::
 bool decodeMp3(const char* path, std::vector<std::int16_t>& stereo, int& rate);
 // The same from MP3 bytes in memory.
 bool decodeMp3Memory(const unsigned char* data, std::size_t size, std::vector<std::int16_t>& stereo, int& rate);
+
+// A whole-file decode on a thread of its own, so that loading goes on meanwhile (a show's
+// music takes a few hundred milliseconds). start() decodes the first samples itself and
+// is false, with nothing running, when there are none; wait() joins and hands over what
+// decodeMp3 would have given.
+class Mp3Decode {
+public:
+    Mp3Decode() = default;
+    ~Mp3Decode();
+    Mp3Decode(const Mp3Decode&) = delete;
+    Mp3Decode& operator=(const Mp3Decode&) = delete;
+    bool start(const char* path);
+    bool wait(std::vector<std::int16_t>& stereo, int& rate);
+
+private:
+    std::vector<std::int16_t> stereo_;
+    int rate_ = 0;
+    std::thread worker_;
+};
 
 }  // namespace bass
