@@ -99,6 +99,22 @@ std::vector<std::string> filesIn(const std::string& dir) {
     return names;
 }
 
+// The data set loads through headless OpenGL (textures decoded and uploaded, effects
+// compiled to GLSL) without one message box: each would print "[caption] text".
+TEST(RenderRun, DataSetLoadsOnGlWithoutAMessageBox) {
+    if (!haveData()) GTEST_SKIP() << "no data set or tool";
+    const std::string dir = folder("boxes");
+    const Result run = render("--at 1 --size 160x120 --history none --out " + dir + "/still.png");
+    ASSERT_EQ(run.code, 0) << run.output;
+    std::size_t boxes = 0;
+    for (std::size_t at = 0; at < run.output.size(); at = run.output.find('\n', at) + 1) {
+        if (run.output[at] == '[') ++boxes;
+        if (run.output.find('\n', at) == std::string::npos) break;
+    }
+    EXPECT_EQ(boxes, 0u) << run.output;
+    EXPECT_TRUE(fs::exists(dir + "/still.png"));
+}
+
 // A run and a still at the same music time draw the same frame. A still plays the
 // frames before its time from 0 at 30 per second (the opening scene's history) and the
 // run from 0 at 30 fps plays exactly the same times, so the camera cuts and beat latches
