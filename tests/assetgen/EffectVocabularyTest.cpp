@@ -87,8 +87,11 @@ TEST(EffectVocabulary, EveryTechniqueAndParameterTheShowUsesIsThere) {
     for (const auto& [file, names] : kParameters) {
         Listing listing = listEffect(tool, dir / file);
         EXPECT_TRUE(listing.compiled) << file;
-        for (const char* required : {"matWorld", "matWorldViewProjection"})
-            if (file != "drit.fx") EXPECT_TRUE(listing.parameters.count(required)) << file << " lacks " << required;
+        for (const char* required : {"matWorld", "matWorldViewProjection"}) {
+            if (file != "drit.fx") {
+                EXPECT_TRUE(listing.parameters.count(required)) << file << " lacks " << required;
+            }
+        }
         for (const std::string& name : names) EXPECT_TRUE(listing.parameters.count(name)) << file << " lacks " << name;
         listings[file] = listing;
     }

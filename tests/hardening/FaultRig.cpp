@@ -20,6 +20,7 @@
 #include "platform/bass/clock.h"
 #include "platform/win32/messagebox.h"
 #include "show/Show.h"
+#include "show/TraceDevice.h"
 
 namespace fs = std::filesystem;
 
@@ -67,26 +68,8 @@ ShowRun runShow(const std::string& directory, double step) {
     fs::current_path(directory);
 
     FiniteCheck check;
-    win32::setMessageBoxesInteractive(false);
-    bass::useDrivenClock(true);  // no audio device; the frames choose the time
+    showtest::createTraceDevice(&check);  // no audio device; the frames choose the time
     bass::setDrivenPosition(0.0);
-    d3d9::BackendConfig config;
-    config.backend = d3d9::Backend::Trace;
-    config.traceSink = &check;
-    d3d9::configure(config);
-    gD3D = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 640;
-    params.BackBufferHeight = 480;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    gD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                       &params, &gDevice);
-    gBeatDetector = BeatDetector{};
     Show::loadingFadeSeconds = 0.0;
     {
         Show show;
@@ -112,11 +95,7 @@ ShowRun runShow(const std::string& directory, double step) {
     run.nonFinite = check.nonFinite;
     run.firstNonFinite = check.firstNonFinite;
 
-    if (gDevice) gDevice->Release();
-    gDevice = nullptr;
-    if (gD3D) gD3D->Release();
-    gD3D = nullptr;
-    d3d9::configure(d3d9::BackendConfig{});
+    showtest::releaseTraceDevice();
     fs::current_path(before);
     return run;
 }

@@ -49,7 +49,9 @@ TEST(DancerTable, OrderRunsFromFarthestToNearest) {
             const D3DXVECTOR3& p = table[order[k]].position;
             const double d = std::sqrt(std::pow(eye.x - p.x, 2.0) + std::pow(eye.y - p.y, 2.0) + std::pow(eye.z - p.z, 2.0));
             EXPECT_NEAR(table[order[k]].distance, d, 1e-3);
-            if (k > 0) EXPECT_GE(table[order[k - 1]].distance, table[order[k]].distance);
+            if (k > 0) {
+                EXPECT_GE(table[order[k - 1]].distance, table[order[k]].distance);
+            }
         }
     }
 }
@@ -157,7 +159,9 @@ TEST(DiscoDancers, DancersFarthestFirstInBothPasses) {
     ASSERT_EQ(dancers.size(), 2 * kDancerCount);
     for (unsigned k = 0; k < 2 * kDancerCount; ++k) {
         EXPECT_EQ(dancers[k].pass, k < kDancerCount ? 0u : 1u);
-        if (k % kDancerCount) EXPECT_GE(valueAtDraw(calls, dancers[k - 1], "const0"), valueAtDraw(calls, dancers[k], "const0"));
+        if (k % kDancerCount) {
+            EXPECT_GE(valueAtDraw(calls, dancers[k - 1], "const0"), valueAtDraw(calls, dancers[k], "const0"));
+        }
     }
     // "const0" = 0.05 x distance + t, the distance from the eye just sent.
     const std::vector<float> eye = lastValues(calls, "SetFloatArray", "Disco.fx", "CameraPosition");

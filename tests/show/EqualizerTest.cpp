@@ -79,7 +79,9 @@ TEST(Equalizer, TextPlaneStencilAndTextures) {
     EXPECT_NE(tex2.find("phong2.png"), std::string::npos);
     // The clear is blue.
     for (const Call& c : calls)
-        if (c.is("Clear")) EXPECT_EQ(c.words[2], "0x000000ff");
+        if (c.is("Clear")) {
+            EXPECT_EQ(c.words[2], "0x000000ff");
+        }
 }
 
 TEST(TextCamera, ThreeShotsOnBand0) {

@@ -43,7 +43,9 @@ TEST(Finale, DrawsBackgroundSceneAndOverlaysInOrder) {
     EXPECT_NE(textureAtDraw(calls, greet[1], "tex1").find("greets.png"), std::string::npos);
     EXPECT_FLOAT_EQ(valueAtDraw(calls, greet[0], "time"), 137.5f);
     for (const Call& c : calls)
-        if (c.is("Clear")) EXPECT_EQ(c.words[2], "0x000000ff");
+        if (c.is("Clear")) {
+            EXPECT_EQ(c.words[2], "0x000000ff");
+        }
     const std::vector<Draw> ov = drawsOf(all, "AdditiveOverlay");
     ASSERT_EQ(ov.size(), 4u);
     const char* files[4] = {"trelkin.png", "vobble.png", "frames.png", "vantroop.png"};

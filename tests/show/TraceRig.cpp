@@ -1,4 +1,5 @@
 #include "TraceRig.h"
+#include "TraceDevice.h"
 
 #include <unistd.h>
 
@@ -67,27 +68,7 @@ void ShowRig::start(const std::string& directory) {
     oldDirectory_ = std::filesystem::current_path().string();
     std::filesystem::current_path(directory);
 
-    win32::setMessageBoxesInteractive(false);
-    bass::useDrivenClock(true);  // no audio device, no music playing
-    d3d9::BackendConfig config;
-    config.backend = d3d9::Backend::Trace;
-    config.traceSink = &recorder_;
-    d3d9::configure(config);
-    gD3D = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS params{};
-    params.BackBufferWidth = 640;
-    params.BackBufferHeight = 480;
-    params.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params.BackBufferCount = 1;
-    params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params.Windowed = TRUE;
-    params.EnableAutoDepthStencil = TRUE;
-    params.AutoDepthStencilFormat = D3DFMT_D24S8;
-    gD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &gDevice);
-
-    // The beat latches live for the whole program; each test starts as a fresh run.
-    gBeatDetector = BeatDetector{};
+    createTraceDevice(&recorder_);
     show_ = std::make_unique<Show>();
     recorder_.lines.clear();
     show_->load();
@@ -97,11 +78,7 @@ void ShowRig::start(const std::string& directory) {
 
 ShowRig::~ShowRig() {
     show_.reset();
-    if (gDevice) gDevice->Release();
-    gDevice = nullptr;
-    if (gD3D) gD3D->Release();
-    gD3D = nullptr;
-    d3d9::configure(d3d9::BackendConfig{});
+    releaseTraceDevice();
     std::filesystem::current_path(oldDirectory_);
 }
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "AllocationCounter.h"
+#include "AllocationCount.h"
 #include "TraceRig.h"
 #include "platform/win32/messagebox.h"
 
@@ -26,7 +26,7 @@ RunResult play(ShowRig& rig, double from, double to, double fps) {
     r.nonFinite = 0;
     r.lineCount = 0;
     RunResult result;
-    const unsigned long before = allocationCount();
+    const unsigned long before = tool::allocationCount();
     for (unsigned long k = 0;; ++k) {
         const double t = from + k / fps;
         if (t > to) break;
@@ -35,7 +35,7 @@ RunResult play(ShowRig& rig, double from, double to, double fps) {
         ++result.frames;
     }
     for (double t = 0; t < 2.0; t += 1.0 / fps) rig.show().renderOutro(static_cast<float>(t));
-    result.allocations = allocationCount() - before;
+    result.allocations = tool::allocationCount() - before;
     result.nonFinite = r.nonFinite;
     result.lines = r.lineCount;
     r.store = true;
@@ -114,7 +114,9 @@ TEST(MissingFiles, NoLoadingEffectStillClearsTheLoadingFrame) {
     for (const Call& c : calls) {
         cleared |= c.is("Clear");
         presented |= c.is("Present");
-        if (c.words.size() > 1) EXPECT_NE(c.words[1], "drit.fx");
+        if (c.words.size() > 1) {
+            EXPECT_NE(c.words[1], "drit.fx");
+        }
     }
     EXPECT_TRUE(cleared);
     EXPECT_TRUE(presented);

@@ -1,0 +1,14 @@
+// The device the show's trace tests draw on: the trace backend at 640 x 480 with a depth
+// buffer, as gDevice and gD3D, with a fresh beat latch and no audio device.
+#pragma once
+
+#include "platform/d3d9/backend.h"
+
+namespace showtest {
+
+// Messages boxes print instead of blocking; the music clock is driven by the test.
+void createTraceDevice(d3d9::TraceSink* sink);
+// Releases both globals and restores the default backend.
+void releaseTraceDevice();
+
+}  // namespace showtest
