@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <cstring>
 #include <vector>
 
 #include "d3d9/D3d9TestSupport.h"
@@ -18,6 +19,10 @@ protected:
     void SetUp() override {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no display: " << SDL_GetError();
         video_ = true;
+        // SDL falls back to drivers without a screen when there is no display.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (!driver || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)
+            GTEST_SKIP() << "no display (video driver " << (driver ? driver : "none") << ")";
         window_ = SDL_CreateWindow("d3d9 test", 0, 0, 640, 360, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
         if (!window_) GTEST_SKIP() << "no GL window: " << SDL_GetError();
         d3d9::configure(d3d9::BackendConfig{});
