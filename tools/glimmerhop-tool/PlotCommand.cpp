@@ -1,6 +1,6 @@
 // glimmerhop-tool plot: a picture of a sync file over time: the bands, the shared beat
-// pulse and the band pulses as the scenes see them at 30 frames per second, with the
-// scene bounds marked.
+// pulse and the band pulses as the scenes see them at 30 frames per second, the camera
+// cuts of the three scenes that cut on the music, with the scene bounds marked.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,8 +20,10 @@ const char* const kUsage =
     "\n"
     "Draws the sync file's bands (each scaled to its own maximum), the shared beat pulse\n"
     "(decay 0.9/s, threshold 0.1, all bands summed) and the band pulses (decay 0.9/s,\n"
-    "threshold 0.2) as the show computes them at 30 frames per second, with the scene\n"
-    "bounds marked and labelled with their times.\n";
+    "threshold 0.2) as the show computes them at 30 frames per second, and the camera\n"
+    "cuts of the disco, box-room and equalizer scenes as a 60 fps run makes them, with the\n"
+    "scene bounds marked and labelled with their times. Prints per scene the number of\n"
+    "cuts and the shortest and mean time between them.\n";
 
 constexpr float kSceneBounds[] = {29.2f, 58.8f, 73.6f, 103.4f, 129.9f, 160.0f};
 constexpr tool::Rgb kBackground{18, 20, 26}, kLane{30, 33, 42}, kText{220, 220, 225}, kDim{120, 124, 135},
@@ -31,6 +33,37 @@ tool::Rgb bandColour(int j) {
     static const tool::Rgb colours[] = {{90, 160, 255}, {80, 200, 220}, {90, 220, 150}, {160, 220, 90},
                                         {230, 210, 80}, {240, 160, 80}, {240, 110, 110}, {220, 110, 220}};
     return colours[j % 8];
+}
+
+// The cut rules of the scenes that cut on the music: a band above a threshold, no sooner
+// than the hold after the last cut. The box room and the equalizer start their hold at
+// their first frame; the disco's starts at 0. (As the scenes in src/show decide them.)
+struct CutRule {
+    const char* scene;
+    float from, to;
+    unsigned band;
+    float threshold, hold;
+    bool holdFromFirstFrame;
+};
+constexpr CutRule kCutRules[] = {{"disco dancers", 29.2f, 58.8f, 2, 0.3f, 0.4f, false},
+                                 {"box room", 73.6f, 103.4f, 0, 0.2f, 0.5f, true},
+                                 {"equalizer", 103.4f, 129.9f, 0, 0.2f, 0.5f, true}};
+
+std::vector<float> cutTimes(const SyncData& sync, const CutRule& rule) {
+    std::vector<float> cuts;
+    if (static_cast<std::int32_t>(rule.band) >= sync.bandCount) return cuts;
+    bool first = true;
+    float last = 0.0f;
+    for (long k = static_cast<long>(rule.from * 60.0f) + 1; static_cast<float>(k) / 60.0f < rule.to; ++k) {
+        const float t = static_cast<float>(k) / 60.0f;
+        if (first && rule.holdFromFirstFrame) last = t;
+        first = false;
+        if (sync.tracks[rule.band].sample(t) > rule.threshold && static_cast<double>(t) - last > rule.hold) {
+            cuts.push_back(t);
+            last = t;
+        }
+    }
+    return cuts;
 }
 
 struct Frame {
@@ -113,7 +146,9 @@ int run(int argc, char** argv) {
     const int top = 64;
     const int pulseY = top + bands * (bandLane + 2) + 3 * gap;
     const int bandPulseY = pulseY + pulseLane + 3 * gap;
-    const int axisY = bandPulseY + static_cast<int>(bandPulses.size()) * (bandPulseLane + 2) + gap;
+    const int cutY = bandPulseY + static_cast<int>(bandPulses.size()) * (bandPulseLane + 2) + 2 * gap;
+    const int cutLane = 30;
+    const int axisY = cutY + cutLane + gap;
     const int height = axisY + 50;
     tool::PlotCanvas c(width, height, kBackground);
     const Frame f{150, width - 170, seconds};
@@ -140,6 +175,23 @@ int run(int argc, char** argv) {
         std::snprintf(line, sizeof line, "bp %zu", j);
         drawLane(c, f, bandPulseY + static_cast<int>(j) * (bandPulseLane + 2), bandPulseLane, bandPulses[j],
                  maxOf(bandPulses[j]), bandColour(static_cast<int>(j)), line);
+    }
+
+    // Camera cuts: a tick per cut over each scene's span.
+    c.fill(f.left, cutY, f.left + f.width, cutY + cutLane, kLane);
+    c.text(8, cutY + cutLane / 2 - 7, "cuts", kText);
+    for (const CutRule& rule : kCutRules) {
+        const std::vector<float> cuts = cutTimes(sync, rule);
+        for (float t : cuts)
+            if (t <= seconds) c.vline(f.x(t), cutY + 3, cutY + cutLane - 3, kPulse);
+        float shortest = 0.0f;
+        for (std::size_t i = 1; i < cuts.size(); ++i) {
+            const float gapSeconds = cuts[i] - cuts[i - 1];
+            if (i == 1 || gapSeconds < shortest) shortest = gapSeconds;
+        }
+        const double mean = cuts.size() > 1 ? (cuts.back() - cuts.front()) / static_cast<double>(cuts.size() - 1) : 0.0;
+        std::printf("plot: %-13s %3zu cuts, shortest gap %.2f s, mean gap %.2f s\n", rule.scene, cuts.size(),
+                    static_cast<double>(shortest), mean);
     }
 
     // Time axis: a tick every 5 s, labelled every 10 s.
@@ -171,6 +223,6 @@ int run(int argc, char** argv) {
     return 0;
 }
 
-const tool::ToolCommand command{"plot", "draw a sync file's bands, beat pulses and scene bounds as a PNG", kUsage, run};
+const tool::ToolCommand command{"plot", "draw a sync file's bands, beat pulses, camera cuts and scene bounds as a PNG", kUsage, run};
 
 }  // namespace
