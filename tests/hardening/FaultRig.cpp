@@ -28,21 +28,9 @@ namespace hardening {
 
 void FiniteCheck::line(const char* text, std::size_t length) {
     ++lines;
-    std::size_t start = 0;
-    while (start < length) {
-        std::size_t end = start;
-        while (end < length && text[end] != ' ') ++end;
-        const char* w = text + start;
-        std::size_t n = end - start;
-        if (n > 0 && (w[0] == '-' || w[0] == '+')) {
-            ++w;
-            --n;
-        }
-        if (n == 3 && (std::strncmp(w, "nan", 3) == 0 || std::strncmp(w, "inf", 3) == 0)) {
-            if (nonFinite++ == 0) firstNonFinite.assign(text, length);
-        }
-        start = end + 1;
-    }
+    const unsigned found = showtest::countNonFinite(text, length);
+    if (found > 0 && nonFinite == 0) firstNonFinite.assign(text, length);
+    nonFinite += found;
 }
 
 namespace {
@@ -98,17 +86,6 @@ ShowRun runShow(const std::string& directory, double step) {
     showtest::releaseTraceDevice();
     fs::current_path(before);
     return run;
-}
-
-ScratchDir::ScratchDir() {
-    char pattern[] = "/tmp/glimmerhop-fault-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    path_ = made ? made : "";
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
 }
 
 std::vector<std::string> filesUnder(const std::string& root) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/d3d9/backend.h"
+#include "show/ShowData.h"
 
 namespace hardening {
 
@@ -39,17 +40,7 @@ struct ShowRun {
 ShowRun runShow(const std::string& directory, double step);
 
 // A temporary directory, removed with everything in it.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using ScratchDir = showtest::TempDir;
 
 // Every regular file under `root`, as paths relative to it ("Tindermoot/Floor/x.mesh"),
 // sorted.

@@ -1,5 +1,7 @@
 #include "TraceDevice.h"
 
+#include <cstring>
+
 #include "app/globals/DisplaySettings.h"
 #include "audio/SyncData.h"
 #include "platform/bass/clock.h"
@@ -28,6 +30,24 @@ void createTraceDevice(d3d9::TraceSink* sink) {
                        &params, &gDevice);
     // The beat latches live for the whole program; each run starts as a fresh one.
     gBeatDetector = BeatDetector{};
+}
+
+unsigned countNonFinite(const char* text, std::size_t length) {
+    unsigned count = 0;
+    std::size_t start = 0;
+    while (start < length) {
+        std::size_t end = start;
+        while (end < length && text[end] != ' ') ++end;
+        const char* w = text + start;
+        std::size_t n = end - start;
+        if (n > 0 && (w[0] == '-' || w[0] == '+')) {
+            ++w;
+            --n;
+        }
+        if (n == 3 && (std::strncmp(w, "nan", 3) == 0 || std::strncmp(w, "inf", 3) == 0)) ++count;
+        start = end + 1;
+    }
+    return count;
 }
 
 void releaseTraceDevice() {

@@ -39,20 +39,7 @@ std::vector<Call> parse(const std::vector<std::string>& lines) {
 
 void Recorder::line(const char* text, std::size_t length) {
     ++lineCount;
-    // Whole words only: "nan", "-nan", "inf", "-inf" as %.9g prints them.
-    std::size_t start = 0;
-    while (start < length) {
-        std::size_t end = start;
-        while (end < length && text[end] != ' ') ++end;
-        const char* w = text + start;
-        std::size_t n = end - start;
-        if (n > 0 && w[0] == '-') {
-            ++w;
-            --n;
-        }
-        if (n == 3 && (std::strncmp(w, "nan", 3) == 0 || std::strncmp(w, "inf", 3) == 0)) ++nonFinite;
-        start = end + 1;
-    }
+    nonFinite += countNonFinite(text, length);
     if (store) lines.emplace_back(text, length);
 }
 
