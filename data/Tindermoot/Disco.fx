@@ -159,8 +159,8 @@ float4 PSFloorBase(VS_FLOOR i) : COLOR
     float3 toEye = normalize(CameraPosition - i.world);
     float3 r = reflect(-toEye, n);
     float3 base = tex2D(wrap0, i.grid / 4.0).rgb;
-    float3 spec = tex2D(clamp1, r.xy * 0.5 + 0.5).rgb * pow(saturate(abs(r.z)), 2.0);
-    return float4(base * 0.3 + spec * 0.25, 1.0);
+    float3 glint = tex2D(clamp1, r.xy * 0.5 + 0.5).rgb * pow(saturate(abs(r.z)), 2.0);
+    return float4(base * 0.3 + glint * 0.25, 1.0);
 }
 
 float tileLight(float tile, out float3 colour)
@@ -340,8 +340,8 @@ float4 PSBoxFront(VS_BOX i) : COLOR
     float facing = abs(dot(n, toEye));
     float3 colour = hue(time * 0.1 + i.world.z * 0.002);
     float3 glow = colour * (faceEdge(i.uv, 0.07) * (0.9 + 1.6 * pulse) + glass * (0.12 + 0.35 * pulse));
-    float spec = pow(saturate(dot(reflect(-toEye, n), normalize(float3(0.3, -0.4, 0.85)))), 20.0);
-    float3 c = panel * (0.45 + 0.6 * facing) + glow + spec * 0.6;
+    float glint = pow(saturate(dot(reflect(-toEye, n), normalize(float3(0.3, -0.4, 0.85)))), 20.0);
+    float3 c = panel * (0.45 + 0.6 * facing) + glow + glint * 0.6;
     return float4(c, 0.7 + 0.3 * pulse);
 }
 

@@ -184,8 +184,8 @@ float4 PSDanceFloor(VS_WORLD i) : COLOR
         float on = step(0.45, frac(id * 7.13 + beatIndex * 0.618));
         float glow = 0.18 + on * (0.5 + 1.1 * exp(-sinceBeat * 3.0));
         float top = saturate(n.y);
-        float3 spec = pow(saturate(dot(reflect(-toEye, n), normalize(float3(0.2, 1.0, 0.3)))), 24.0);
-        colour = (0.3 + 0.7 * surface) * tint * glow * (0.45 + 0.55 * top) + spec * 0.4;
+        float3 glint = pow(saturate(dot(reflect(-toEye, n), normalize(float3(0.2, 1.0, 0.3)))), 24.0);
+        colour = (0.3 + 0.7 * surface) * tint * glow * (0.45 + 0.55 * top) + glint * 0.4;
     }
     return float4(colour, 1.0);
 }

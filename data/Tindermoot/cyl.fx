@@ -73,9 +73,9 @@ float4 PSTubeWall(VS_TUBE i) : COLOR
     float ring = pow(0.5 + 0.5 * cos(phase), 10.0);
     float3 ringColour = hue(floor(phase / 6.2831853) * 0.13 + 0.6);
     float3 panel = tex2D(wrap0, i.uv).rgb;
-    float spec = tex2D(clamp1, frac(i.uv)).r;
+    float glint = tex2D(clamp1, frac(i.uv)).r;
     float fog = exp(-i.dist / 650.0);
-    float3 c = panel * (0.25 + 1.4 * ring * ringColour) + spec * spec * 0.15 + ringColour * ring * 0.35;
+    float3 c = panel * (0.25 + 1.4 * ring * ringColour) + glint * glint * 0.15 + ringColour * ring * 0.35;
     return float4(c * fog, 1.0);
 }
 

@@ -113,8 +113,8 @@ float4 PSTextBase(VS_TILE i) : COLOR
     Tile t = tileAt(i.grid, 26.0, 19.0);
     float2 pick = float2(hash(t.number), hash(t.number + 7.0));
     float3 c = tex2D(wrap0, (floor(pick * 4.0) + t.local) / 4.0).rgb;
-    float spec = tex2D(clamp1, t.local).r;
-    return float4(c * (0.35 + 0.5 * i.lift) + spec * 0.15, 0.9);
+    float glint = tex2D(clamp1, t.local).r;
+    return float4(c * (0.35 + 0.5 * i.lift) + glint * 0.15, 0.9);
 }
 
 float4 PSTextGlow(VS_TILE i) : COLOR
@@ -249,10 +249,10 @@ float4 PSShape(VS_SHAPE i) : COLOR
     float3 l1 = normalize(float3(sin(time), cos(time), 0.7));
     float3 l2 = normalize(float3(-0.6, 0.3, -0.5));
     float diffuse = 0.25 + 0.75 * saturate(dot(n, l1)) + 0.3 * saturate(dot(n, l2));
-    float spec = pow(saturate(dot(reflect(-toEye, n), l1)), 32.0);
+    float glint = pow(saturate(dot(reflect(-toEye, n), l1)), 32.0);
     float rimLight = pow(1.0 - saturate(abs(dot(n, toEye))), 3.0);
     float tile = tex2D(clamp2, frac(i.uv)).r;
-    float3 c = base * diffuse * (0.55 + 0.45 * tile) + spec + rimLight * float3(0.6, 0.7, 1.0) * 0.8;
+    float3 c = base * diffuse * (0.55 + 0.45 * tile) + glint + rimLight * float3(0.6, 0.7, 1.0) * 0.8;
     return float4(c, 1.0);
 }
 
