@@ -208,4 +208,21 @@ TEST_F(Stream, FreeingEndsTheStream) {
     EXPECT_EQ(BASS_StreamGetLength(h), kError);
 }
 
+// The decode runs on after creation: what the stream holds once asked is the whole
+// file, and freeing (or closing the library) while it runs waits for it.
+TEST_F(Stream, BackgroundDecodeGivesTheWholeFileAndCanBeAbandoned) {
+    std::vector<std::int16_t> pcm;
+    int rate = 0;
+    ASSERT_TRUE(bass::decodeMp3(path.c_str(), pcm, rate));
+    const HSTREAM second = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+    ASSERT_NE(second, 0u);
+    EXPECT_EQ(BASS_StreamGetLength(second), 2u * pcm.size());
+    for (int i = 0; i < 10; ++i) {
+        const HSTREAM s = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+        ASSERT_NE(s, 0u);
+        EXPECT_TRUE(BASS_StreamFree(s));
+    }
+    BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);  // left to BASS_Free in TearDown
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 // Whole-file MP3 decoding with libmpg123 into 16-bit stereo.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -129,9 +130,11 @@ bool Mp3Decode::start(const char* path) {
         return false;
     }
     rate_ = static_cast<int>(foundRate);
-    // The length in the header (or an estimate) saves the copies of a growing buffer.
+    // The length in the header (or an estimate) saves the copies of a growing buffer. A
+    // header can claim anything: no more than ten minutes are reserved ahead.
     const off_t estimate = mpg123_length(mh);
-    if (estimate > 0) stereo_.reserve(2 * static_cast<std::size_t>(estimate) + 65536);
+    const off_t tenMinutes = static_cast<off_t>(foundRate) * 600;
+    if (estimate > 0) stereo_.reserve(2 * static_cast<std::size_t>(std::min(estimate, tenMinutes)) + 65536);
     worker_ = std::thread([this, mh, foundRate]() mutable {
         drain(mh, stereo_, foundRate);
         mpg123_close(mh);
