@@ -101,7 +101,7 @@ bool VideoSink::open() {
         "-f", "rawvideo", "-pix_fmt", "rgba", "-s", size, "-r", rate, "-i", "-",
         "-ss", number(audio_.start), "-t", number(audio_.seconds), "-i", audio_.path,
         "-map", "0:v:0", "-map", "1:a:0",
-        "-c:v", "libx264", "-preset", "fast", "-crf", "18", "-pix_fmt", "yuv420p",
+        "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
         "-c:a", "aac"};
     if (audio_.delay > 0) {
         // The loading frames come before the music starts.
