@@ -103,27 +103,24 @@ std::size_t lookupSlot(const char* key, std::size_t slots) {
 }
 }  // namespace
 
-int Effect::findParameter(D3DXHANDLE name) const {
+int Effect::lookup(LookupSlot* cache, const std::vector<NameIndex>& names, const char* name) {
     if (!name) return -1;
-    LookupSlot& slot = parameterCache_[lookupSlot(name, kLookupSlots)];
-    if (slot.key == name &&
-        std::strcmp(compiled_->description.parameters[static_cast<std::size_t>(slot.index)].name.c_str(), name) == 0)
-        return slot.index;
-    const int index = searchName(parameterNames_, name);
-    if (index >= 0) slot = LookupSlot{name, index};
+    LookupSlot& slot = cache[lookupSlot(name, kLookupSlots)];
+    // The pointer finds the slot; the kept copy proves the text behind it is unchanged.
+    if (slot.key == name && std::strcmp(slot.text, name) == 0) return slot.index;
+    const int index = searchName(names, name);
+    const std::size_t length = std::strlen(name);
+    if (length < sizeof slot.text) {
+        slot.key = name;
+        slot.index = index;
+        std::memcpy(slot.text, name, length + 1);
+    }
     return index;
 }
 
-int Effect::findTechnique(D3DXHANDLE name) const {
-    if (!name) return -1;
-    LookupSlot& slot = techniqueCache_[lookupSlot(name, kLookupSlots)];
-    if (slot.key == name &&
-        std::strcmp(compiled_->description.techniques[static_cast<std::size_t>(slot.index)].name.c_str(), name) == 0)
-        return slot.index;
-    const int index = searchName(techniqueNames_, name);
-    if (index >= 0) slot = LookupSlot{name, index};
-    return index;
-}
+int Effect::findParameter(D3DXHANDLE name) const { return lookup(parameterCache_, parameterNames_, name); }
+
+int Effect::findTechnique(D3DXHANDLE name) const { return lookup(techniqueCache_, techniqueNames_, name); }
 
 void Effect::trace(const char* format, ...) const {
     if (!tracing_) return;

@@ -92,11 +92,14 @@ private:
     // Per technique, each render state its passes assign, once: what Begin saves.
     std::vector<std::vector<D3DRENDERSTATETYPE>> techniqueStates_;
     // Callers pass the same literal for the same name frame after frame: a hit on the
-    // pointer, confirmed by one comparison, skips the search. Misses fall back to it.
+    // pointer, confirmed by one comparison with the name kept in the slot, skips the
+    // search, for names the effect lacks too (-1). Misses fall back to the search.
     struct LookupSlot {
         const char* key = nullptr;
         int index = -1;
+        char text[40] = {};
     };
+    static int lookup(LookupSlot* cache, const std::vector<NameIndex>& names, const char* name);
     static constexpr std::size_t kLookupSlots = 64;
     mutable LookupSlot parameterCache_[kLookupSlots];
     mutable LookupSlot techniqueCache_[kLookupSlots];
