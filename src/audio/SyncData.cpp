@@ -78,7 +78,8 @@ bool SyncData::load(const char* path) {
     bandCount = bands;
     sampleCount = samples;
     // Sample-major: all bands of sample 0, then of sample 1, ... A short file leaves zeros.
-    bool more = true;
+    // Without bands there is nothing to read, however many samples the header claims.
+    bool more = bands > 0;
     for (std::int32_t k = 0; more && k < samples; ++k)
         for (std::int32_t j = 0; more && j < bands; ++j)
             more = std::fread(tracks[j].keyAt(static_cast<std::uint32_t>(k)), 4, 1, f) == 1;

@@ -87,6 +87,13 @@ TEST_F(AudioTest, SyncFileBadHeadersAreRefused) {
     const unsigned char stub[5] = {3, 0, 0, 0, 2};
     EXPECT_FALSE(sync.load(audiotest::writeBytes("stub.sync", stub, sizeof stub).c_str()));
     EXPECT_EQ(win32::messageBoxCount(), 1u);
+    // No bands: nothing to read, however many samples are claimed (a fuzzer found this
+    // header spinning through two billion empty records).
+    win32::resetMessageBoxes();
+    ASSERT_TRUE(sync.load(syncFile("noband.sync", 0x79000101, 0, {1.f}).c_str()));
+    EXPECT_EQ(sync.bandCount, 0);
+    EXPECT_EQ(sync.pulse(0.9f, 0.1f, 3.0f, SyncData::kAllBands), 0.0f);
+    EXPECT_EQ(win32::messageBoxCount(), 0u);
     // A refused file leaves an earlier load released, not half-replaced.
     ASSERT_TRUE(sync.load(syncFile("ok.sync", 1, 1, {4.f}).c_str()));
     EXPECT_FALSE(sync.load(syncFile("huge.sync", 1000000000, 8, {}).c_str()));
