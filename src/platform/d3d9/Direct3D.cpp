@@ -11,6 +11,7 @@
 #include "platform/d3d9/Backends.h"
 #include "platform/d3d9/backend.h"
 #include "platform/win32/hwnd.h"
+#include "platform/win32/video.h"
 
 namespace d3d9 {
 namespace {
@@ -41,7 +42,7 @@ class Direct3D final : public IDirect3D9 {
 public:
     explicit Direct3D(const BackendConfig& cfg) : config_(cfg) {
         if (config_.backend == Backend::Gl && !config_.headless &&
-            SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            win32::startVideo()) {
             video_ = true;
             if (realDisplay()) readDisplayModes();
         }

@@ -2,12 +2,14 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <strings.h>
 
 #include "platform/win32/hwnd.h"
 #include "platform/win32/messages.h"
+#include "platform/win32/video.h"
 #include "platform/win32/windowtable.h"
 
 namespace {
@@ -91,10 +93,21 @@ WindowRecord* windowByHandle(HWND window) {
 
 bool startVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    return win32::startVideo();
 }
 
 }  // namespace win32::internal
+
+bool win32::startVideo() {
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display && !SDL_GetHint(SDL_HINT_VIDEODRIVER)) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+        const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+        if (started) return true;
+    }
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
 
 namespace win32 {
 
