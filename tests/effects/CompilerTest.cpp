@@ -87,6 +87,28 @@ TEST(EffectCompiler, StagesLinkBySemanticNotOrder) {
     EXPECT_EQ(p.blockSize, 0u);
 }
 
+// A source the shader compiler itself dies on (found by fuzzing: a postfix -- on an
+// undeclared name passed to a function) is an error of the effect, not of the program.
+TEST(EffectCompiler, SourceThatKillsTheCompilerIsACompileError) {
+    std::string errors;
+    auto effect = compile("float4x4 m;\nfloat4 VS(float4 p : POSITION) : POSITION { return mul(p, m--x); }\n"
+                          "float4 PS() : COLOR { return 1; }\n"
+                          "technique T { pass P { VertexShader = compile vs_2_0 VS();\n"
+                          " PixelShader = compile ps_2_0 PS(); } }\n",
+                          errors, "crash.fx");
+    EXPECT_FALSE(effect);
+    EXPECT_NE(errors.find("crash.fx: error: the shader compiler failed on VS (vertex shader)"), std::string::npos)
+        << errors;
+    // The compiler is still there for the next file.
+    errors.clear();
+    EXPECT_TRUE(compile("float4x4 m;\nfloat4 VS(float4 p : POSITION) : POSITION { return mul(p, m); }\n"
+                        "float4 PS() : COLOR { return 1; }\n"
+                        "technique T { pass P { VertexShader = compile vs_2_0 VS();\n"
+                        " PixelShader = compile ps_2_0 PS(); } }\n",
+                        errors, "fine.fx"))
+        << errors;
+}
+
 TEST(EffectCompiler, ErrorsNameTheFileAndLine) {
     std::string src = fxtest::readData("Showcase.fx");
     // Break the body of PSFlat (line 68 of the file).

@@ -7,7 +7,13 @@
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross/spirv_cross_c.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -58,8 +64,8 @@ void appendMessages(const char* log, const std::string& fileName, const char* st
     }
 }
 
-bool compileStage(const std::string& hlsl, EShLanguage stage, const std::string& entry,
-                  const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
+bool compileStageHere(const std::string& hlsl, EShLanguage stage, const std::string& entry,
+                      const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
     initGlslang();
     glslang::TShader shader(stage);
     const char* source = hlsl.c_str();
@@ -92,6 +98,97 @@ bool compileStage(const std::string& hlsl, EShLanguage stage, const std::string&
     options.disableOptimizer = true;
     glslang::GlslangToSpv(*program.getIntermediate(stage), spirv, &options);
     return true;
+}
+
+// What a compiling child hands back through its pipe: a flag, the SPIR-V words, the
+// messages.
+bool writeAll(int fd, const void* data, std::size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void sendResult(int fd, bool ok, const std::vector<unsigned>& spirv, const std::string& errors) {
+    const std::uint64_t head[3] = {ok ? 1u : 0u, spirv.size(), errors.size()};
+    if (writeAll(fd, head, sizeof head) && writeAll(fd, spirv.data(), spirv.size() * sizeof(unsigned)))
+        writeAll(fd, errors.data(), errors.size());
+}
+
+bool receiveResult(const std::string& bytes, bool& ok, std::vector<unsigned>& spirv, std::string& errors) {
+    std::uint64_t head[3];
+    if (bytes.size() < sizeof head) return false;
+    std::memcpy(head, bytes.data(), sizeof head);
+    const std::uint64_t words = head[1], text = head[2];
+    if (words > bytes.size() / sizeof(unsigned) || text > bytes.size() ||
+        bytes.size() != sizeof head + words * sizeof(unsigned) + text)
+        return false;
+    ok = head[0] == 1;
+    spirv.resize(words);
+    std::memcpy(spirv.data(), bytes.data() + sizeof head, words * sizeof(unsigned));
+    errors.append(bytes, sizeof head + words * sizeof(unsigned), text);
+    return true;
+}
+
+// glslang's HLSL front end dies on some malformed sources (a postfix ++ or -- on an
+// undeclared name passed to a function, for one), and effect files are data. So each
+// stage compiles in a child process; a child that does not come back whole is a compile
+// error. The parent compiles one small shader per stage first, so that the children
+// inherit glslang's built-in symbol tables instead of building them again each time.
+bool compileStage(const std::string& hlsl, EShLanguage stage, const std::string& entry,
+                  const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
+    static const bool warm = [] {
+        std::vector<unsigned> words;
+        std::string ignored;
+        compileStageHere("float4 v(float4 p : POSITION) : POSITION { return p; }", EShLangVertex, "v", "warm-up",
+                         words, ignored);
+        compileStageHere("float4 p() : COLOR { return 1; }", EShLangFragment, "p", "warm-up", words, ignored);
+        return true;
+    }();
+    (void)warm;
+    int fds[2];
+    if (pipe(fds) != 0) return compileStageHere(hlsl, stage, entry, fileName, spirv, errors);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return compileStageHere(hlsl, stage, entry, fileName, spirv, errors);
+    }
+    if (child == 0) {
+        close(fds[0]);
+        std::vector<unsigned> words;
+        std::string text;
+        const bool ok = compileStageHere(hlsl, stage, entry, fileName, words, text);
+        sendResult(fds[1], ok, words, text);
+        _exit(0);
+    }
+    close(fds[1]);
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fds[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    bool ok = false;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !receiveResult(bytes, ok, spirv, errors)) {
+        spirv.clear();
+        errors += fileName + ": error: the shader compiler failed on " + entry + " (" +
+                  (stage == EShLangVertex ? "vertex shader" : "pixel shader") + ")\n";
+        return false;
+    }
+    return ok;
 }
 
 struct SpvcContext {
