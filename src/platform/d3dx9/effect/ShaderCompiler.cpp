@@ -116,7 +116,7 @@ bool writeAll(int fd, const void* data, std::size_t size) {
 
 void sendResult(int fd, bool ok, const std::vector<unsigned>& spirv, const std::string& errors) {
     const std::uint64_t head[3] = {ok ? 1u : 0u, spirv.size(), errors.size()};
-    if (writeAll(fd, head, sizeof head) && writeAll(fd, spirv.data(), spirv.size() * sizeof(unsigned)))
+    if (writeAll(fd, head, sizeof head) && (spirv.empty() || writeAll(fd, spirv.data(), spirv.size() * sizeof(unsigned))))
         writeAll(fd, errors.data(), errors.size());
 }
 
@@ -130,7 +130,7 @@ bool receiveResult(const std::string& bytes, bool& ok, std::vector<unsigned>& sp
         return false;
     ok = head[0] == 1;
     spirv.resize(words);
-    std::memcpy(spirv.data(), bytes.data() + sizeof head, words * sizeof(unsigned));
+    if (words > 0) std::memcpy(spirv.data(), bytes.data() + sizeof head, words * sizeof(unsigned));
     errors.append(bytes, sizeof head + words * sizeof(unsigned), text);
     return true;
 }
