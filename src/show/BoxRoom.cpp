@@ -41,7 +41,7 @@ void Show::updateBoxCamera(float t) {
     }
 
     // Cut on a loud band 0, never sooner than 0.5 s after the last cut.
-    if (bandValue(sync, 0, t) > 0.2f && static_cast<double>(t) - boxLastCutTime > 0.5f) {
+    if (cutDue(sync, kBoxRoomCuts, t, boxLastCutTime)) {
         boxShotIndex += 1;
         boxLastCutTime = t;
     }

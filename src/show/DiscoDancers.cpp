@@ -54,7 +54,7 @@ void Show::updateDiscoCamera(float t) {
     const float r = static_cast<float>(0.5 + 0.3 * std::sin(0.6 * t));
 
     // Cut on a loud band 2, never sooner than 0.4 s after the last cut.
-    if (bandValue(sync, 2, t) > 0.3f && static_cast<double>(t) - lastCutTime > 0.4f) {
+    if (cutDue(sync, kDiscoCuts, t, lastCutTime)) {
         lastCutTime = t;
         shotIndex += 1;
     }

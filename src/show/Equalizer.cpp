@@ -24,7 +24,7 @@ void Show::updateTextCamera(float t) {
     }
 
     // Cut on a loud band 0, never sooner than 0.5 s after the last cut.
-    if (bandValue(sync, 0, t) > 0.2f && static_cast<double>(t) - textLastCutTime > 0.5f) {
+    if (cutDue(sync, kEqualizerCuts, t, textLastCutTime)) {
         textShotIndex += 1;
         textLastCutTime = t;
     }

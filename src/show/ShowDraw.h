@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/globals/DisplaySettings.h"
+#include "show/CameraCuts.h"
 #include "show/Show.h"
 
 namespace show {
@@ -75,14 +76,6 @@ inline Camera* firstCamera(Scene& scene) {
 // The scene's mesh at position index of its file's list, or null.
 inline Mesh* sceneMesh(Scene& scene, std::size_t index) {
     return index < scene.meshes.size() ? scene.meshes[index] : nullptr;
-}
-
-// One band of the sync data sampled directly at t (no beat detection); 0 when the band
-// is missing.
-inline float bandValue(const SyncData& sync, unsigned band, float t) {
-    return sync.tracks && static_cast<std::int32_t>(band) < sync.bandCount
-               ? sync.tracks[band].sample(t)
-               : 0.0f;
 }
 
 // An overlay picture over the whole screen (under the screen matrices) on discoEffect:

@@ -11,6 +11,7 @@
 #include "Command.h"
 #include "PlotCanvas.h"
 #include "audio/SyncData.h"
+#include "show/CameraCuts.h"
 #include "platform/win32/messagebox.h"
 
 namespace {
@@ -35,30 +36,28 @@ tool::Rgb bandColour(int j) {
     return colours[j % 8];
 }
 
-// The cut rules of the scenes that cut on the music: a band above a threshold, no sooner
-// than the hold after the last cut. The box room and the equalizer start their hold at
-// their first frame; the disco's starts at 0. (As the scenes in src/show decide them.)
-struct CutRule {
+// The scenes that cut on the music, over their spans. The box room and the equalizer
+// start their hold at their first frame; the disco's starts at 0.
+struct CutScene {
     const char* scene;
     float from, to;
-    unsigned band;
-    float threshold, hold;
+    show::CameraCutRule rule;
     bool holdFromFirstFrame;
 };
-constexpr CutRule kCutRules[] = {{"disco dancers", 29.2f, 58.8f, 2, 0.3f, 0.4f, false},
-                                 {"box room", 73.6f, 103.4f, 0, 0.2f, 0.5f, true},
-                                 {"equalizer", 103.4f, 129.9f, 0, 0.2f, 0.5f, true}};
+constexpr CutScene kCutScenes[] = {{"disco dancers", 29.2f, 58.8f, show::kDiscoCuts, false},
+                                   {"box room", 73.6f, 103.4f, show::kBoxRoomCuts, true},
+                                   {"equalizer", 103.4f, 129.9f, show::kEqualizerCuts, true}};
 
-std::vector<float> cutTimes(const SyncData& sync, const CutRule& rule) {
+// The cuts a 60 fps run makes over the scene's span.
+std::vector<float> cutTimes(const SyncData& sync, const CutScene& scene) {
     std::vector<float> cuts;
-    if (static_cast<std::int32_t>(rule.band) >= sync.bandCount) return cuts;
     bool first = true;
     float last = 0.0f;
-    for (long k = static_cast<long>(rule.from * 60.0f) + 1; static_cast<float>(k) / 60.0f < rule.to; ++k) {
+    for (long k = static_cast<long>(scene.from * 60.0f) + 1; static_cast<float>(k) / 60.0f < scene.to; ++k) {
         const float t = static_cast<float>(k) / 60.0f;
-        if (first && rule.holdFromFirstFrame) last = t;
+        if (first && scene.holdFromFirstFrame) last = t;
         first = false;
-        if (sync.tracks[rule.band].sample(t) > rule.threshold && static_cast<double>(t) - last > rule.hold) {
+        if (show::cutDue(sync, scene.rule, t, last)) {
             cuts.push_back(t);
             last = t;
         }
@@ -180,8 +179,8 @@ int run(int argc, char** argv) {
     // Camera cuts: a tick per cut over each scene's span.
     c.fill(f.left, cutY, f.left + f.width, cutY + cutLane, kLane);
     c.text(8, cutY + cutLane / 2 - 7, "cuts", kText);
-    for (const CutRule& rule : kCutRules) {
-        const std::vector<float> cuts = cutTimes(sync, rule);
+    for (const CutScene& scene : kCutScenes) {
+        const std::vector<float> cuts = cutTimes(sync, scene);
         for (float t : cuts)
             if (t <= seconds) c.vline(f.x(t), cutY + 3, cutY + cutLane - 3, kPulse);
         float shortest = 0.0f;
@@ -190,7 +189,7 @@ int run(int argc, char** argv) {
             if (i == 1 || gapSeconds < shortest) shortest = gapSeconds;
         }
         const double mean = cuts.size() > 1 ? (cuts.back() - cuts.front()) / static_cast<double>(cuts.size() - 1) : 0.0;
-        std::printf("plot: %-13s %3zu cuts, shortest gap %.2f s, mean gap %.2f s\n", rule.scene, cuts.size(),
+        std::printf("plot: %-13s %3zu cuts, shortest gap %.2f s, mean gap %.2f s\n", scene.scene, cuts.size(),
                     static_cast<double>(shortest), mean);
     }
 
