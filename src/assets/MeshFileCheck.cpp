@@ -23,10 +23,13 @@ bool checkGeometry(ByteReader& r, MeshFileLayout& layout, FileCheck& check) {
     if (v > MESH_MAX_VERTICES)
         return check.fail(76, "%u vertices; 16-bit indices reach %u at most", v, MESH_MAX_VERTICES);
     if (t == 0) return check.fail(72, "the mesh has no triangles");
-    const std::uint32_t expected = vertexSizeFromMask(layout.formatMask);
-    if (s != expected)
-        return check.fail(80, "vertex stride %u does not match the %u bytes of format mask 0x%04X",
-                          s, expected, layout.formatMask);
+    // Padding after the elements is allowed: the buffer is bound with the file's stride.
+    // A shorter stride would let the elements run into the next vertex (or past the last).
+    const std::uint32_t needed = vertexSizeFromMask(layout.formatMask);
+    if (s < needed)
+        return check.fail(80, "vertex stride %u is smaller than the %u bytes of format mask 0x%04X",
+                          s, needed, layout.formatMask);
+    if (s % 4 != 0) return check.fail(80, "vertex stride %u is not a multiple of 4", s);
 
     layout.indexOffset = r.pos;
     const std::uint64_t indexBytes = static_cast<std::uint64_t>(t) * 6;

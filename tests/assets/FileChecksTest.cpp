@@ -128,6 +128,26 @@ TEST(MeshCheck, EveryIndexMustBeBelowTheVertexCount) {
     EXPECT_EQ(check.offset, 86u + 10);
 }
 
+TEST(MeshCheck, StrideMayPadTheLayoutButNotShortenIt) {
+    struct Case {
+        std::uint32_t stride;
+        bool sound;
+    };
+    for (const Case c : {Case{12, true}, Case{16, true}, Case{64, true}, Case{8, false}, Case{14, false}}) {
+        MeshFile m;
+        m.mask = 0x0001;  // a 12-byte position
+        m.stride = c.stride;
+        m.vertices.assign(3 * c.stride / 4, 0.0f);
+        m.indices = {0, 1, 2};
+        const Bytes b = m.bytes();
+        MeshFileLayout layout;
+        FileCheck check;
+        EXPECT_EQ(checkMeshBytes(b.data.data(), b.size(), layout, check), c.sound) << c.stride << ": " << check.message;
+        EXPECT_EQ(layout.geometrySound, c.sound) << c.stride;
+        if (!c.sound) EXPECT_EQ(check.offset, 80u) << c.stride;
+    }
+}
+
 TEST(MeshCheck, SixtyFiveThousandFiveHundredThirtySixVerticesAreAllowed) {
     MeshFile m;
     m.mask = 0x0001;

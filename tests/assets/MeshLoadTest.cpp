@@ -153,6 +153,34 @@ TEST_F(MeshLoad, BrokenGeometryIsRefusedWithOneBox) {
     }
 }
 
+// Eight bytes of padding after each vertex's elements: loaded, and bound with the file's
+// 40-byte stride, not the 32 bytes the mask describes.
+TEST_F(MeshLoad, PaddedStrideIsKeptForBinding) {
+    MeshFile file = quadMesh(-1, -1, 1, 1, 0);
+    std::vector<float> padded;
+    for (std::size_t v = 0; v < 4; ++v) {
+        padded.insert(padded.end(), file.vertices.begin() + 8 * v, file.vertices.begin() + 8 * v + 8);
+        padded.insert(padded.end(), {-7.0f, -7.0f});
+    }
+    file.vertices = padded;
+    file.stride = 40;
+    Mesh mesh;
+    mesh.load(write("padded.mesh", file.bytes()).c_str());
+    EXPECT_EQ(win32::messageBoxCount(), 0u) << win32::lastMessageBox().text;
+    EXPECT_EQ(mesh.vertexCount, 4u);
+    EXPECT_EQ(mesh.vertexStride, 40u);
+    ASSERT_NE(mesh.vertexBuffer, nullptr);
+    void* p = nullptr;
+    ASSERT_EQ(mesh.vertexBuffer->Lock(0, 0, &p, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(std::memcmp(p, padded.data(), 160), 0);
+    mesh.vertexBuffer->Unlock();
+    log.lines.clear();
+    mesh.bindBuffers();
+    const auto bound = log.starting("SetStreamSource");
+    ASSERT_EQ(bound.size(), 1u);
+    EXPECT_NE(bound[0].find(" 0 40"), std::string::npos) << bound[0];
+}
+
 TEST_F(MeshLoad, BrokenTracksKeepTheSoundGeometry) {
     MeshFile file = quadMesh(0, 0, 1, 1, 0);
     file.keys.positions = {{1, 2, 3}};

@@ -85,10 +85,15 @@ TEST(CheckCommand, FindsEveryFaultInABrokenSet) {
     expected["index.mesh"] = "index 2 is 40, not below the vertex count 4 at byte 90";
 
     MeshFile s = quadMesh(0, 0, 1, 1, 0);
-    s.stride = 36;
-    s.vertices.resize(36);
+    s.stride = 28;
+    s.vertices.resize(28);
     ASSERT_TRUE(writeFile(dir + "stride.mesh", s.bytes().data));
-    expected["stride.mesh"] = "vertex stride 36 does not match the 32 bytes of format mask 0x0007 at byte 80";
+    expected["stride.mesh"] = "vertex stride 28 is smaller than the 32 bytes of format mask 0x0007 at byte 80";
+
+    MeshFile padded = quadMesh(0, 0, 1, 1, 0);  // 4 bytes of padding per vertex: sound
+    padded.stride = 36;
+    padded.vertices.resize(36);
+    ASSERT_TRUE(writeFile(dir + "padded.mesh", padded.bytes().data));
 
     Bytes big = quadMesh(0, 0, 1, 1, 0).bytes();
     big.data[78] = 0x02;  // V = 0x20004
@@ -147,7 +152,8 @@ TEST(CheckCommand, FindsEveryFaultInABrokenSet) {
         const std::string line = lineFor(r.output, dir + name);
         EXPECT_NE(line.find(text), std::string::npos) << name << " printed: " << line;
     }
-    for (const char* name : {"body.mesh", "skin.material", "lamp.light", "view.camera", "music.sync", "room.scene"})
+    for (const char* name : {"body.mesh", "padded.mesh", "skin.material", "lamp.light", "view.camera", "music.sync",
+                             "room.scene"})
         EXPECT_EQ(lineFor(r.output, dir + name), dir + name + ": OK") << r.output;
 }
 
