@@ -54,6 +54,10 @@ TEST_F(MaterialListTest, FirstTextureFailingShrinksTheCount) {
     list.load(write("set.material", materialListBytes({"missing.png", "b.png", "c.png"}, 3)).c_str());
     ASSERT_EQ(win32::messageBoxCount(), 1u);
     EXPECT_STREQ(win32::lastMessageBox().caption, "Texture");
+    // The subject is the texture path, cut to the report's buffer.
+    const std::string text = win32::lastMessageBox().text;
+    EXPECT_EQ(text.rfind("InvalidData With ", 0), 0u) << text;
+    EXPECT_EQ((dir + "missing.png").rfind(text.substr(17), 0), 0u) << text;
     EXPECT_EQ(list.textureCount, 2u);
     EXPECT_EQ(list.textures[0], nullptr);
     ASSERT_NE(list.textures[1], nullptr);

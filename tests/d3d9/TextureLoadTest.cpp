@@ -76,7 +76,7 @@ TEST_F(TextureFiles, GlBackendReportsEachKindOfFailure) {
     DeviceFixture f;
     if (!f.createHeadless(16, 16)) GTEST_SKIP() << "no headless OpenGL here";
     IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(&f);
-    EXPECT_EQ(D3DERR_NOTFOUND, D3DXCreateTextureFromFileA(f.device, path("missing.png").c_str(), &texture));
+    EXPECT_EQ(D3DXERR_INVALIDDATA, D3DXCreateTextureFromFileA(f.device, path("missing.png").c_str(), &texture));
     EXPECT_EQ(nullptr, texture);
     EXPECT_EQ(D3DXERR_INVALIDDATA, D3DXCreateTextureFromFileA(f.device, path("text.png").c_str(), &texture));
     EXPECT_EQ(D3DXERR_INVALIDDATA, D3DXCreateTextureFromFileA(f.device, path("empty.png").c_str(), &texture));
@@ -98,13 +98,13 @@ TEST_F(TextureFiles, TraceBackendChecksTheFileAndNamesTheTextureByItsPath) {
     EXPECT_EQ(path("rows.png"), d3d9::internal::textureName(texture));
     EXPECT_EQ(0u, d3d9::internal::glTexture(texture));
     IDirect3DTexture9* failed = nullptr;
-    EXPECT_EQ(D3DERR_NOTFOUND, D3DXCreateTextureFromFileA(f.device, path("missing.png").c_str(), &failed));
+    EXPECT_EQ(D3DXERR_INVALIDDATA, D3DXCreateTextureFromFileA(f.device, path("missing.png").c_str(), &failed));
     EXPECT_EQ(D3DXERR_INVALIDDATA, D3DXCreateTextureFromFileA(f.device, path("text.png").c_str(), &failed));
     EXPECT_EQ(D3DXERR_INVALIDDATA, D3DXCreateTextureFromFileA(f.device, path("wide.png").c_str(), &failed));
     EXPECT_EQ(nullptr, failed);
     const std::vector<std::string> expected = {
         "D3DXCreateTextureFromFileA d3d9-textures\\rows.png",
-        "D3DXCreateTextureFromFileA d3d9-textures\\missing.png failed 0x88760866",
+        "D3DXCreateTextureFromFileA d3d9-textures\\missing.png failed 0x88760b59",
         "D3DXCreateTextureFromFileA d3d9-textures\\text.png failed 0x88760b59",
         "D3DXCreateTextureFromFileA d3d9-textures\\wide.png failed 0x88760b59",
     };

@@ -48,7 +48,7 @@ TEST_F(TextureStackTest, MissingFileIsReportedByNameAndSkipped) {
     EXPECT_EQ(stack.nameList.size(), stack.textureList.size());
     ASSERT_EQ(win32::messageBoxCount(), 1u);
     EXPECT_STREQ(win32::lastMessageBox().caption, "TextureStack");
-    EXPECT_NE(std::string(win32::lastMessageBox().text).find("floorTile"), std::string::npos);
+    EXPECT_STREQ(win32::lastMessageBox().text, "InvalidData With floorTile");
 }
 
 TEST_F(TextureStackTest, DuplicateNameFindsTheEarlierSuccess) {

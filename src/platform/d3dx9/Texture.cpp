@@ -56,7 +56,8 @@ bool pngChunksComplete(std::FILE* file) {
 
 HRESULT load(IDirect3DDevice9* device, const char* path, IDirect3DTexture9** texture) {
     std::unique_ptr<std::FILE, FileCloser> file(win32::openFile(path, "rb"));
-    if (!file) return D3DERR_NOTFOUND;
+    // D3DX answers a file it cannot read the way it answers one that is not an image.
+    if (!file) return D3DXERR_INVALIDDATA;
     const bool complete = pngChunksComplete(file.get());
     if (std::fseek(file.get(), 0, SEEK_SET) != 0 || !complete) return D3DXERR_INVALIDDATA;
     int width = 0, height = 0, channels = 0;

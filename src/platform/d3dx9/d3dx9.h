@@ -54,6 +54,6 @@ HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile,
                                   ID3DXBuffer** compilationErrors);
 
 // PNG (and the other formats stb_image reads) into an RGBA8 texture with a full mip chain.
-// D3DXERR_INVALIDDATA for a file that is not an image; D3DERR_NOTFOUND for a missing one.
+// D3DXERR_INVALIDDATA for a missing or unreadable file and for one that is not an image.
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, LPCSTR srcFile,
                                    IDirect3DTexture9** texture);
