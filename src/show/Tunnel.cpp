@@ -68,8 +68,10 @@ void Show::drawTunnel(float t) {
         const float phase = static_cast<float>(f + static_cast<long double>(0.1f) * i);
         const D3DXVECTOR3 v(140.0f, static_cast<float>(40.0 * std::sin(t + 6.0 * phase)),
                             static_cast<float>(40.0 * std::cos(t + 5.0 * phase)));
-        const float turn = static_cast<float>(0.1 * phase);
-        plate->base = yawPitchRollMatrix(D3DXVECTOR3(turn, static_cast<float>(0.1 * phase + s), 0.0f)) *
+        // The turn uses the single-precision 0.1, as the phase does; a double 0.1 moves
+        // the angle by a unit in the last place.
+        const long double turn = static_cast<long double>(0.1f) * phase;
+        plate->base = yawPitchRollMatrix(D3DXVECTOR3(static_cast<float>(turn), static_cast<float>(turn + s), 0.0f)) *
                       translationMatrix(v);
         plate->animate(phase);
         setTexture(cylEffect, "tex0", textures, "greeting");

@@ -71,7 +71,7 @@ TEST(Tunnel, PlatesArePlacedByTheirPhase) {
     show::plateSteps(t, n, f);
     const float s = static_cast<float>(std::sin(t) * 0.1f);
     for (unsigned i = 0; i < 30; ++i) {
-        const float phase = static_cast<float>(f + 0.1L * i);
+        const float phase = static_cast<float>(f + static_cast<long double>(0.1f) * i);
         const std::vector<float> world = lastValues(calls, "SetMatrix", "cyl.fx", "matWorld", plates[i].index);
         ASSERT_EQ(world.size(), 16u);
         // The translation row is v = (140, 40 sin(t + 6P), 40 cos(t + 5P)).
@@ -79,10 +79,23 @@ TEST(Tunnel, PlatesArePlacedByTheirPhase) {
         EXPECT_NEAR(world[13], 40.0 * std::sin(t + 6.0 * phase), 1e-3);
         EXPECT_NEAR(world[14], 40.0 * std::cos(t + 5.0 * phase), 1e-3);
         // Yaw 0.1P and pitch 0.1P + s: _32 of D3DX's yaw-pitch-roll matrix is -sin(pitch).
-        EXPECT_NEAR(world[9], -std::sin(0.1 * phase + s), 1e-5);
+        EXPECT_NEAR(world[9], -std::sin(static_cast<long double>(0.1f) * phase + s), 1e-5);
         EXPECT_NE(textureAtDraw(calls, plates[i], "tex0").find("marrowby.png"), std::string::npos);
         EXPECT_EQ(plates[i].pass, 0u);
     }
+}
+
+// The angles use the single-precision 0.1: at t = 60 plate 1 (phase 0.12) has yaw
+// 0.1f x P, and _13 = -sin(yaw) lands on this float exactly; a double 0.1 misses it by
+// one unit in the last place.
+TEST(Tunnel, PlateAnglesUseTheSinglePrecisionTenth) {
+    ShowRig rig;
+    const std::vector<Call> calls = rig.frame(60.0f);
+    const std::vector<Draw> plates = drawsOf(draws(calls), "Plane01");
+    ASSERT_EQ(plates.size(), 30u);
+    const std::vector<float> world = lastValues(calls, "SetMatrix", "cyl.fx", "matWorld", plates[1].index);
+    ASSERT_EQ(world.size(), 16u);
+    EXPECT_EQ(world[2], -0.0119997207f);
 }
 
 TEST(Tunnel, SpinsAboutXWithMusicTimeInTwoPasses) {
