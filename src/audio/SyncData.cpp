@@ -92,6 +92,14 @@ bool SyncData::capture(const char* path, MusicStream& music, int bands, float du
         complain(path, "a capture records 0 to 256 bands");
         return false;
     }
+    // Without a music length (no stream: the length query gives -1 s) the count is zero or
+    // negative, and a file with that header would be refused by every later load: record
+    // nothing, so that each run reports the trouble instead of writing a useless file.
+    const std::int32_t samples = syncSampleCount(music.lengthSeconds(), duration);
+    if (samples <= 0) {
+        MessageBoxA(nullptr, path, "Problems With File", MB_OK);
+        return false;
+    }
     // Written under a temporary name and renamed when complete, so that an interrupted
     // capture never leaves a sync file that would be taken as whole by the next run.
     const std::string partPath = std::string(path) + ".part";
@@ -100,7 +108,6 @@ bool SyncData::capture(const char* path, MusicStream& music, int bands, float du
         MessageBoxA(nullptr, path, "Problems With File", MB_OK);
         return false;
     }
-    const std::int32_t samples = syncSampleCount(music.lengthSeconds(), duration);
     const std::int32_t header[2] = {samples, bands};
     bool written = std::fwrite(header, sizeof header, 1, f) == 1;
 

@@ -98,4 +98,21 @@ TEST_F(Capture, UnwritableFileRecordsNothing) {
     EXPECT_EQ(music.positionSeconds(), 0.0f);  // the music never started
 }
 
+// A stream that never opened answers the length query with -1 s: nothing to record, and
+// no file whose header (-30, 8) every later load would refuse.
+TEST_F(Capture, NoMusicRecordsNothing) {
+    const std::string path = audiotest::buildPath("capture-no-music.sync");
+    std::remove(path.c_str());
+    SyncData sync;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(sync.capture(path.c_str(), music, 8, 0.0f));
+    const std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(win32::messageBoxCount(), 1u);
+    EXPECT_STREQ(win32::lastMessageBox().caption, "Problems With File");
+    EXPECT_EQ(win32::lastMessageBox().text, path);
+    EXPECT_FALSE(audiotest::exists(path));
+    EXPECT_FALSE(audiotest::exists(path + ".part"));
+    EXPECT_EQ(out.find("Sampling - Start"), std::string::npos);
+}
+
 }  // namespace
