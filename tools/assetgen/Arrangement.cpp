@@ -291,14 +291,10 @@ std::vector<float> pumpCurve(const std::vector<double>& kicks, size_t n, float d
     return g;
 }
 
-constexpr float kMasterGain = 0.8f;
-
-float softClip(float x) {
-    const float a = std::fabs(x);
-    if (a <= 0.85f) return x;
-    const float y = 0.85f + 0.15f * std::tanh((a - 0.85f) / 0.15f);
-    return x < 0 ? -y : y;
-}
+// The level at which the mix meets the master chain (Master.h).
+constexpr float kMixGain = 0.8f;
+constexpr float kBedGain = 0.6f;
+constexpr float kIntroBedGain = 0.88f;  // the intro is nearly all bed: it keeps the song's loudness range
 
 }  // namespace
 
@@ -327,27 +323,28 @@ void renderSong(std::vector<float>& left, std::vector<float>& right, SongStats* 
     left.assign(n, 0.0f);
     right.assign(n, 0.0f);
     const size_t fadeStart = static_cast<size_t>((kSongSeconds - kFinalFadeSeconds) * kSampleRate);
+    const size_t drop = static_cast<size_t>(songSegments()[1].start * kSampleRate);
     for (size_t i = 0; i < n; ++i) {
         const float padsL = (space.left[i] - 0.6f * m.lead.left[i] - 0.35f * m.claps.left[i]) * padPump[i];
         const float padsR = (space.right[i] - 0.6f * m.lead.right[i] - 0.35f * m.claps.right[i]) * padPump[i];
-        float l = m.drums.left[i] + m.claps.left[i] + m.bass.left[i] * bassPump[i] + padsL + m.stabs.left[i] * padPump[i] +
-                  m.lead.left[i] + m.fx.left[i];
-        float r = m.drums.right[i] + m.claps.right[i] + m.bass.right[i] * bassPump[i] + padsR + m.stabs.right[i] * padPump[i] +
-                  m.lead.right[i] + m.fx.right[i];
-        // Headroom: the kick's peak sits just under the limiter's knee.
-        l *= kMasterGain;
-        r *= kMasterGain;
+        const float bed = i < drop ? kIntroBedGain : kBedGain;
+        // The bed above the kick and bass sits a little back: it carries most of the
+        // loudness a listener hears, while the sync bands read the low end.
+        float l = m.drums.left[i] + m.bass.left[i] * bassPump[i] +
+                  bed * (m.claps.left[i] + padsL + m.stabs.left[i] * padPump[i] + m.lead.left[i] + m.fx.left[i]);
+        float r = m.drums.right[i] + m.bass.right[i] * bassPump[i] +
+                  bed * (m.claps.right[i] + padsR + m.stabs.right[i] * padPump[i] + m.lead.right[i] + m.fx.right[i]);
+        l *= kMixGain;
+        r *= kMixGain;
         if (i >= fadeStart) {
             const float x = 1.0f - static_cast<float>(i - fadeStart) / static_cast<float>(n - fadeStart);
             l *= x * x;
             r *= x * x;
         }
-        left[i] = softClip(l);
-        right[i] = softClip(r);
-        if (stats) stats->limitedFraction += (std::fabs(l) > 0.85f) + (std::fabs(r) > 0.85f);
+        left[i] = l;
+        right[i] = r;
     }
     if (stats) {
-        stats->limitedFraction /= 2.0 * static_cast<double>(n);
         const auto& segments = songSegments();
         for (size_t k = 0; k < segments.size() && k < 6; ++k) {
             const size_t a = static_cast<size_t>(std::max(0.0, segments[k].start) * kSampleRate);

@@ -24,11 +24,11 @@ const std::vector<Segment>& songSegments();
 
 // Level report of a render, for tuning the mix.
 struct SongStats {
-    double limitedFraction = 0.0;      // share of samples the soft limiter bent (|x| > 0.85)
     double sectionRms[6] = {};         // per section, in segment order
 };
 
-// Renders the whole song as stereo float samples at 44.1 kHz, nominal range -1..1.
+// Renders the whole song's mix, before mastering, as stereo float samples at 44.1 kHz;
+// its peaks may pass 1.0 (the master limiter brings them down).
 void renderSong(std::vector<float>& left, std::vector<float>& right, SongStats* stats = nullptr);
 
 }  // namespace assetgen

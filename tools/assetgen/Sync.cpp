@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "Loudness.h"
 #include "Steps.h"
 #include "SyncFile.h"
 #include "platform/bass/spectrum.h"
@@ -49,6 +50,8 @@ bool generateSync(const GenContext& ctx) {
     const std::vector<SyncRecord> records = computeSyncRecords(stereo, rate, syncSampleCount(lengthSeconds));
     if (ctx.verbose) {
         std::printf("sync: decoded %.4f s at %d Hz, %zu records\n", lengthSeconds, rate, records.size());
+        // The figures of what the player hears, beside the cut counts they drive.
+        printLoudness("sync: decoded music", measureLoudness(stereo, rate));
         printSyncStatistics(records);
     }
     return ctx.data.writeBytes("Rari.sync", encodeSyncFile(records));
