@@ -1,6 +1,8 @@
 // Greetings:
 //   greets.png    1024 x 768, on transparency: "greetings to" over the sixteen group names
-//                 in two columns, for the finale's background.
+//                 in two columns along the left and right edges, for the finale's
+//                 background. The middle column stays clear: from 139 s the group logo
+//                 (Titles.cpp) stands there, and the sculpture turns in the centre.
 //   marrowby.png  1024 x 256, the tunnel's greeting plates: a grid of 4 columns x 4 rows of
 //                 cells, each 256 x 64 pixels, one plate per cell (a rounded dark glass plate
 //                 with a neon rim and one group name). Cell n (0..15) is column n % 4, row
@@ -78,18 +80,24 @@ Image greetList() {
     head.bottom = rgb(0xFFD27A);
     head.glow = rgb(0xFF9A1F);
     head.glowRadius = 22;
-    drawTextLine(img, "DejaVuSerif-BoldItalic.ttf", "greetings to", w * 0.5f, 150.0f, 92.0f, head, 1.0f);
+    drawTextLine(img, "DejaVuSerif-BoldItalic.ttf", "greetings to", w * 0.5f, 92.0f, 60.0f, head, 1.0f);
     const Font& font = Font::get(kBold);
+    // One size for every name, the largest at which the longest fits its column.
+    const float columnWidth = 250.0f;
+    float size = 40.0f;
+    for (const char* name : kGreetedGroups)
+        size = std::min(size, 40.0f * columnWidth / font.measure(name, 40.0f, 1.5f));
     for (int n = 0; n < kGreetingCount; ++n) {
-        const float cx = n % 2 == 0 ? 290.0f : 734.0f;
-        const float baseline = 250.0f + (n / 2) * 62.0f;
+        // Names 0-7 down the left column, 8-15 down the right one.
+        const float cx = n < 8 ? 180.0f : 844.0f;
+        const float baseline = 190.0f + (n % 8) * 70.0f;
         TextLook look;
         const Color hue = hueColor(n / 16.0f * 0.9f + 0.75f, 0.7f);
         look.bottom = mix(hue, rgb(0xFFFFFF), 0.55f);
         look.glow = hue;
         look.glowRadius = 12;
         look.outlineRadius = 3;
-        drawLettering(img, textMask(w, h, font, kGreetedGroups[n], cx, baseline, 44.0f, Align::Center, 1.5f), look);
+        drawLettering(img, textMask(w, h, font, kGreetedGroups[n], cx, baseline, size, Align::Center, 1.5f), look);
     }
     return img;
 }

@@ -2,7 +2,9 @@
 //   disco.png     1024 x 256  "DISCO" as pink neon tubes
 //   dancing.png   1024 x 256  "dancing" as cyan neon script
 //   vantroop.png  1024 x 768  the group logo for the finale and the outro: a mirror ball
-//                             over "VANTROOP" in glowing chrome, "glimmerhop" beneath.
+//                             over "VANTROOP" in glowing chrome, "glimmerhop" beneath,
+//                             all within the middle column (x 330 to 694) that the
+//                             greetings (Greetings.cpp) leave clear, below their heading.
 #include <cmath>
 
 #include "Image.h"
@@ -26,16 +28,16 @@ Image logo() {
     Image img(w, h);
     // A soft dark backdrop so the logo reads over the busy finale as well as over black.
     img.paint([&](float x, float y) {
-        const float dx = (x - 512.0f) / 470.0f, dy = (y - 420.0f) / 300.0f;
+        const float dx = (x - 512.0f) / 230.0f, dy = (y - 400.0f) / 260.0f;
         const float a = 0.6f * std::exp(-(dx * dx + dy * dy) * 2.2f);
         return Color{0.03f, 0.0f, 0.08f, a < 0.004f ? 0.0f : a};
     });
     // Light rays from behind the ball.
     for (int i = 0; i < 9; ++i) {
-        const float a = -3.14159f * (0.15f + 0.7f * i / 8.0f);
-        drawLightBeam(img, 512.0f, 250.0f, a, 0.06f, 330.0f, hueColor(0.75f + 0.05f * i, 0.5f), 0.45f);
+        const float a = -3.14159f * (0.25f + 0.5f * i / 8.0f);
+        drawLightBeam(img, 512.0f, 300.0f, a, 0.06f, 150.0f, hueColor(0.75f + 0.05f * i, 0.5f), 0.45f);
     }
-    drawMirrorBall(img, 512.0f, 250.0f, 105.0f, 11);
+    drawMirrorBall(img, 512.0f, 300.0f, 82.0f, 11);
     TextLook chrome;
     chrome.top = rgb(0xFFFFFF);
     chrome.bottom = rgb(0xFF9AD8);
@@ -44,7 +46,7 @@ Image logo() {
     chrome.glowStrength = 1.1f;
     chrome.outlineRadius = 5;
     chrome.shine = 0.5f;
-    drawTextLine(img, "DejaVuSans-Bold.ttf", "VANTROOP", 512.0f, 510.0f, 170.0f, chrome, 4.0f);
+    drawTextLine(img, "DejaVuSans-Bold.ttf", "VANTROOP", 512.0f, 500.0f, 58.0f, chrome, 4.0f);
     TextLook sub;
     sub.top = rgb(0xFFFFFF);
     sub.bottom = rgb(0xB8F4FF);
@@ -52,9 +54,9 @@ Image logo() {
     sub.glowRadius = 14;
     sub.outlineRadius = 3;
     sub.shine = 0.0f;
-    drawTextLine(img, "DejaVuSans.ttf", "g l i m m e r h o p", 512.0f, 590.0f, 50.0f, sub, 6.0f);
-    for (int i = 0; i < 6; ++i)
-        drawSparkle(img, 240.0f + i * 110.0f, i % 2 ? 380.0f : 640.0f, 20.0f, hueColor(0.8f + 0.05f * i, 0.3f));
+    drawTextLine(img, "DejaVuSans.ttf", "g l i m m e r h o p", 512.0f, 556.0f, 26.0f, sub, 6.0f);
+    for (int i = 0; i < 4; ++i)
+        drawSparkle(img, 380.0f + i * 88.0f, i % 2 ? 410.0f : 610.0f, 16.0f, hueColor(0.8f + 0.05f * i, 0.3f));
     return img;
 }
 
