@@ -1,7 +1,9 @@
 // The sync file: loading, and recording it from the playing music.
 #include "audio/SyncData.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -105,7 +107,9 @@ bool SyncData::capture(const char* path, MusicStream& music, int bands, float du
     const std::string partPath = std::string(path) + ".part";
     std::FILE* f = win32::openFile(partPath.c_str(), "wb");
     if (!f) {
-        MessageBoxA(nullptr, path, "Problems With File", MB_OK);
+        // An installed data set is read-only: say so, rather than only naming the file.
+        const std::string why = std::strerror(errno);
+        complain(path, ("the folder cannot be written (" + why + "); the show plays without sync data").c_str());
         return false;
     }
     const std::int32_t header[2] = {samples, bands};

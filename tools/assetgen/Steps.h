@@ -26,6 +26,7 @@ bool generateSync(const GenContext& ctx);      // Rari.sync, from the decoded Pe
 bool generateFloorPictures(const GenContext& ctx);
 bool generateOverlays(const GenContext& ctx);
 bool generateTitles(const GenContext& ctx);
+bool generateIcons(const GenContext& ctx);   // desktop icons, into `generated`
 bool generatePortraits(const GenContext& ctx);
 bool generateGreetings(const GenContext& ctx);
 bool generateLoadingPicture(const GenContext& ctx);

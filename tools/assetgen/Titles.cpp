@@ -5,7 +5,10 @@
 //                             over "VANTROOP" in glowing chrome, "glimmerhop" beneath,
 //                             all within the middle column (x 330 to 694) that the
 //                             greetings (Greetings.cpp) leave clear, below their heading.
+// And, outside the data set, the desktop icons: the logo's mirror ball at 48, 128 and
+// 256 pixels square (generated/icons/glimmerhop-N.png).
 #include <cmath>
+#include <string>
 
 #include "Image.h"
 #include "Steps.h"
@@ -60,7 +63,40 @@ Image logo() {
     return img;
 }
 
+// The square [x0, x0 + side) x [y0, y0 + side) of `src` averaged down to size x size
+// pixels. Premultiplied pixels average without dark fringes at transparent edges.
+Image squareCrop(const Image& src, int x0, int y0, int side, int size) {
+    Image out(size, size);
+    const float step = static_cast<float>(side) / size;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const int sx0 = x0 + static_cast<int>(x * step), sx1 = x0 + static_cast<int>((x + 1) * step);
+            const int sy0 = y0 + static_cast<int>(y * step), sy1 = y0 + static_cast<int>((y + 1) * step);
+            Color sum{0, 0, 0, 0};
+            int n = 0;
+            for (int sy = sy0; sy < sy1; ++sy)
+                for (int sx = sx0; sx < sx1; ++sx) {
+                    if (sx < 0 || sy < 0 || sx >= src.width || sy >= src.height) continue;
+                    const Color& c = src.at(sx, sy);
+                    sum.r += c.r, sum.g += c.g, sum.b += c.b, sum.a += c.a;
+                    ++n;
+                }
+            if (n > 0) out.at(x, y) = Color{sum.r / n, sum.g / n, sum.b / n, sum.a / n};
+        }
+    return out;
+}
+
 }  // namespace
+
+bool generateIcons(const GenContext& ctx) {
+    const Image full = logo();
+    // The ball and its rays, above the lettering, which would not read at icon sizes.
+    bool ok = true;
+    for (int size : {48, 128, 256})
+        ok &= ctx.generated.writePng("icons/glimmerhop-" + std::to_string(size) + ".png",
+                                     squareCrop(full, 372, 82, 280, size));
+    return ok;
+}
 
 bool generateTitles(const GenContext& ctx) {
     if (!lettersAvailable()) return false;

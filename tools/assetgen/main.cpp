@@ -24,6 +24,7 @@ const GenerationStep kSteps[] = {
     {"floor", assetgen::generateFloorPictures, nullptr},
     {"overlays", assetgen::generateOverlays, nullptr},
     {"titles", assetgen::generateTitles, nullptr},
+    {"icons", assetgen::generateIcons, nullptr},
     {"portraits", assetgen::generatePortraits, nullptr},
     {"greetings", assetgen::generateGreetings, nullptr},
     {"loading", assetgen::generateLoadingPicture, nullptr},

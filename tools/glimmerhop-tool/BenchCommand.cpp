@@ -41,7 +41,8 @@ const char* const kUsage =
     "  --short     few frames and small GL sizes (160x120, 320x240): a quick check\n"
     "  --no-gl     skip OpenGL\n"
     "  --json      print {\"scenes\": [...], \"load_ms\": {...}} instead of the table\n"
-    "  --data DIR  directory holding Tindermoot/ (default: the working directory)\n"
+    "  --data DIR  directory holding Tindermoot/ (default: the working\n"
+    "              directory, else the installed data set)\n"
     "\n"
     "Set LP_NUM_THREADS to choose llvmpipe's rasteriser threads. Timings never fail the\n"
     "run; it exits with 3 when any frame after loading allocated.\n";

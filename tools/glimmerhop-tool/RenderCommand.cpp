@@ -65,7 +65,8 @@ const char* const kUsage =
     "  --msaa N      samples per pixel (default none)\n"
     "  --history H   where the frames before T start: scene or full\n"
     "  --history-fps F  rate of those frames (default 30; lower is faster, cuts coarser)\n"
-    "  --data DIR    directory holding Tindermoot/ (default: the working directory)\n";
+    "  --data DIR    directory holding Tindermoot/ (default: the working\n"
+    "                directory, else the installed data set)\n";
 
 bool parseAspect(const char* text, float& aspect) {
     if (std::strcmp(text, "4:3") == 0) aspect = 4.0f / 3.0f;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "DataFolder.h"
 #include "app/globals/DisplaySettings.h"
 
 namespace tool {
@@ -45,8 +46,10 @@ void releaseDevice() {
     gD3D = nullptr;
 }
 
-bool enterDataDirectory(const std::string& dir) {
-    if (dir.empty()) return true;
+bool enterDataDirectory(const std::string& given) {
+    // Without --data: the working directory, the build folder or the installed data set.
+    const std::string dir = given.empty() ? defaultDataFolder() : given;
+    if (dir.empty() || dir == ".") return true;
     if (chdir(dir.c_str()) != 0) {
         std::fprintf(stderr, "cannot enter %s: %s\n", dir.c_str(), std::strerror(errno));
         return false;

@@ -20,7 +20,8 @@ struct DeviceOptions {
 bool createDevice(const DeviceOptions& options);
 void releaseDevice();
 
-// Changes into `dir` when it is not empty. False with a message when it cannot.
+// Changes into `dir`, or when it is empty into defaultDataFolder() (DataFolder.h). False
+// with a message when it cannot.
 bool enterDataDirectory(const std::string& dir);
 
 // "1.5,30,60.25" into numbers; false on anything else.
