@@ -56,6 +56,7 @@ Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> c
         techniqueStates_.push_back(std::move(states));
     }
     savedStates_.reserve(mostStates);
+    buildHandles();
 }
 
 Effect::~Effect() {

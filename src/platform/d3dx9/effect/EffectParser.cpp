@@ -15,11 +15,9 @@ int EffectDescription::findParameter(const std::string& name) const {
     return -1;
 }
 
-namespace {
-
 // Parses a value type name ("float", "float3", "float4x4", "half2", "int", "bool",
 // "matrix", "vector").
-bool valueType(const std::string& name, ValueKind& kind, int& rows, int& cols) {
+bool parseValueType(const std::string& name, ValueKind& kind, int& rows, int& cols) {
     std::string base;
     std::size_t i = 0;
     while (i < name.size() && std::isalpha(static_cast<unsigned char>(name[i]))) base += name[i++];
@@ -59,14 +57,18 @@ bool isTextureType(const std::string& t) {
            equalsIgnoreCase(t, "textureCUBE");
 }
 
+namespace {
+
 bool isSamplerType(const std::string& t) {
     return t == "sampler" || t == "sampler1D" || t == "sampler2D" || t == "sampler3D" ||
            t == "samplerCUBE";
 }
 
+}  // namespace
+
 // One 32-bit word per component, as the parameter's kind stores it. A single value
 // fills every component, as `float4 c = 1;` does.
-std::vector<std::uint32_t> toWords(ValueKind kind, std::size_t n, const ConstantValue& values) {
+std::vector<std::uint32_t> constantWords(ValueKind kind, std::size_t n, const ConstantValue& values) {
     std::vector<std::uint32_t> words(n, 0u);
     for (std::size_t i = 0; i < n && !values.empty(); ++i) {
         double v = values.size() == 1 ? values[0] : (i < values.size() ? values[i] : 0.0);
@@ -81,8 +83,6 @@ std::vector<std::uint32_t> toWords(ValueKind kind, std::size_t n, const Constant
     }
     return words;
 }
-
-}  // namespace
 
 bool EffectSyntaxParser::run() {
     while (ok_ && peek().kind != Tok::End) {
@@ -171,64 +171,6 @@ std::string EffectSyntaxParser::textOf(std::size_t first, std::size_t last) cons
         s += tokens_[i].text;
     }
     return s;
-}
-
-// `< string UIName = "x"; float UIMin = 0; >`, read and blanked.
-void EffectSyntaxParser::parseAnnotations(std::vector<Annotation>& out) {
-    const Token& open = next();
-    while (ok_ && !isPunct(peek(), '>')) {
-        if (peek().kind == Tok::End) {
-            fail(open, "missing '>' after annotation");
-            return;
-        }
-        if (isPunct(peek(), ';')) {
-            ++pos_;
-            continue;
-        }
-        Annotation a;
-        const Token& type = next();
-        if (type.kind != Tok::Ident || peek().kind != Tok::Ident) {
-            fail(type, "expected an annotation such as 'string Name = \"...\";', found '" + type.text + "'");
-            return;
-        }
-        a.typeName = type.text;
-        a.name = next().text;
-        int arraySize = 1;
-        if (isPunct(peek(), '[')) {
-            ++pos_;
-            if (!this->arraySize(a.name, arraySize)) return;
-        }
-        if (!expect('=', "after the annotation '" + a.name + "'")) return;
-        std::size_t start = pos_;
-        while (peek().kind != Tok::End && !isPunct(peek(), ';') && !isPunct(peek(), '>')) {
-            if (isPunct(peek(), '{')) {
-                if (!skipGroup('{', '}')) return;
-            } else {
-                ++pos_;
-            }
-        }
-        std::size_t end = pos_;
-        if (!expect(';', "after the annotation '" + a.name + "'")) return;
-        if (type.text == "string" || isTextureType(type.text)) {
-            a.kind = ValueKind::String;
-            for (std::size_t i = start; i < end; ++i)  // "a" "b" joins as C does
-                if (tokens_[i].kind == Tok::String && tokens_[i].text.size() >= 2)
-                    a.text += tokens_[i].text.substr(1, tokens_[i].text.size() - 2);
-        } else if (valueType(type.text, a.kind, a.rows, a.cols)) {
-            ConstantValue v;
-            std::size_t i = start;
-            // What cannot be evaluated stays readable as text: annotations are for tools.
-            if (!evaluateInitializer(tokens_, i, end, constants_, v) || i != end) a.text = textOf(start, end);
-            a.value = toWords(a.kind, static_cast<std::size_t>(a.rows * a.cols * arraySize), v);
-        } else {
-            a.kind = ValueKind::String;
-            a.text = textOf(start, end);
-        }
-        out.push_back(std::move(a));
-    }
-    if (!ok_) return;
-    const Token& close = next();
-    blank(open.begin, close.end);
 }
 
 void EffectSyntaxParser::parseDeclaration() {
@@ -353,7 +295,7 @@ void EffectSyntaxParser::parseValueNames(const Token& first, const Token& type, 
     (void)first;
     ValueKind kind;
     int rows, cols;
-    bool value = valueType(type.text, kind, rows, cols);
+    bool value = parseValueType(type.text, kind, rows, cols);
     bool parameter = value && !isStatic && !isConst;
     for (;;) {
         const Token& name = next();
@@ -418,7 +360,7 @@ void EffectSyntaxParser::parseValueNames(const Token& first, const Token& type, 
                     fail(eq, "cannot evaluate the initial value of '" + p.name + "'");
                     return;
                 }
-                p.initial = toWords(p.kind, static_cast<std::size_t>(p.wordCount()), values);
+                p.initial = constantWords(p.kind, static_cast<std::size_t>(p.wordCount()), values);
                 blank(eq.begin, tokens_[pos_ - 1].end);
             }
             // A static const is HLSL's own; its value is also known here for sizes and

@@ -15,6 +15,12 @@
 
 namespace fx {
 
+// "float3" -> Float, 1 row, 3 columns; false for what is not a value type.
+bool parseValueType(const std::string& name, ValueKind& kind, int& rows, int& cols);
+bool isTextureType(const std::string& name);
+// `n` words of a value of this kind; a single value fills every one.
+std::vector<std::uint32_t> constantWords(ValueKind kind, std::size_t n, const ConstantValue& values);
+
 class EffectSyntaxParser {
 public:
     EffectSyntaxParser(const std::string& text, EffectDescription& out, ParseError& error)
