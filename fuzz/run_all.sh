@@ -21,6 +21,8 @@ cmake --build "$build" -j"$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}"
 corpus="$build/corpus"
 python3 "$root/fuzz/make_corpus.py" "$corpus"
 "$root/fuzz/make_loader_corpus.sh" "$corpus"
+# The effect tests' own files: each shows a part of the effect syntax.
+cp -t "$corpus/effect" "$root"/tests/effects/data/*.fx 2>/dev/null || true
 # The data set's own files, by the loader that reads them.
 if [ -d "$data" ]; then
   seed() { find "$data" -name "$1" -exec cp -t "$corpus/$2" {} + 2>/dev/null || true; }

@@ -35,6 +35,20 @@ TEST(FxTool, ListsTechniquesPassesAndParameters) {
     EXPECT_NE(out.find("texture      tex0"), std::string::npos) << out;
 }
 
+TEST(FxTool, ListsShadersStatesIgnoredStatesAndAnnotations) {
+    std::string out;
+    int rc = runTool("fx " + fxtest::dataPath("Syntax.fx"), out);
+    if (rc == -1) GTEST_SKIP() << "glimmerhop-tool is not built";
+    EXPECT_EQ(rc, 0) << out;
+    for (const char* line : {"    pass 0 Plain: vertex vs_2_0 VS(1), pixel ps_2_0 PS(false, 1.0)\n",
+                             "      AlphaRef = 50\n", "      ColorOp[1] = Modulate (ignored)\n",
+                             "    pass 0 NoShaders: fixed function\n",
+                             "    pass 1 VertexOnly: vertex vs_2_0 VS(1), pixel fixed function\n",
+                             "    <int Order = 3>\n", "      <float Weight = 0.25>\n",
+                             "    <int2 UISteps = {4, 8}>\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+}
+
 TEST(FxTool, PrintsTheCompilerTextAndFails) {
     std::string out;
     std::string path = fxtest::dataPath("Broken.fx");

@@ -130,10 +130,11 @@ TEST(EffectParser, SyntaxErrorsGiveTheLine) {
         {"texture t;\nsampler2D s = sampler_state {\n Texture = <nothere>;\n};\n", 3, "nothere"},
         {"sampler2D s = sampler_state {\n MinFilter = Sharp;\n};\n", 2, "MinFilter"},
         {"float a = 1;\nfloat a = 2;\n", 2, "redefinition"},
-        {"technique T {\n pass P {\n  VertexShader = compile vs_2_0 VS();\n }\n}\n", 2, "PixelShader"},
+        {"technique T {\n pass P {\n  ColorOp[n] = Modulate;\n }\n}\n", 3, "index"},
         {"technique T {\n pass P {\n  VertexShader = compile ps_2_0 VS();\n", 3, "profile"},
         {"technique T\n{\n pass P\n {\n  ZEnable = true;\n", 5, "missing"},
-        {"float x = sin(1);\n", 1, "initial value"},
+        {"float x = sin(y);\n", 1, "initial value"},
+        {"static const int n = 0;\nfloat4 v[n];\n", 2, "array size"},
         {"float4 c <\n string a = \"b\";\n", 1, "'>'"},
     };
     for (const BadCase& c : cases) {
@@ -179,10 +180,19 @@ TEST(EffectParser, ToolMetadataAndFixedFunctionStatesAreAccepted) {
     fx::EffectDescription d;
     fx::ParseError e;
     ASSERT_TRUE(parse(src, d, e)) << e.line << ": " << e.message;
-    EXPECT_EQ(d.parameters.size(), 1u);
+    // Strings are parameters for the application, nothing the shaders see.
+    ASSERT_EQ(d.parameters.size(), 3u);
+    EXPECT_EQ(d.parameters[1].kind, fx::ValueKind::String);
+    EXPECT_EQ(d.parameters[1].text, "x.x");
+    EXPECT_EQ(d.parameters[1].annotations.at(0).text, "mesh");
     EXPECT_EQ(d.hlsl.find("string"), std::string::npos);
-    ASSERT_EQ(d.techniques.at(0).passes.at(0).states.size(), 1u);
-    EXPECT_EQ(d.techniques[0].passes[0].states[0].state, D3DRS_ZENABLE);
+    const fx::PassDescription& p = d.techniques.at(0).passes.at(0);
+    ASSERT_EQ(p.states.size(), 1u);
+    EXPECT_EQ(p.states[0].state, D3DRS_ZENABLE);
+    // The others are kept to be listed as ignored.
+    ASSERT_EQ(p.ignored.size(), 3u);
+    EXPECT_EQ(p.ignored[2].name, "ShadeMode");
+    EXPECT_EQ(p.ignored[2].value, "Gouraud");
 }
 
 TEST(EffectParser, ArraysAndSplats) {

@@ -7,6 +7,7 @@
 #include "Command.h"
 #include "platform/d3d9/backend.h"
 #include "platform/d3dx9/EffectObject.h"
+#include "platform/d3dx9/effect/StateTables.h"
 
 namespace {
 
@@ -14,8 +15,10 @@ const char kUsage[] =
     "usage: glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
     "\n"
     "Compiles each effect file (HLSL to SPIR-V to GLSL) and lists its techniques with\n"
-    "their pass counts, its parameters with their types and its samplers. On a compile\n"
-    "error prints the compiler's messages and exits 1.\n"
+    "their passes (shaders or \"fixed function\", states with their values; states the\n"
+    "device does not take from an effect are marked \"ignored\"), its parameters with\n"
+    "their types, the annotations and the samplers. On a compile error prints the\n"
+    "compiler's messages and exits 1.\n"
     "\n"
     "  --gl       also link the GL programs on a headless OpenGL device (default: the\n"
     "             trace backend, which needs no graphics)\n"
@@ -45,6 +48,47 @@ void printGlsl(const fx::CompiledEffect& effect) {
     }
 }
 
+std::string annotationValue(const fx::Annotation& a) {
+    if (a.kind == fx::ValueKind::String) return "\"" + a.text + "\"";
+    std::string out;
+    for (std::size_t i = 0; i < a.value.size(); ++i) {
+        char buf[32];
+        if (a.kind == fx::ValueKind::Float) {
+            float f;
+            std::memcpy(&f, &a.value[i], 4);
+            std::snprintf(buf, sizeof buf, "%g", static_cast<double>(f));
+        } else {
+            std::snprintf(buf, sizeof buf, "%d", static_cast<int>(a.value[i]));
+        }
+        out += (i ? ", " : "") + std::string(buf);
+    }
+    return a.value.size() > 1 ? "{" + out + "}" : out;
+}
+
+void printAnnotations(const std::vector<fx::Annotation>& annotations, const char* indent) {
+    for (const fx::Annotation& a : annotations)
+        std::printf("%s<%s %s = %s>\n", indent, a.typeName.c_str(), a.name.c_str(), annotationValue(a).c_str());
+}
+
+void printPass(const fx::EffectDescription& d, std::size_t index, const fx::PassDescription& p) {
+    std::printf("    pass %zu%s%s:", index, p.name.empty() ? "" : " ", p.name.c_str());
+    if (p.vertexEntry.empty() && p.pixelEntry.empty()) {
+        std::printf(" fixed function\n");
+    } else {
+        std::printf(" vertex %s, pixel %s\n", p.vertexEntry.empty() ? "fixed function" : p.vertexShown.c_str(),
+                    p.pixelEntry.empty() ? "fixed function" : p.pixelShown.c_str());
+    }
+    printAnnotations(p.annotations, "      ");
+    for (const fx::StateAssignment& a : p.states) {
+        const fx::StateInfo* info = fx::renderStateById(a.state);
+        std::string value = a.parameter >= 0 ? "<" + d.parameters[static_cast<std::size_t>(a.parameter)].name + ">"
+                                             : std::to_string(a.value);
+        std::printf("      %s = %s\n", info ? info->name : "?", value.c_str());
+    }
+    for (const fx::IgnoredState& s : p.ignored)
+        std::printf("      %s = %s (ignored)\n", s.name.c_str(), s.value.c_str());
+}
+
 void list(const char* path, const fx::CompiledEffect& effect) {
     const fx::EffectDescription& d = effect.description;
     std::printf("%s: %zu technique%s, %zu parameter%s, %zu program%s\n", path, d.techniques.size(),
@@ -54,17 +98,15 @@ void list(const char* path, const fx::CompiledEffect& effect) {
     for (const fx::TechniqueDescription& t : d.techniques) {
         std::printf("  %-24s %zu pass%s\n", t.name.empty() ? "(unnamed)" : t.name.c_str(), t.passes.size(),
                     t.passes.size() == 1 ? "" : "es");
-        for (std::size_t i = 0; i < t.passes.size(); ++i) {
-            const fx::PassDescription& p = t.passes[i];
-            std::printf("    pass %zu%s%s: %s %s, %s %s, %zu render state%s\n", i, p.name.empty() ? "" : " ",
-                        p.name.c_str(), p.vertexProfile.c_str(), p.vertexEntry.c_str(), p.pixelProfile.c_str(),
-                        p.pixelEntry.c_str(), p.states.size(), p.states.size() == 1 ? "" : "s");
-        }
+        printAnnotations(t.annotations, "    ");
+        for (std::size_t i = 0; i < t.passes.size(); ++i) printPass(d, i, t.passes[i]);
     }
     std::printf("parameters:\n");
-    for (const fx::Parameter& p : d.parameters)
-        std::printf("  %-12s %s%s%s\n", typeOf(p).c_str(), p.name.c_str(), p.semantic.empty() ? "" : " : ",
-                    p.semantic.c_str());
+    for (const fx::Parameter& p : d.parameters) {
+        std::printf("  %s%-12s %s%s%s\n", p.shared ? "shared " : "", typeOf(p).c_str(), p.name.c_str(),
+                    p.semantic.empty() ? "" : " : ", p.semantic.c_str());
+        printAnnotations(p.annotations, "    ");
+    }
     if (!d.samplers.empty()) std::printf("samplers:\n");
     for (const fx::SamplerDescription& s : d.samplers)
         std::printf("  %-24s texture %s, min %s, mag %s, mip %s, address %s %s\n", s.name.c_str(),

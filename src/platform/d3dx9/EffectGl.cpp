@@ -103,6 +103,7 @@ void destroyGlProgram(GlProgram& p) {
 
 void Effect::applyPassGl(bool rebindAll) {
     int index = compiled_->passPrograms[static_cast<std::size_t>(begunTechnique_)][static_cast<std::size_t>(pass_)];
+    if (index < 0) return;  // no program: the stage stays as it was
     const CompiledProgram& cp = compiled_->programs[static_cast<std::size_t>(index)];
     GlProgram& gp = glPrograms_[static_cast<std::size_t>(index)];
     d3d9::internal::makeCurrent(device_);

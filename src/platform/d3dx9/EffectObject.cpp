@@ -56,6 +56,7 @@ Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> c
         techniqueStates_.push_back(std::move(states));
     }
     savedStates_.reserve(mostStates);
+    buildHandles();
 }
 
 Effect::~Effect() {
@@ -174,7 +175,7 @@ void Effect::store(int parameter, const float* values, UINT count) {
 HRESULT Effect::SetFloat(D3DXHANDLE parameter, float value) {
     traceFloats("SetFloat", parameter, &value, 1);
     int p = findParameter(parameter);
-    if (p < 0 || compiled_->description.parameters[static_cast<std::size_t>(p)].kind == ValueKind::Texture)
+    if (p < 0 || !compiled_->description.parameters[static_cast<std::size_t>(p)].isValue())
         return D3DERR_INVALIDCALL;
     store(p, &value, 1);
     return D3D_OK;
@@ -184,7 +185,7 @@ HRESULT Effect::SetFloatArray(D3DXHANDLE parameter, const float* values, UINT co
     traceFloats("SetFloatArray", parameter, values, count);
     int p = findParameter(parameter);
     if (p < 0 || (!values && count) ||
-        compiled_->description.parameters[static_cast<std::size_t>(p)].kind == ValueKind::Texture)
+        !compiled_->description.parameters[static_cast<std::size_t>(p)].isValue())
         return D3DERR_INVALIDCALL;
     store(p, values, count);
     return D3D_OK;
@@ -230,7 +231,7 @@ HRESULT Effect::SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture)
 HRESULT Effect::SetBool(D3DXHANDLE parameter, BOOL value) {
     trace("SetBool %s %s %d", name_.c_str(), printable(parameter), value);
     int p = findParameter(parameter);
-    if (p < 0 || compiled_->description.parameters[static_cast<std::size_t>(p)].kind == ValueKind::Texture)
+    if (p < 0 || !compiled_->description.parameters[static_cast<std::size_t>(p)].isValue())
         return D3DERR_INVALIDCALL;
     float v = value ? 1.0f : 0.0f;
     store(p, &v, 1);

@@ -50,6 +50,19 @@ public:
     HRESULT End() override;
     HRESULT CommitChanges() override;
     HRESULT GetDesc(D3DXEFFECT_DESC* desc) override;
+    D3DXHANDLE GetParameterByName(D3DXHANDLE parent, LPCSTR name) override;
+    D3DXHANDLE GetParameter(D3DXHANDLE parent, UINT index) override;
+    D3DXHANDLE GetTechniqueByName(LPCSTR name) override;
+    D3DXHANDLE GetTechnique(UINT index) override;
+    D3DXHANDLE GetPass(D3DXHANDLE technique, UINT index) override;
+    D3DXHANDLE GetPassByName(D3DXHANDLE technique, LPCSTR name) override;
+    D3DXHANDLE GetAnnotation(D3DXHANDLE object, UINT index) override;
+    D3DXHANDLE GetAnnotationByName(D3DXHANDLE object, LPCSTR name) override;
+    HRESULT GetString(D3DXHANDLE object, LPCSTR* value) override;
+    HRESULT GetFloat(D3DXHANDLE object, float* value) override;
+    HRESULT GetFloatArray(D3DXHANDLE object, float* values, UINT count) override;
+    HRESULT GetInt(D3DXHANDLE object, INT* value) override;
+    HRESULT GetBool(D3DXHANDLE object, BOOL* value) override;
 
     const CompiledEffect& compiled() const { return *compiled_; }
 
@@ -60,6 +73,22 @@ private:
         const char* name;
         int index;
     };
+
+    // Pass and annotation handles point at these. They start with a byte no name has
+    // and a NUL, so that a name lookup given one reads two bytes and finds nothing.
+    struct HandleRecord {
+        char marker[4] = {'\x01', '\0', '\0', '\0'};
+        int technique = -1, pass = -1, parameter = -1;  // the owner
+        int annotation = -1;  // -1: the pass itself
+    };
+    void buildHandles();
+    const HandleRecord* record(D3DXHANDLE handle) const;
+    D3DXHANDLE passHandle(int technique, int pass) const;
+    // The annotations of what `object` names or points at; null when nothing.
+    const std::vector<Annotation>* annotationsOf(D3DXHANDLE object, int& technique, int& pass, int& parameter) const;
+    // The words and kind of a parameter or annotation handle; false when neither.
+    bool valueOf(D3DXHANDLE object, const std::uint32_t*& words, std::size_t& count, ValueKind& kind,
+                 const char*& text) const;
 
     int findParameter(D3DXHANDLE name) const;
     int findTechnique(D3DXHANDLE name) const;
@@ -104,6 +133,7 @@ private:
     mutable LookupSlot parameterCache_[kLookupSlots];
     mutable LookupSlot techniqueCache_[kLookupSlots];
     std::vector<GlProgram> glPrograms_;
+    std::vector<HandleRecord> handles_;  // passes, then annotations; never resized after construction
 };
 
 }  // namespace fx

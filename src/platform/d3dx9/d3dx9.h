@@ -46,6 +46,21 @@ struct ID3DXEffect : IUnknown {
     virtual HRESULT End() = 0;
     virtual HRESULT CommitChanges() = 0;
     virtual HRESULT GetDesc(D3DXEFFECT_DESC* desc) = 0;
+    // Handles to parameters, techniques, passes and annotations, and reading values
+    // through them. The defaults find nothing, for effects that offer no reflection.
+    virtual D3DXHANDLE GetParameterByName(D3DXHANDLE, LPCSTR) { return nullptr; }
+    virtual D3DXHANDLE GetParameter(D3DXHANDLE, UINT) { return nullptr; }
+    virtual D3DXHANDLE GetTechniqueByName(LPCSTR) { return nullptr; }
+    virtual D3DXHANDLE GetTechnique(UINT) { return nullptr; }
+    virtual D3DXHANDLE GetPass(D3DXHANDLE, UINT) { return nullptr; }
+    virtual D3DXHANDLE GetPassByName(D3DXHANDLE, LPCSTR) { return nullptr; }
+    virtual D3DXHANDLE GetAnnotation(D3DXHANDLE, UINT) { return nullptr; }
+    virtual D3DXHANDLE GetAnnotationByName(D3DXHANDLE, LPCSTR) { return nullptr; }
+    virtual HRESULT GetString(D3DXHANDLE, LPCSTR*) { return D3DERR_INVALIDCALL; }
+    virtual HRESULT GetFloat(D3DXHANDLE, float*) { return D3DERR_INVALIDCALL; }
+    virtual HRESULT GetFloatArray(D3DXHANDLE, float*, UINT) { return D3DERR_INVALIDCALL; }
+    virtual HRESULT GetInt(D3DXHANDLE, INT*) { return D3DERR_INVALIDCALL; }
+    virtual HRESULT GetBool(D3DXHANDLE, BOOL*) { return D3DERR_INVALIDCALL; }
 };
 
 HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile,

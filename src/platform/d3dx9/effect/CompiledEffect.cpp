@@ -32,6 +32,11 @@ std::shared_ptr<const CompiledEffect> compileUncached(const std::string& source,
         std::vector<int> programs;
         for (const PassDescription& pass : technique.passes) {
             int index = -1;
+            // A pass without both shaders has no program: drawing it is left to the device.
+            if (pass.vertexEntry.empty() || pass.pixelEntry.empty()) {
+                programs.push_back(-1);
+                continue;
+            }
             for (std::size_t i = 0; i < effect->programs.size(); ++i)
                 if (effect->programs[i].vertexEntry == pass.vertexEntry &&
                     effect->programs[i].pixelEntry == pass.pixelEntry)

@@ -4,13 +4,25 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
 
 namespace fx {
 
-enum class ValueKind { Float, Int, Bool, Texture };
+enum class ValueKind { Float, Int, Bool, Texture, String };
+
+// An annotation: `< string UIName = "Size"; float UIMin = 0; >` on a parameter,
+// technique or pass.
+struct Annotation {
+    std::string name;
+    std::string typeName;  // as written: "string", "float2", "int"...
+    ValueKind kind = ValueKind::Float;
+    int rows = 1, cols = 1;
+    std::vector<std::uint32_t> value;  // as Parameter::initial; empty for strings
+    std::string text;  // a string's value
+};
 
 struct Parameter {
     std::string name;
@@ -22,10 +34,14 @@ struct Parameter {
     std::string semantic;
     // Initial value, one 32-bit word per component (float bits, int, or 0/1 for bool).
     std::vector<std::uint32_t> initial;
+    std::vector<Annotation> annotations;
+    bool shared = false;
+    std::string text;  // a string parameter's value
     int line = 0;
 
     int elementCount() const { return arraySize > 0 ? arraySize : 1; }
-    int wordCount() const { return kind == ValueKind::Texture ? 0 : rows * cols * elementCount(); }
+    bool isValue() const { return kind != ValueKind::Texture && kind != ValueKind::String; }
+    int wordCount() const { return isValue() ? rows * cols * elementCount() : 0; }
 };
 
 struct SamplerDescription {
@@ -49,25 +65,64 @@ struct StateAssignment {
     int parameter = -1;  // index into the parameters, or -1 for the constant `value`
 };
 
+// A state of a pass that the device does not take from an effect (fixed-function
+// lighting, texture stages, transforms, shader constants...): kept for the listing so
+// that it is never dropped unseen.
+struct IgnoredState {
+    std::string name;  // with its index: "ColorOp[1]"
+    std::string value;  // as written
+    int line = 0;
+};
+
+// `compile PROFILE f(args)`: the function, and the arguments bound to its uniform
+// parameters as written. `entry` is what the compiler gets: `function` itself, or a
+// generated entry with the arguments bound.
+struct ShaderBinding {
+    std::string profile, function, entry;
+    std::vector<std::string> arguments;
+    int line = 0;
+};
+
 struct PassDescription {
     std::string name;
-    std::string vertexEntry, vertexProfile;
+    std::string vertexEntry, vertexProfile;  // an empty entry: no shader on that stage
     std::string pixelEntry, pixelProfile;
     int vertexLine = 0, pixelLine = 0;
+    std::string vertexShown, pixelShown;  // as the listing shows them: "vs_2_0 VS(1, true)"
     std::vector<StateAssignment> states;
+    std::vector<IgnoredState> ignored;
+    std::vector<Annotation> annotations;
     int line = 0;
 };
 
 struct TechniqueDescription {
     std::string name;
     std::vector<PassDescription> passes;
+    std::vector<Annotation> annotations;
     int line = 0;
+};
+
+// A function of the HLSL, as far as binding `compile` arguments needs it.
+struct FunctionSignature {
+    std::string name;
+    std::string returnType;
+    std::string returnSemantic;  // ": COLOR0" or empty
+    struct Param {
+        std::string text;  // as written, without `uniform`
+        std::string name;
+        bool uniform = false;
+    };
+    std::vector<Param> params;
 };
 
 struct EffectDescription {
     std::vector<Parameter> parameters;  // in declaration order, textures included
     std::vector<SamplerDescription> samplers;
     std::vector<TechniqueDescription> techniques;
+    std::vector<FunctionSignature> functions;
+    // Entry points generated for `compile` arguments: "f(1, true)" and the entry's name.
+    std::vector<std::pair<std::string, std::string>> boundEntries;
+    std::string generatedHlsl;  // their code, which follows the file's own text
     std::string hlsl;  // the shader code, effect syntax blanked, lines as in the file
 
     int findParameter(const std::string& name) const;

@@ -117,6 +117,12 @@ const StateInfo* findRenderState(const std::string& name) {
     return nullptr;
 }
 
+const StateInfo* renderStateById(DWORD id) {
+    for (const StateInfo& s : kRenderStates)
+        if (s.id == id) return &s;
+    return nullptr;
+}
+
 const StateInfo* findSamplerState(const std::string& name) {
     for (const StateInfo& s : kSamplerStates)
         if (equalsIgnoreCase(name, s.name)) return &s;

@@ -18,6 +18,7 @@ struct StateInfo {
 };
 
 const StateInfo* findRenderState(const std::string& name);
+const StateInfo* renderStateById(DWORD id);
 // Sampler states, without "Texture" which names a parameter.
 const StateInfo* findSamplerState(const std::string& name);
 

@@ -1,0 +1,276 @@
+#include "platform/d3dx9/effect/ConstantEval.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace fx {
+namespace {
+
+// Component count of a value type name ("float3" 3, "float4x4" 16, "int" 1), 0 if none.
+int typeComponents(const std::string& name) {
+    static const char* const bases[] = {"float", "half", "double", "int", "uint", "bool", "dword", "min16float"};
+    for (const char* b : bases) {
+        std::size_t n = std::strlen(b);
+        if (name.compare(0, n, b) != 0) continue;
+        std::string dims = name.substr(n);
+        if (dims.empty()) return 1;
+        if (dims.size() == 1 && dims[0] >= '1' && dims[0] <= '4') return dims[0] - '0';
+        if (dims.size() == 3 && dims[1] == 'x' && dims[0] >= '1' && dims[0] <= '4' && dims[2] >= '1' && dims[2] <= '4')
+            return (dims[0] - '0') * (dims[2] - '0');
+        return 0;
+    }
+    if (name == "vector") return 4;
+    if (name == "matrix") return 16;
+    return 0;
+}
+
+class Evaluator {
+public:
+    Evaluator(const std::vector<Token>& t, std::size_t end, const ConstantScope& scope)
+        : t_(t), end_(std::min(end, t.size())), scope_(scope) {}
+
+    bool initializer(std::size_t& i, ConstantValue& out) {
+        if (i < end_ && isPunct(t_[i], '{')) {
+            ++i;
+            while (i < end_ && !isPunct(t_[i], '}')) {
+                if (!initializer(i, out)) return false;
+                if (i < end_ && isPunct(t_[i], ',')) ++i;
+                else if (!(i < end_ && isPunct(t_[i], '}'))) return false;
+            }
+            if (i >= end_) return false;
+            ++i;
+            return true;
+        }
+        ConstantValue v;
+        if (!conditional(i, v)) return false;
+        out.insert(out.end(), v.begin(), v.end());
+        return true;
+    }
+
+private:
+    // Applies `op` per component; a one-component side stands for every component.
+    template <typename Op>
+    static bool combine(ConstantValue& a, const ConstantValue& b, Op op) {
+        if (a.empty() || b.empty()) return false;
+        std::size_t n = std::max(a.size(), b.size());
+        if (a.size() != n && a.size() != 1) n = std::min(a.size(), b.size());
+        ConstantValue r(n);
+        for (std::size_t k = 0; k < n; ++k) r[k] = op(a[a.size() == 1 ? 0 : k], b[b.size() == 1 ? 0 : k]);
+        a = std::move(r);
+        return true;
+    }
+    bool at(std::size_t i, const char* op) const {
+        std::size_t n = std::strlen(op);
+        if (i + n > end_) return false;
+        for (std::size_t k = 0; k < n; ++k)
+            if (!isPunct(t_[i + k], op[k]) || (k > 0 && t_[i + k].begin != t_[i + k - 1].end)) return false;
+        return true;
+    }
+
+    bool conditional(std::size_t& i, ConstantValue& v) {
+        if (!binary(i, v, 0)) return false;
+        if (!(i < end_ && isPunct(t_[i], '?'))) return true;
+        ++i;
+        ConstantValue a, b;
+        if (!conditional(i, a) || !(i < end_ && isPunct(t_[i], ':'))) return false;
+        ++i;
+        if (!conditional(i, b)) return false;
+        v = !v.empty() && v[0] != 0.0 ? a : b;
+        return true;
+    }
+
+    // Precedence climbing over the C operators a constant may use.
+    bool binary(std::size_t& i, ConstantValue& v, int level) {
+        static const char* const levels[][4] = {{"||"}, {"&&"}, {"|"}, {"^"}, {"&"}, {"==", "!="},
+                                                {"<=", ">=", "<", ">"}, {"<<", ">>"}, {"+", "-"}, {"*", "/", "%"}};
+        constexpr int kLevels = 10;
+        if (level == kLevels) return unary(i, v);
+        if (!binary(i, v, level + 1)) return false;
+        for (;;) {
+            const char* op = nullptr;
+            for (const char* o : levels[level])
+                if (o && at(i, o) && !(std::strlen(o) == 1 && (at(i, "||") || at(i, "&&") || at(i, "<<") || at(i, ">>") ||
+                                                             at(i, "<=") || at(i, ">="))))
+                    op = op ? op : o;
+            if (!op) return true;
+            i += std::strlen(op);
+            ConstantValue r;
+            if (!binary(i, r, level + 1)) return false;
+            std::string o = op;
+            auto asInt = [](double d) { return static_cast<long long>(d); };
+            bool ok = false;
+            if (o == "+") ok = combine(v, r, [](double a, double b) { return a + b; });
+            else if (o == "-") ok = combine(v, r, [](double a, double b) { return a - b; });
+            else if (o == "*") ok = combine(v, r, [](double a, double b) { return a * b; });
+            else if (o == "/") ok = combine(v, r, [](double a, double b) { return a / b; });
+            else if (o == "%") ok = combine(v, r, [](double a, double b) { return std::fmod(a, b); });
+            else if (o == "<") ok = combine(v, r, [](double a, double b) { return a < b ? 1.0 : 0.0; });
+            else if (o == ">") ok = combine(v, r, [](double a, double b) { return a > b ? 1.0 : 0.0; });
+            else if (o == "<=") ok = combine(v, r, [](double a, double b) { return a <= b ? 1.0 : 0.0; });
+            else if (o == ">=") ok = combine(v, r, [](double a, double b) { return a >= b ? 1.0 : 0.0; });
+            else if (o == "==") ok = combine(v, r, [](double a, double b) { return a == b ? 1.0 : 0.0; });
+            else if (o == "!=") ok = combine(v, r, [](double a, double b) { return a != b ? 1.0 : 0.0; });
+            else if (o == "&&") ok = combine(v, r, [](double a, double b) { return a != 0 && b != 0 ? 1.0 : 0.0; });
+            else if (o == "||") ok = combine(v, r, [](double a, double b) { return a != 0 || b != 0 ? 1.0 : 0.0; });
+            else if (o == "|") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) | asInt(b)); });
+            else if (o == "&") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) & asInt(b)); });
+            else if (o == "^") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) ^ asInt(b)); });
+            else if (o == "<<") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) << (asInt(b) & 31)); });
+            else if (o == ">>") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) >> (asInt(b) & 31)); });
+            if (!ok) return false;
+        }
+    }
+
+    bool unary(std::size_t& i, ConstantValue& v) {
+        if (i >= end_) return false;
+        const Token& t = t_[i];
+        if (isPunct(t, '-') || isPunct(t, '+') || isPunct(t, '!') || isPunct(t, '~')) {
+            ++i;
+            if (!unary(i, v)) return false;
+            for (double& d : v) {
+                if (t.text[0] == '-') d = -d;
+                else if (t.text[0] == '!') d = d == 0.0 ? 1.0 : 0.0;
+                else if (t.text[0] == '~') d = static_cast<double>(~static_cast<long long>(d));
+            }
+            return true;
+        }
+        // A cast: (float)x, (int)y.
+        if (isPunct(t, '(') && i + 2 < end_ && t_[i + 1].kind == Tok::Ident && typeComponents(t_[i + 1].text) > 0 &&
+            isPunct(t_[i + 2], ')')) {
+            bool integer = t_[i + 1].text.rfind("int", 0) == 0 || t_[i + 1].text.rfind("uint", 0) == 0;
+            i += 3;
+            if (!unary(i, v)) return false;
+            if (integer)
+                for (double& d : v) d = std::trunc(d);
+            return true;
+        }
+        return primary(i, v);
+    }
+
+    bool arguments(std::size_t& i, std::vector<ConstantValue>& args) {
+        if (!(i < end_ && isPunct(t_[i], '('))) return false;
+        ++i;
+        while (i < end_ && !isPunct(t_[i], ')')) {
+            ConstantValue a;
+            if (!conditional(i, a)) return false;
+            args.push_back(std::move(a));
+            if (i < end_ && isPunct(t_[i], ',')) ++i;
+            else if (!(i < end_ && isPunct(t_[i], ')'))) return false;
+        }
+        if (i >= end_) return false;
+        ++i;
+        return true;
+    }
+
+    bool primary(std::size_t& i, ConstantValue& v) {
+        const Token& t = t_[i];
+        if (t.kind == Tok::Number) {
+            double d = 0;
+            if (!parseNumber(t.text, d)) return false;
+            v = {d};
+            ++i;
+            return true;
+        }
+        if (isPunct(t, '(')) {
+            ++i;
+            if (!conditional(i, v) || !(i < end_ && isPunct(t_[i], ')'))) return false;
+            ++i;
+            return true;
+        }
+        if (t.kind != Tok::Ident) return false;
+        if (t.text == "true" || t.text == "false") {
+            v = {t.text == "true" ? 1.0 : 0.0};
+            ++i;
+            return true;
+        }
+        ++i;
+        if (i < end_ && isPunct(t_[i], '(')) {
+            std::vector<ConstantValue> args;
+            if (!arguments(i, args)) return false;
+            if (int n = typeComponents(t.text); n > 0) {  // a constructor: float3(1, 2, 3)
+                v.clear();
+                for (const ConstantValue& a : args) v.insert(v.end(), a.begin(), a.end());
+                if (v.size() == 1 && n > 1) v.assign(static_cast<std::size_t>(n), v[0]);
+                return static_cast<int>(v.size()) == n;
+            }
+            return intrinsic(t.text, args, v);
+        }
+        auto found = scope_.find(t.text);
+        if (found == scope_.end() || found->second.empty()) return false;
+        v = found->second;
+        return true;
+    }
+
+    static bool intrinsic(const std::string& name, std::vector<ConstantValue>& a, ConstantValue& v) {
+        auto each = [&](double (*f)(double)) {
+            if (a.size() != 1) return false;
+            v = a[0];
+            for (double& d : v) d = f(d);
+            return true;
+        };
+        auto dot = [](const ConstantValue& x, const ConstantValue& y) {
+            double s = 0;
+            for (std::size_t k = 0; k < std::min(x.size(), y.size()); ++k) s += x[k] * y[k];
+            return s;
+        };
+        if (name == "normalize" && a.size() == 1) {
+            double len = std::sqrt(dot(a[0], a[0]));
+            if (len == 0.0) return false;
+            v = a[0];
+            for (double& d : v) d /= len;
+            return true;
+        }
+        if (name == "length" && a.size() == 1) return v = {std::sqrt(dot(a[0], a[0]))}, true;
+        if (name == "dot" && a.size() == 2) return v = {dot(a[0], a[1])}, true;
+        if (name == "cross" && a.size() == 2 && a[0].size() == 3 && a[1].size() == 3) {
+            const ConstantValue &x = a[0], &y = a[1];
+            v = {x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2], x[0] * y[1] - x[1] * y[0]};
+            return true;
+        }
+        if (name == "sqrt") return each([](double d) { return std::sqrt(d); });
+        if (name == "rsqrt") return each([](double d) { return 1.0 / std::sqrt(d); });
+        if (name == "abs") return each([](double d) { return std::fabs(d); });
+        if (name == "sin") return each([](double d) { return std::sin(d); });
+        if (name == "cos") return each([](double d) { return std::cos(d); });
+        if (name == "tan") return each([](double d) { return std::tan(d); });
+        if (name == "exp") return each([](double d) { return std::exp(d); });
+        if (name == "log") return each([](double d) { return std::log(d); });
+        if (name == "floor") return each([](double d) { return std::floor(d); });
+        if (name == "ceil") return each([](double d) { return std::ceil(d); });
+        if (name == "saturate") return each([](double d) { return std::clamp(d, 0.0, 1.0); });
+        if (name == "radians") return each([](double d) { return d * 3.14159265358979323846 / 180.0; });
+        if (name == "degrees") return each([](double d) { return d * 180.0 / 3.14159265358979323846; });
+        if (a.size() == 2) {
+            v = a[0];
+            if (name == "pow") return combine(v, a[1], [](double x, double y) { return std::pow(x, y); });
+            if (name == "min") return combine(v, a[1], [](double x, double y) { return std::min(x, y); });
+            if (name == "max") return combine(v, a[1], [](double x, double y) { return std::max(x, y); });
+        }
+        if (a.size() == 3 && (name == "clamp" || name == "lerp")) {
+            v = a[0];
+            if (name == "clamp")
+                return combine(v, a[1], [](double x, double lo) { return std::max(x, lo); }) &&
+                       combine(v, a[2], [](double x, double hi) { return std::min(x, hi); });
+            ConstantValue d = a[1];
+            return combine(d, a[0], [](double y, double x) { return y - x; }) &&
+                   combine(d, a[2], [](double e, double s) { return e * s; }) &&
+                   combine(v, d, [](double x, double e) { return x + e; });
+        }
+        return false;
+    }
+
+    const std::vector<Token>& t_;
+    std::size_t end_;
+    const ConstantScope& scope_;
+};
+
+}  // namespace
+
+bool evaluateInitializer(const std::vector<Token>& tokens, std::size_t& i, std::size_t end,
+                         const ConstantScope& scope, ConstantValue& out) {
+    Evaluator e(tokens, end, scope);
+    return e.initializer(i, out);
+}
+
+}  // namespace fx

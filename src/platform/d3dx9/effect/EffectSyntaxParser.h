@@ -1,0 +1,101 @@
+// The parser of effect syntax, shared by its two files: EffectParser.cpp reads the
+// global declarations (parameters, textures, samplers, annotations, function
+// signatures), TechniqueParser.cpp the techniques, passes and their states. Effect
+// syntax is blanked out of the text as it is read, so that what is left is plain HLSL
+// with every line where it was.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/d3dx9/effect/ConstantEval.h"
+#include "platform/d3dx9/effect/EffectDescription.h"
+#include "platform/d3dx9/effect/EffectLexer.h"
+#include "platform/d3dx9/effect/StateTables.h"
+
+namespace fx {
+
+// "float3" -> Float, 1 row, 3 columns; false for what is not a value type.
+bool parseValueType(const std::string& name, ValueKind& kind, int& rows, int& cols);
+bool isTextureType(const std::string& name);
+// `n` words of a value of this kind; a single value fills every one.
+std::vector<std::uint32_t> constantWords(ValueKind kind, std::size_t n, const ConstantValue& values);
+
+class EffectSyntaxParser {
+public:
+    EffectSyntaxParser(const std::string& text, EffectDescription& out, ParseError& error)
+        : text_(text), tokens_(tokenize(text)), out_(out), error_(error) {}
+
+    bool run();
+
+private:
+    struct Edit {
+        std::size_t begin, end;
+        std::string replacement;  // used when `blank` is false
+        bool blank;
+    };
+    // A shader declared as a variable: `VertexShader vs = compile vs_2_0 f();`, or an
+    // array of them.
+    struct ShaderVariable {
+        std::string name;
+        bool vertex = false;
+        std::vector<ShaderBinding> shaders;  // an empty entry for NULL
+    };
+
+    const Token& peek(std::size_t ahead = 0) const {
+        std::size_t i = pos_ + ahead;
+        return i < tokens_.size() ? tokens_[i] : tokens_.back();
+    }
+    const Token& next() {
+        const Token& t = peek();
+        if (pos_ < tokens_.size() - 1) ++pos_;
+        return t;
+    }
+    void fail(const Token& t, const std::string& message);
+    bool expect(char c, const std::string& what);
+    void blank(std::size_t begin, std::size_t end) { edits_.push_back({begin, end, {}, true}); }
+    std::string applyEdits();
+    bool skipGroup(char open, char close);
+    void skipStatement();
+    std::string textOf(std::size_t first, std::size_t last) const;  // tokens [first, last)
+
+    // EffectParser.cpp
+    void parseAnnotations(std::vector<Annotation>& out);
+    void parseDeclaration();
+    void parseFunction(const Token& returnType);
+    void parseValueNames(const Token& first, const Token& type, bool isStatic, bool isConst, bool isShared);
+    bool arraySize(const std::string& name, int& size);
+    void addParameter(const Parameter& p, const Token& at);
+    void parseTexture(const Token& first);
+    void parseStringParameter(const Token& first, const Token& type);
+    void parseSampler();
+    void samplerAssignment(SamplerDescription& s);
+    bool constantValue(const StateInfo& info, const std::vector<const Token*>& value, DWORD& out);
+
+    // TechniqueParser.cpp
+    void parseTechnique();
+    void parsePass(TechniqueDescription& technique);
+    void passAssignment(PassDescription& pass);
+    bool shaderValue(std::size_t first, std::size_t last, bool vertex, ShaderBinding& out, bool& isNull);
+    bool shaderAssignment(PassDescription& pass, const Token& state, bool vertex, std::size_t first,
+                          std::size_t last);
+    void parseShaderVariable(const Token& first, const Token& type);
+    bool renderState(PassDescription& pass, const Token& state, const StateInfo& info,
+                     const std::vector<const Token*>& value);
+
+    const std::string& text_;
+    std::vector<Token> tokens_;
+    std::size_t pos_ = 0;
+    EffectDescription& out_;
+    ParseError& error_;
+    std::vector<Edit> edits_;
+    ConstantScope constants_;
+    std::vector<ShaderVariable> shaderVariables_;
+    bool ok_ = true;
+};
+
+// Binds `compile` arguments: gives `binding` an entry point of its own that calls its
+// function with the arguments in place of the uniform parameters, appended to `hlsl`.
+bool bindShaderArguments(EffectDescription& effect, ShaderBinding& binding, std::string& error);
+
+}  // namespace fx
