@@ -67,7 +67,8 @@ std::string findUnder(const std::string& folder, const std::string& name) {
             closedir(dir);
         }
         if (!found) return {};
-        path = last ? candidate : candidate + "/";
+        if (last) return candidate;
+        path = candidate + "/";
     }
     return {};
 }
