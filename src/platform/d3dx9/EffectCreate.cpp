@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/d3d9/internal.h"
 #include "platform/d3dx9/EffectObject.h"
@@ -51,6 +53,39 @@ std::string baseName(const char* path) {
     return name;
 }
 
+// Reads #include files through the caller's handler, closing each when compiling is done.
+class IncludeBridge {
+public:
+    explicit IncludeBridge(ID3DXInclude* include) : include_(include) {}
+    IncludeBridge(const IncludeBridge&) = delete;
+    IncludeBridge& operator=(const IncludeBridge&) = delete;
+    ~IncludeBridge() {
+        for (auto it = opened_.rbegin(); it != opened_.rend(); ++it) include_->Close(it->second);
+    }
+
+    fx::IncludeOpener opener() {
+        return [this](fx::IncludeKind kind, const std::string& name, const std::string& from, std::string& text,
+                      std::string& path) {
+            const void* parent = nullptr;
+            for (const auto& [openedName, data] : opened_)
+                if (openedName == from) parent = data;
+            const void* data = nullptr;
+            UINT bytes = 0;
+            D3DXINCLUDE_TYPE type = kind == fx::IncludeKind::Local ? D3DXINC_LOCAL : D3DXINC_SYSTEM;
+            if (FAILED(include_->Open(type, name.c_str(), parent, &data, &bytes))) return false;
+            if (!data && bytes > 0) return false;
+            opened_.emplace_back(name, data);
+            text.assign(static_cast<const char*>(data), bytes);
+            path = name;
+            return true;
+        };
+    }
+
+private:
+    ID3DXInclude* include_;
+    std::vector<std::pair<std::string, const void*>> opened_;
+};
+
 HRESULT fail(HRESULT hr, const std::string& text, ID3DXBuffer** errors) {
     if (errors) *errors = text.empty() ? nullptr : new TextBuffer(text);
     return hr;
@@ -59,7 +94,7 @@ HRESULT fail(HRESULT hr, const std::string& text, ID3DXBuffer** errors) {
 }  // namespace
 
 HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile, const D3DXMACRO* defines,
-                                  ID3DXInclude* /*include*/, DWORD /*flags*/, ID3DXEffectPool* /*pool*/,
+                                  ID3DXInclude* include, DWORD /*flags*/, ID3DXEffectPool* /*pool*/,
                                   ID3DXEffect** effect, ID3DXBuffer** compilationErrors) {
     if (compilationErrors) *compilationErrors = nullptr;
     if (effect) *effect = nullptr;
@@ -73,8 +108,9 @@ HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile, cons
     for (const D3DXMACRO* m = defines; m && m->Name; ++m) macros.emplace_back(m->Name, m->Definition ? m->Definition : "");
 
     std::string errors;
-    std::shared_ptr<const fx::CompiledEffect> compiled =
-        fx::compileEffect(source, srcFile, macros, d3d9::internal::attributeLocation, errors);
+    IncludeBridge bridge(include);
+    std::shared_ptr<const fx::CompiledEffect> compiled = fx::compileEffect(
+        source, srcFile, macros, d3d9::internal::attributeLocation, errors, include ? bridge.opener() : nullptr);
     if (!compiled) return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
 
     auto* object = new fx::Effect(device, std::move(compiled), baseName(srcFile));

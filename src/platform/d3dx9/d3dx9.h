@@ -18,7 +18,20 @@ struct D3DXMACRO {
     LPCSTR Name;
     LPCSTR Definition;
 };
-struct ID3DXInclude;
+
+// How an #include names its file: "name" or <name>.
+enum D3DXINCLUDE_TYPE : DWORD { D3DXINC_LOCAL = 0, D3DXINC_SYSTEM = 1 };
+
+// The caller's #include handler. Open hands back the file's bytes, which stay valid until
+// Close; `parentData` is the data of the including file (null for the effect file).
+struct ID3DXInclude {
+    virtual HRESULT Open(D3DXINCLUDE_TYPE type, LPCSTR fileName, const void* parentData, const void** data,
+                         UINT* bytes) = 0;
+    virtual HRESULT Close(const void* data) = 0;
+
+protected:
+    ~ID3DXInclude() = default;
+};
 struct ID3DXEffectPool;
 
 struct ID3DXBuffer : IUnknown {

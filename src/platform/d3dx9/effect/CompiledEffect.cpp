@@ -12,18 +12,12 @@ struct CacheEntry {
     std::string errors;
 };
 
-std::shared_ptr<const CompiledEffect> compileUncached(const std::string& source, const std::string& fileName,
-                                                      const Defines& defines,
+std::shared_ptr<const CompiledEffect> compileUncached(const PreprocessResult& pre, const std::string& fileName,
                                                       AttributeLocationFn attributeLocation, std::string& errors) {
-    PreprocessResult pre = preprocess(source, defines);
-    if (!pre.error.empty()) {
-        errors += fileName + "(" + std::to_string(pre.errorLine) + "): error: " + pre.error + "\n";
-        return nullptr;
-    }
     auto effect = std::make_shared<CompiledEffect>();
     ParseError parseError;
     if (!parseEffect(pre.text, effect->description, parseError)) {
-        errors += fileName + "(" + std::to_string(parseError.line) + "): error: " + parseError.message + "\n";
+        errors += pre.map.where(parseError.line) + ": error: " + parseError.message + "\n";
         return nullptr;
     }
     bool ok = true;
@@ -64,7 +58,8 @@ std::shared_ptr<const CompiledEffect> compileUncached(const std::string& source,
             if (unique.find(line) == std::string::npos) unique += line;
             at = end == std::string::npos ? messages.size() : end + 1;
         }
-        errors += unique;
+        // Shader messages count lines of the preprocessed text: name the included files.
+        errors += pre.map.remap(unique, fileName);
         return nullptr;
     }
     return effect;
@@ -74,7 +69,26 @@ std::shared_ptr<const CompiledEffect> compileUncached(const std::string& source,
 
 std::shared_ptr<const CompiledEffect> compileEffect(const std::string& source, const std::string& fileName,
                                                     const Defines& defines, AttributeLocationFn attributeLocation,
-                                                    std::string& errors) {
+                                                    std::string& errors, const IncludeOpener& open) {
+    // The key holds every included file's text too, so an edited include is read again.
+    std::string included;
+    PreprocessOptions options;
+    options.fileName = fileName;
+    options.defines = defines;
+    IncludeOpener opener = open ? open : defaultIncludeOpener(fileName);
+    options.open = [&](IncludeKind kind, const std::string& name, const std::string& from, std::string& text,
+                       std::string& path) {
+        if (!opener(kind, name, from, text, path)) return false;
+        included += '\0';
+        included += name + '\0' + path + '\0' + text;
+        return true;
+    };
+    PreprocessResult pre = preprocessFile(source, options);
+    if (!pre.error.empty()) {
+        errors += pre.message();
+        return nullptr;
+    }
+
     static std::map<std::string, CacheEntry> cache;
     std::string key = fileName;
     key += '\0';
@@ -85,6 +99,7 @@ std::shared_ptr<const CompiledEffect> compileEffect(const std::string& source, c
     }
     key += '\0';
     key += source;
+    key += included;
     auto found = cache.find(key);
     if (found != cache.end()) {
         errors += found->second.errors;
@@ -92,7 +107,7 @@ std::shared_ptr<const CompiledEffect> compileEffect(const std::string& source, c
     }
     std::string messages;
     std::shared_ptr<const CompiledEffect> effect =
-        compileUncached(source, fileName, defines, attributeLocation, messages);
+        compileUncached(pre, fileName, attributeLocation, messages);
     errors += messages;
     cache.emplace(std::move(key), CacheEntry{effect, messages});
     return effect;

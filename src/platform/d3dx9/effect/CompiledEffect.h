@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/d3dx9/effect/EffectDescription.h"
+#include "platform/d3dx9/effect/Preprocessor.h"
 #include "platform/d3dx9/effect/ShaderCompiler.h"
 
 namespace fx {
@@ -22,9 +23,11 @@ using Defines = std::vector<std::pair<std::string, std::string>>;
 
 // Preprocesses, parses and compiles. Null on failure, with the messages in `errors`
 // ("<fileName>(<line>): error: ..."). Results are kept for the process, keyed by file
-// name, text and defines, so that loading the same file again costs a lookup.
+// name, text (the included files' too) and defines, so that loading the same file again
+// costs a preprocessing pass and a lookup. `open` reads #include files; null is the
+// default handler, which looks beside the effect file.
 std::shared_ptr<const CompiledEffect> compileEffect(const std::string& source, const std::string& fileName,
                                                     const Defines& defines, AttributeLocationFn attributeLocation,
-                                                    std::string& errors);
+                                                    std::string& errors, const IncludeOpener& open = nullptr);
 
 }  // namespace fx

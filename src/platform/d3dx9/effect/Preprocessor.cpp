@@ -2,22 +2,22 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <map>
 #include <set>
+
+#include "platform/d3dx9/effect/MacroExpansion.h"
 
 namespace fx {
 namespace {
 
-struct Macro {
-    bool function = false;
-    std::vector<std::string> params;
-    std::string body;
-};
+using pp::identChar;
+using pp::identStart;
+using pp::MacroTable;
 
-using MacroTable = std::map<std::string, Macro>;
+// Included files nest no deeper than this: deeper is a file including itself.
+constexpr int kMaxIncludeDepth = 32;
+// Effect files never need their text to grow more than a few times over.
+constexpr std::size_t kMaxOutput = 64u << 20;
 
-bool identStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-bool identChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 // Replaces comments by spaces (newlines inside block comments are kept) and joins
 // backslash-continued lines, moving the swallowed newlines to the end of the joined line.
@@ -86,276 +86,6 @@ std::string stripComments(const std::string& in, std::string& error, int& errorL
     return out;
 }
 
-class Expander {
-public:
-    explicit Expander(const MacroTable& macros, std::size_t limit = 1u << 20) : macros_(macros), limit_(limit) {}
-
-    // Expands `text` (no directives). Newlines inside function-like macro arguments are
-    // moved after the expansion so the line count stays the same.
-    std::string expand(const std::string& text) { return expandWith(text, 0); }
-
-    // Macros that multiply their arguments can grow without bound: stop past the limit.
-    bool overflowed() const { return produced_ > limit_; }
-
-private:
-    std::string expandWith(const std::string& text, int depth) {
-        std::string out;
-        std::size_t i = 0;
-        while (i < text.size()) {
-            if (overflowed()) return out;
-            ++produced_;
-            char c = text[i];
-            if (c == '"') {
-                std::size_t j = i + 1;
-                while (j < text.size() && text[j] != '"' && text[j] != '\n') {
-                    if (text[j] == '\\') ++j;
-                    ++j;
-                }
-                if (j < text.size() && text[j] == '"') ++j;
-                out.append(text, i, j - i);
-                i = j;
-                continue;
-            }
-            if (std::isdigit(static_cast<unsigned char>(c))) {
-                // Numbers such as 1e5 or 0x1F must not expand a macro named e5 or x1F.
-                std::size_t j = i;
-                while (j < text.size() && (identChar(text[j]) || text[j] == '.')) ++j;
-                out.append(text, i, j - i);
-                i = j;
-                continue;
-            }
-            if (!identStart(c)) {
-                out += c;
-                ++i;
-                continue;
-            }
-            std::size_t j = i;
-            while (j < text.size() && identChar(text[j])) ++j;
-            std::string name = text.substr(i, j - i);
-            auto it = macros_.find(name);
-            if (it == macros_.end() || active_.count(name) || depth > 64) {
-                out += name;
-                i = j;
-                continue;
-            }
-            const Macro& m = it->second;
-            if (!m.function) {
-                active_.insert(name);
-                out += expandWith(m.body, depth + 1);
-                active_.erase(name);
-                i = j;
-                continue;
-            }
-            std::size_t k = j;
-            while (k < text.size() && std::isspace(static_cast<unsigned char>(text[k]))) ++k;
-            if (k >= text.size() || text[k] != '(') {
-                out += name;
-                i = j;
-                continue;
-            }
-            std::vector<std::string> args;
-            std::string arg;
-            int paren = 0;
-            int newlines = 0;
-            std::size_t p = k + 1;
-            for (; p < text.size(); ++p) {
-                char a = text[p];
-                if (a == '\n') {
-                    ++newlines;
-                    arg += ' ';
-                    continue;
-                }
-                if (a == '(') ++paren;
-                if (a == ')') {
-                    if (paren == 0) break;
-                    --paren;
-                }
-                if (a == ',' && paren == 0) {
-                    args.push_back(arg);
-                    arg.clear();
-                    continue;
-                }
-                arg += a;
-            }
-            if (p >= text.size()) {  // no closing parenthesis: leave it to the compiler
-                out += name;
-                i = j;
-                continue;
-            }
-            args.push_back(arg);
-            if (m.params.empty() && args.size() == 1 && trim(args[0]).empty()) args.clear();
-            std::string body = substitute(m, args, depth);
-            active_.insert(name);
-            out += expandWith(body, depth + 1);
-            active_.erase(name);
-            out.append(static_cast<std::size_t>(newlines), '\n');
-            i = p + 1;
-        }
-        return out;
-    }
-
-    static std::string trim(const std::string& s) {
-        std::size_t a = s.find_first_not_of(" \t");
-        if (a == std::string::npos) return {};
-        std::size_t b = s.find_last_not_of(" \t");
-        return s.substr(a, b - a + 1);
-    }
-
-    std::string substitute(const Macro& m, const std::vector<std::string>& args, int depth) {
-        std::string out;
-        const std::string& b = m.body;
-        std::size_t i = 0;
-        while (i < b.size()) {
-            if (!identStart(b[i])) {
-                out += b[i++];
-                continue;
-            }
-            std::size_t j = i;
-            while (j < b.size() && identChar(b[j])) ++j;
-            std::string word = b.substr(i, j - i);
-            std::size_t index = 0;
-            while (index < m.params.size() && m.params[index] != word) ++index;
-            if (index < m.params.size() && index < args.size())
-                out += expandWith(trim(args[index]), depth + 1);
-            else
-                out += word;
-            i = j;
-        }
-        return out;
-    }
-
-    const MacroTable& macros_;
-    std::set<std::string> active_;
-    std::size_t limit_;
-    std::size_t produced_ = 0;
-};
-
-// #if expressions: integers, defined(X), ! ~ - + * / % << >> < > <= >= == != & ^ | && ||.
-class ConditionParser {
-public:
-    ConditionParser(const std::string& text, const MacroTable& macros) : macros_(macros) {
-        // `defined X` must be resolved before macro expansion.
-        std::string resolved;
-        std::size_t i = 0;
-        while (i < text.size()) {
-            if (text.compare(i, 7, "defined") == 0 && (i == 0 || !identChar(text[i - 1])) &&
-                (i + 7 >= text.size() || !identChar(text[i + 7]))) {
-                std::size_t j = i + 7;
-                while (j < text.size() && std::isspace(static_cast<unsigned char>(text[j]))) ++j;
-                bool paren = j < text.size() && text[j] == '(';
-                if (paren) ++j;
-                while (j < text.size() && std::isspace(static_cast<unsigned char>(text[j]))) ++j;
-                std::size_t s = j;
-                while (j < text.size() && identChar(text[j])) ++j;
-                std::string name = text.substr(s, j - s);
-                if (paren) {
-                    while (j < text.size() && text[j] != ')') ++j;
-                    if (j < text.size()) ++j;
-                }
-                resolved += macros_.count(name) ? " 1 " : " 0 ";
-                i = j;
-                continue;
-            }
-            resolved += text[i++];
-        }
-        text_ = Expander(macros_).expand(resolved);
-    }
-
-    bool evaluate(long& value) {
-        value = parseBinary(0);
-        skipSpace();
-        return ok_ && pos_ == text_.size();
-    }
-
-private:
-    void skipSpace() {
-        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
-    }
-    bool take(const char* op) {
-        skipSpace();
-        std::size_t n = std::char_traits<char>::length(op);
-        if (text_.compare(pos_, n, op) != 0) return false;
-        // Do not take "<" out of "<<" or "&" out of "&&".
-        if (n == 1 && pos_ + 1 < text_.size() &&
-            ((op[0] == '<' && (text_[pos_ + 1] == '<' || text_[pos_ + 1] == '=')) ||
-             (op[0] == '>' && (text_[pos_ + 1] == '>' || text_[pos_ + 1] == '=')) ||
-             (op[0] == '&' && text_[pos_ + 1] == '&') || (op[0] == '|' && text_[pos_ + 1] == '|') ||
-             (op[0] == '!' && text_[pos_ + 1] == '=')))
-            return false;
-        pos_ += n;
-        return true;
-    }
-    long parsePrimary() {
-        skipSpace();
-        if (take("(")) {
-            long v = parseBinary(0);
-            if (!take(")")) ok_ = false;
-            return v;
-        }
-        if (take("!")) return !parsePrimary();
-        if (take("-")) return -parsePrimary();
-        if (take("+")) return parsePrimary();
-        if (take("~")) return ~parsePrimary();
-        if (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
-            char* end = nullptr;
-            long v = std::strtol(text_.c_str() + pos_, &end, 0);
-            pos_ = static_cast<std::size_t>(end - text_.c_str());
-            while (pos_ < text_.size() && (text_[pos_] == 'u' || text_[pos_] == 'U' ||
-                                           text_[pos_] == 'l' || text_[pos_] == 'L'))
-                ++pos_;
-            return v;
-        }
-        if (pos_ < text_.size() && identStart(text_[pos_])) {  // undefined names are 0
-            while (pos_ < text_.size() && identChar(text_[pos_])) ++pos_;
-            return 0;
-        }
-        ok_ = false;
-        return 0;
-    }
-    long parseBinary(int level) {
-        static const char* const ops[][6] = {
-            {"||"}, {"&&"}, {"|"}, {"^"}, {"&"}, {"==", "!="}, {"<=", ">=", "<", ">"},
-            {"<<", ">>"}, {"+", "-"}, {"*", "/", "%"}};
-        if (level == 10) return parsePrimary();
-        long left = parseBinary(level + 1);
-        for (;;) {
-            const char* matched = nullptr;
-            for (const char* op : ops[level])
-                if (op && take(op)) {
-                    matched = op;
-                    break;
-                }
-            if (!matched || !ok_) return left;
-            long right = parseBinary(level + 1);
-            std::string o = matched;
-            if (o == "||") left = left || right;
-            else if (o == "&&") left = left && right;
-            else if (o == "|") left |= right;
-            else if (o == "^") left ^= right;
-            else if (o == "&") left &= right;
-            else if (o == "==") left = left == right;
-            else if (o == "!=") left = left != right;
-            else if (o == "<=") left = left <= right;
-            else if (o == ">=") left = left >= right;
-            else if (o == "<") left = left < right;
-            else if (o == ">") left = left > right;
-            else if (o == "<<") left = right >= 0 && right < 63 ? left << right : 0;
-            else if (o == ">>") left = right >= 0 && right < 63 ? left >> right : 0;
-            else if (o == "+") left += right;
-            else if (o == "-") left -= right;
-            else if (o == "*") left *= right;
-            else if (right == 0) ok_ = false;
-            else if (o == "/") left /= right;
-            else left %= right;
-        }
-    }
-
-    const MacroTable& macros_;
-    std::string text_;
-    std::size_t pos_ = 0;
-    bool ok_ = true;
-};
-
 struct Conditional {
     bool parentActive;
     bool taken;   // some branch was already taken
@@ -363,169 +93,289 @@ struct Conditional {
     bool sawElse;
 };
 
-}  // namespace
+std::string trimmed(const std::string& s) {
+    std::size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos) return {};
+    std::size_t b = s.find_last_not_of(" \t");
+    return s.substr(a, b - a + 1);
+}
 
-PreprocessResult preprocess(const std::string& source,
-                            const std::vector<std::pair<std::string, std::string>>& defines) {
-    PreprocessResult result;
-    std::string text = stripComments(source, result.error, result.errorLine);
-    if (!result.error.empty()) return result;
+class Preprocessor {
+public:
+    Preprocessor(const PreprocessOptions& options, PreprocessResult& result) : options_(options), result_(result) {
+        for (const auto& [name, value] : options.defines) macros_[name].body = value;
+    }
 
-    MacroTable macros;
-    for (const auto& [name, value] : defines) macros[name].body = value;
+    void run(const std::string& source, const std::string& fileName) { processFile(source, fileName, 0); }
 
-    std::vector<Conditional> stack;
-    auto active = [&] { return stack.empty() || stack.back().active; };
-    auto fail = [&](int line, std::string message) {
-        if (result.error.empty()) {
-            result.error = std::move(message);
-            result.errorLine = line;
-        }
+private:
+    // Where the file being read now stands: its name in the map and how its own line
+    // numbers relate to what #line says they are.
+    struct FileState {
+        int file = 0;
+        int lineOffset = 0;
     };
 
-    std::string pending;  // ordinary lines waiting for expansion
-    int pendingLines = 0;
-    int pendingStart = 0;
-    int line = 0;
-    auto flush = [&] {
-        if (pendingLines == 0) return;
-        // Effect files never need their text to grow more than a few times over.
-        Expander expander(macros, 4 * pending.size() + (1u << 20));
-        std::string expanded = expander.expand(pending);
-        if (expander.overflowed()) fail(pendingStart, "macro expansion too large");
-        result.text += expanded;
-        pending.clear();
-        pendingLines = 0;
-    };
+    int fileIndex(const std::string& name) {
+        auto& files = result_.map.files;
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (files[i] == name) return static_cast<int>(i);
+        files.push_back(name);
+        return static_cast<int>(files.size() - 1);
+    }
 
-    std::size_t pos = 0;
-    while (pos < text.size() && result.error.empty()) {
-        std::size_t end = text.find('\n', pos);
-        bool hasNewline = end != std::string::npos;
-        if (!hasNewline) end = text.size();
-        std::string l = text.substr(pos, end - pos);
-        pos = hasNewline ? end + 1 : end;
-        ++line;
+    void fail(const FileState& at, int line, std::string message) {
+        if (!result_.error.empty()) return;
+        result_.error = std::move(message);
+        result_.errorFile = result_.map.files[static_cast<std::size_t>(at.file)];
+        result_.errorLine = line + at.lineOffset;
+    }
 
-        std::size_t first = l.find_first_not_of(" \t");
-        if (first == std::string::npos || l[first] != '#') {
-            if (active())
-                pending += l;
-            else
-                pending.append(l.size(), ' ');
-            if (hasNewline) pending += '\n';
-            if (pendingLines++ == 0) pendingStart = line;
-            continue;
+    // Appends text that came from `firstLine` on: one map entry per line it starts.
+    void emit(const std::string& text, const FileState& at, int firstLine) {
+        if (text.empty()) return;
+        if (result_.text.size() + text.size() > kMaxOutput) {
+            fail(at, firstLine, "preprocessed text too large");
+            return;
         }
-        // A directive: flush the text before it so that macros defined here apply
-        // only to what follows.
-        flush();
-        std::size_t p = first + 1;
-        while (p < l.size() && (l[p] == ' ' || l[p] == '\t')) ++p;
-        std::size_t q = p;
-        while (q < l.size() && identChar(l[q])) ++q;
-        std::string directive = l.substr(p, q - p);
-        std::string rest = q < l.size() ? l.substr(q) : std::string();
-        auto word = [&](std::string& name) {
-            std::size_t a = rest.find_first_not_of(" \t");
-            if (a == std::string::npos || !identStart(rest[a])) return false;
-            std::size_t b = a;
-            while (b < rest.size() && identChar(rest[b])) ++b;
-            name = rest.substr(a, b - a);
-            rest = rest.substr(b);
-            return true;
+        bool lineOpen = !result_.text.empty() && result_.text.back() != '\n';
+        int line = firstLine;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (!lineOpen) {
+                result_.map.lines.push_back({at.file, line + at.lineOffset});
+                lineOpen = true;
+            }
+            if (text[i] == '\n') {
+                lineOpen = false;
+                ++line;
+            }
+        }
+        result_.text += text;
+    }
+
+    void processFile(const std::string& source, const std::string& name, int depth) {
+        FileState at{fileIndex(name), 0};
+        std::string stripError;
+        int stripLine = 0;
+        std::string text = stripComments(source, stripError, stripLine);
+        if (!stripError.empty()) return fail(at, stripLine, stripError);
+
+        std::vector<Conditional> stack;
+        auto active = [&] { return stack.empty() || stack.back().active; };
+        std::string pending;  // ordinary lines waiting for expansion
+        int pendingLines = 0;
+        int pendingStart = 0;
+        int line = 0;
+        auto flush = [&] {
+            if (pendingLines == 0) return;
+            bool overflowed = false;
+            std::string expanded = pp::expandMacros(pending, macros_, 4 * pending.size() + (1u << 20), overflowed);
+            if (overflowed) fail(at, pendingStart, "macro expansion too large");
+            emit(expanded, at, pendingStart);
+            pending.clear();
+            pendingLines = 0;
         };
 
+        std::size_t pos = 0;
+        while (pos < text.size() && result_.error.empty()) {
+            std::size_t end = text.find('\n', pos);
+            bool hasNewline = end != std::string::npos;
+            if (!hasNewline) end = text.size();
+            std::string l = text.substr(pos, end - pos);
+            pos = hasNewline ? end + 1 : end;
+            ++line;
+
+            std::size_t first = l.find_first_not_of(" \t");
+            if (first == std::string::npos || l[first] != '#') {
+                if (active())
+                    pending += l;
+                else
+                    pending.append(l.size(), ' ');
+                if (hasNewline) pending += '\n';
+                if (pendingLines++ == 0) pendingStart = line;
+                continue;
+            }
+            // A directive: flush the text before it so that macros defined here apply
+            // only to what follows.
+            flush();
+            std::size_t p = first + 1;
+            while (p < l.size() && (l[p] == ' ' || l[p] == '\t')) ++p;
+            std::size_t q = p;
+            while (q < l.size() && identChar(l[q])) ++q;
+            std::string directive = l.substr(p, q - p);
+            std::string rest = q < l.size() ? l.substr(q) : std::string();
+            bool replaced = false;  // the directive's line became the included text
+            if (!conditional(directive, rest, stack, at, line) && active())
+                replaced = directiveLine(directive, rest, at, line, depth);
+            if (!replaced) emit(std::string(l.size(), ' ') + (hasNewline ? "\n" : ""), at, line);
+        }
+        flush();
+        if (result_.error.empty() && !stack.empty()) fail(at, line, "missing #endif");
+    }
+
+    // #if and its kin; false for any other directive.
+    bool conditional(const std::string& directive, std::string rest, std::vector<Conditional>& stack,
+                     const FileState& at, int line) {
+        bool parent = stack.empty() || stack.back().active;
         if (directive == "ifdef" || directive == "ifndef") {
             std::string name;
-            if (!word(name)) fail(line, "#" + directive + " needs a macro name");
-            bool on = (macros.count(name) != 0) == (directive == "ifdef");
-            bool parent = active();
+            if (!takeWord(rest, name) && parent) fail(at, line, "#" + directive + " needs a macro name");
+            bool on = (macros_.count(name) != 0) == (directive == "ifdef");
             stack.push_back({parent, on, parent && on, false});
         } else if (directive == "if") {
             long v = 0;
-            ConditionParser cp(rest, macros);
-            bool parent = active();
-            if (parent && !cp.evaluate(v)) fail(line, "invalid #if expression");
+            if (parent && !pp::evaluateCondition(rest, macros_, v)) fail(at, line, "invalid #if expression");
             stack.push_back({parent, v != 0, parent && v != 0, false});
         } else if (directive == "elif") {
-            if (stack.empty() || stack.back().sawElse) {
-                fail(line, "#elif without #if");
-            } else {
-                Conditional& c = stack.back();
-                long v = 0;
-                if (c.parentActive && !c.taken) {
-                    ConditionParser cp(rest, macros);
-                    if (!cp.evaluate(v)) fail(line, "invalid #elif expression");
-                }
-                c.active = c.parentActive && !c.taken && v != 0;
-                c.taken = c.taken || c.active;
-            }
+            if (stack.empty() || stack.back().sawElse) return fail(at, line, "#elif without #if"), true;
+            Conditional& c = stack.back();
+            long v = 0;
+            if (c.parentActive && !c.taken && !pp::evaluateCondition(rest, macros_, v))
+                fail(at, line, "invalid #elif expression");
+            c.active = c.parentActive && !c.taken && v != 0;
+            c.taken = c.taken || c.active;
         } else if (directive == "else") {
-            if (stack.empty() || stack.back().sawElse) {
-                fail(line, "#else without #if");
-            } else {
-                Conditional& c = stack.back();
-                c.active = c.parentActive && !c.taken;
-                c.taken = true;
-                c.sawElse = true;
-            }
+            if (stack.empty() || stack.back().sawElse) return fail(at, line, "#else without #if"), true;
+            Conditional& c = stack.back();
+            c.active = c.parentActive && !c.taken;
+            c.taken = true;
+            c.sawElse = true;
         } else if (directive == "endif") {
-            if (stack.empty())
-                fail(line, "#endif without #if");
-            else
-                stack.pop_back();
-        } else if (!active()) {
-            // Other directives in a skipped branch are ignored.
-        } else if (directive == "define") {
-            std::string name;
-            if (!word(name)) {
-                fail(line, "#define needs a macro name");
-            } else {
-                Macro m;
-                if (!rest.empty() && rest[0] == '(') {
-                    m.function = true;
-                    std::size_t close = rest.find(')');
-                    if (close == std::string::npos) {
-                        fail(line, "missing ')' in macro parameter list");
-                    } else {
-                        std::string list = rest.substr(1, close - 1);
-                        std::size_t s = 0;
-                        while (s <= list.size()) {
-                            std::size_t comma = list.find(',', s);
-                            if (comma == std::string::npos) comma = list.size();
-                            std::string param = list.substr(s, comma - s);
-                            std::size_t a = param.find_first_not_of(" \t");
-                            std::size_t b = param.find_last_not_of(" \t");
-                            if (a != std::string::npos) m.params.push_back(param.substr(a, b - a + 1));
-                            s = comma + 1;
-                        }
-                        rest = rest.substr(close + 1);
-                    }
-                }
-                std::size_t a = rest.find_first_not_of(" \t");
-                std::size_t b = rest.find_last_not_of(" \t");
-                m.body = a == std::string::npos ? std::string() : rest.substr(a, b - a + 1);
-                macros[name] = std::move(m);
+            if (stack.empty()) return fail(at, line, "#endif without #if"), true;
+            stack.pop_back();
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    static bool takeWord(std::string& rest, std::string& name) {
+        std::size_t a = rest.find_first_not_of(" \t");
+        if (a == std::string::npos || !identStart(rest[a])) return false;
+        std::size_t b = a;
+        while (b < rest.size() && identChar(rest[b])) ++b;
+        name = rest.substr(a, b - a);
+        rest = rest.substr(b);
+        return true;
+    }
+
+    void define(std::string rest, const FileState& at, int line) {
+        std::string name;
+        if (!takeWord(rest, name)) return fail(at, line, "#define needs a macro name");
+        pp::Macro m;
+        if (!rest.empty() && rest[0] == '(') {
+            m.function = true;
+            std::size_t close = rest.find(')');
+            if (close == std::string::npos) return fail(at, line, "missing ')' in macro parameter list");
+            std::string list = rest.substr(1, close - 1);
+            for (std::size_t s = 0; s <= list.size();) {
+                std::size_t comma = list.find(',', s);
+                if (comma == std::string::npos) comma = list.size();
+                std::string param = trimmed(list.substr(s, comma - s));
+                if (!param.empty()) m.params.push_back(param);
+                s = comma + 1;
             }
+            rest = rest.substr(close + 1);
+        }
+        m.body = trimmed(rest);
+        macros_[name] = std::move(m);
+    }
+
+    // Any directive but the conditionals, in an active branch. True when it put the
+    // text of an included file in place of its line.
+    bool directiveLine(const std::string& directive, std::string rest, FileState& at, int line, int depth) {
+        if (directive == "define") {
+            define(rest, at, line);
         } else if (directive == "undef") {
             std::string name;
-            if (word(name)) macros.erase(name);
+            if (takeWord(rest, name)) macros_.erase(name);
         } else if (directive == "error") {
-            fail(line, "#error" + rest);
-        } else if (directive == "pragma" || directive == "line" || directive.empty()) {
-            // Nothing to do: pragmas are compiler hints, #line is not needed.
+            fail(at, line, "#error" + rest);
+        } else if (directive == "line") {
+            lineDirective(rest, at, line);
+        } else if (directive == "pragma") {
+            // `once` keeps a file from being read twice; the others (warning, message,
+            // pack_matrix, def) change nothing this compiler does.
+            std::string word;
+            if (takeWord(rest, word) && word == "once")
+                onceFiles_.insert(result_.map.files[static_cast<std::size_t>(at.file)]);
+        } else if (directive.empty()) {
+            // A lone '#' is allowed.
         } else if (directive == "include") {
-            fail(line, "#include is not supported in effect files");
+            return include(rest, at, line, depth);
         } else {
-            fail(line, "unknown preprocessor directive #" + directive);
+            fail(at, line, "unknown preprocessor directive #" + directive);
         }
-        result.text.append(l.size(), ' ');
-        if (hasNewline) result.text += '\n';
+        return false;
     }
-    flush();
-    if (result.error.empty() && !stack.empty()) fail(line, "missing #endif");
+
+    void lineDirective(const std::string& rest, FileState& at, int line) {
+        bool overflowed = false;
+        std::string text = trimmed(pp::expandMacros(rest, macros_, 4096, overflowed));
+        char* end = nullptr;
+        long number = std::strtol(text.c_str(), &end, 10);
+        if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])) || number < 0 || number > 1 << 30)
+            return fail(at, line, "#line needs a line number");
+        std::string name = trimmed(end);
+        if (!name.empty()) {
+            if (name.size() < 2 || name.front() != '"' || name.back() != '"')
+                return fail(at, line, "#line needs a file name in quotes");
+            at.file = fileIndex(name.substr(1, name.size() - 2));
+        }
+        // The next line is `number`.
+        at.lineOffset = static_cast<int>(number) - (line + 1);
+    }
+
+    bool include(const std::string& rest, const FileState& at, int line, int depth) {
+        std::string spec = trimmed(rest);
+        if (!spec.empty() && spec[0] != '"' && spec[0] != '<') {
+            bool overflowed = false;
+            spec = trimmed(pp::expandMacros(spec, macros_, 4096, overflowed));
+        }
+        char close = spec.empty() ? 0 : spec[0] == '"' ? '"' : spec[0] == '<' ? '>' : 0;
+        std::size_t last = close ? spec.find(close, 1) : std::string::npos;
+        if (last == std::string::npos || last < 2 || trimmed(spec.substr(last + 1)) != "")
+            return fail(at, line, "#include needs a file name in quotes or <>"), false;
+        std::string name = spec.substr(1, last - 1);
+        if (depth >= kMaxIncludeDepth) return fail(at, line, "#include nested too deeply: " + name), false;
+        std::string text, path;
+        const std::string& from = result_.map.files[static_cast<std::size_t>(at.file)];
+        IncludeKind kind = close == '"' ? IncludeKind::Local : IncludeKind::System;
+        if (!options_.open || !options_.open(kind, name, from, text, path))
+            return fail(at, line, "cannot open include file '" + name + "'"), false;
+        if (path.empty()) path = name;
+        if (onceFiles_.count(path)) return false;
+        processFile(text, path, depth + 1);
+        // The included text ends its own last line; the directive's line break follows.
+        if (!result_.text.empty() && result_.text.back() != '\n') result_.text += '\n';
+        return true;
+    }
+
+    const PreprocessOptions& options_;
+    PreprocessResult& result_;
+    MacroTable macros_;
+    std::set<std::string> onceFiles_;
+};
+
+}  // namespace
+
+PreprocessResult preprocessFile(const std::string& source, const PreprocessOptions& options) {
+    PreprocessResult result;
+    result.map.files.push_back(options.fileName);
+    Preprocessor(options, result).run(source, options.fileName);
     return result;
+}
+
+PreprocessResult preprocess(const std::string& source,
+                            const std::vector<std::pair<std::string, std::string>>& defines) {
+    PreprocessOptions options;
+    options.defines = defines;
+    return preprocessFile(source, options);
+}
+
+std::string PreprocessResult::message() const {
+    if (error.empty()) return {};
+    return errorFile + "(" + std::to_string(errorLine) + "): error: " + error + "\n";
 }
 
 }  // namespace fx

@@ -2,6 +2,8 @@
 
 #include "platform/d3dx9/effect/ShaderCompiler.h"
 
+#include "platform/d3dx9/effect/HlslRewrite.h"
+
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
@@ -64,7 +66,7 @@ void appendMessages(const char* log, const std::string& fileName, const char* st
     }
 }
 
-bool compileStageHere(const std::string& hlsl, EShLanguage stage, const std::string& entry,
+bool compileStageText(const std::string& hlsl, EShLanguage stage, const std::string& entry,
                       const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
     initGlslang();
     glslang::TShader shader(stage);
@@ -98,6 +100,21 @@ bool compileStageHere(const std::string& hlsl, EShLanguage stage, const std::str
     options.disableOptimizer = true;
     glslang::GlslangToSpv(*program.getIntermediate(stage), spirv, &options);
     return true;
+}
+
+// Text glslang takes as it is compiles as it is; only what it rejects is rewritten into
+// the forms it takes, and then the rewritten text's messages are the ones reported.
+bool compileStageHere(const std::string& hlsl, EShLanguage stage, const std::string& entry,
+                      const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
+    std::string first;
+    if (compileStageText(hlsl, stage, entry, fileName, spirv, first)) return true;
+    std::string rewritten = rewriteHlsl(hlsl);
+    if (rewritten == hlsl) {
+        errors += first;
+        return false;
+    }
+    spirv.clear();
+    return compileStageText(rewritten, stage, entry, fileName, spirv, errors);
 }
 
 // What a compiling child hands back through its pipe: a flag, the SPIR-V words, the
@@ -219,6 +236,10 @@ struct Stage {
         std::string out = s ? s : "";
         for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         if (out.rfind("SV_POSITION", 0) == 0) out.erase(0, 3);
+        // TEXCOORD0_centroid is TEXCOORD0 sampled at the centroid, which GL leaves to
+        // the varying's qualifier: both stages link by the plain name.
+        std::size_t centroid = out.find("_CENTROID");
+        if (centroid != std::string::npos && centroid + 9 == out.size()) out.erase(centroid);
         if (!out.empty() && !std::isdigit(static_cast<unsigned char>(out.back()))) out += '0';
         return out;
     }
@@ -288,6 +309,31 @@ bool widenInput(std::string& glsl, const std::string& name, unsigned used, unsig
     return true;
 }
 
+// Turns the input declaration of `name` into a global that holds zero.
+bool zeroInput(std::string& glsl, const std::string& name) {
+    std::size_t at = 0;
+    while ((at = glsl.find(" " + name + ";", at)) != std::string::npos) {
+        std::size_t begin = glsl.rfind('\n', at);
+        begin = begin == std::string::npos ? 0 : begin + 1;
+        std::size_t end = glsl.find('\n', at);
+        if (end == std::string::npos) end = glsl.size();
+        std::string declaration = glsl.substr(begin, end - begin);
+        std::size_t in = declaration.find(" in ");
+        if (declaration.rfind("in ", 0) == 0) in = 0;
+        else if (in != std::string::npos) in += 1;
+        if (in == std::string::npos) {
+            at = end;
+            continue;
+        }
+        std::size_t typeStart = in + 3;
+        std::size_t typeEnd = declaration.find(' ', typeStart);
+        std::string type = declaration.substr(typeStart, typeEnd - typeStart);
+        glsl.replace(begin, end - begin, type + " " + name + " = " + type + "(0);");
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool compileProgram(const EffectDescription& effect, const PassDescription& pass,
@@ -327,6 +373,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
     std::vector<std::string> written;
     std::vector<unsigned> writtenSize;
     std::vector<std::pair<std::string, unsigned>> widened;  // pixel inputs read from wider outputs
+    std::vector<std::string> unwritten;                      // pixel inputs no vertex output feeds
     for (const spvc_reflected_resource& r : vs.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT)) {
         std::string sem = vs.semantic(r.id);
         int location = varyingLocation(sem);
@@ -350,9 +397,15 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
             // writes (float4 out, float2 in); GL wants the same type on both sides.
             if (size < writtenSize[w]) widened.push_back({"gh_v_" + sem + ":" + std::to_string(size), writtenSize[w]});
         }
-        if (location < 0 || !found)
-            return problem(pass.pixelLine, "pixel shader input '" + sem + "' of " + pass.pixelEntry +
-                                               " is not written by " + pass.vertexEntry);
+        if (!found) {
+            // D3D9 reads 0 from an input the vertex shader does not write.
+            spvc_compiler_set_name(ps.compiler, r.id, ("gh_v_" + sem).c_str());
+            unwritten.push_back("gh_v_" + sem);
+            continue;
+        }
+        if (location < 0)
+            return problem(pass.pixelLine, "pixel shader input semantic '" + sem + "' of " + pass.pixelEntry +
+                                               " is not supported");
         spvc_compiler_set_decoration(ps.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(location));
         spvc_compiler_set_name(ps.compiler, r.id, ("gh_v_" + sem).c_str());
     }
@@ -439,6 +492,9 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         errors += fileName + ": error: cannot translate the shaders: " + ctx.error + "\n";
         return false;
     }
+    for (const std::string& name : unwritten)
+        if (!zeroInput(out.fragmentGlsl, name))
+            return problem(pass.pixelLine, "cannot give the pixel shader input " + name + " its zero value");
     for (const auto& [key, size] : widened) {
         std::size_t colon = key.find(':');
         if (!widenInput(out.fragmentGlsl, key.substr(0, colon), static_cast<unsigned>(std::stoul(key.substr(colon + 1))),

@@ -1,0 +1,16 @@
+// HLSL that fxc takes and glslang's HLSL front end does not, rewritten into forms both
+// take. Every rewrite keeps the line structure, so messages still point at the file.
+#pragma once
+
+#include <string>
+
+namespace fx {
+
+// One pass stage's HLSL, rewritten: `matrix<float,4,3>` and `vector<float,3>` become
+// float4x3 and float3; `_centroid` on a semantic goes (GL interpolates at the centre
+// unless told, and D3D9 only hints); VPOS and VFACE become the system values they name;
+// normalize() of a scalar is the sign fxc gives it. Returns the text unchanged when none
+// of these occur.
+std::string rewriteHlsl(const std::string& hlsl);
+
+}  // namespace fx

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include "effects/EffectTestSupport.h"
+#include "platform/d3dx9/effect/CompiledEffect.h"
+#include "platform/d3dx9/effect/HlslRewrite.h"
+#include "platform/d3dx9/effect/Preprocessor.h"
+
+namespace {
+
+fx::PreprocessResult preprocessData(const char* name, const fx::IncludeOpener& open = nullptr) {
+    fx::PreprocessOptions options;
+    options.fileName = fxtest::dataPath(name);
+    options.open = open ? open : fx::defaultIncludeOpener(options.fileName);
+    return fx::preprocessFile(fxtest::readData(name), options);
+}
+
+TEST(Preprocessor, IncludesFilesByAnyCaseAndSeparator) {
+    fx::PreprocessResult r = preprocessData("include/main.fx");
+    ASSERT_EQ(r.message(), "");
+    EXPECT_NE(r.text.find("float4 tint = float4(1, 0, 0, 1);"), std::string::npos) << r.text;
+    EXPECT_NE(r.text.find("return p * 2.0;"), std::string::npos);
+    // The line after the #include maps back to line 3 of main.fx, the tint to nested.fxh.
+    int vsLine = 0, tintLine = 0;
+    for (std::size_t at = 0, line = 1; at < r.text.size(); ++line) {
+        std::size_t end = r.text.find('\n', at);
+        std::string text = r.text.substr(at, end - at);
+        if (text.find("float4 vs") != std::string::npos) vsLine = static_cast<int>(line);
+        if (text.find("tint =") != std::string::npos) tintLine = static_cast<int>(line);
+        at = end == std::string::npos ? r.text.size() : end + 1;
+    }
+    EXPECT_EQ(r.map.where(vsLine), fxtest::dataPath("include/main.fx") + "(3)");
+    EXPECT_EQ(r.map.where(tintLine), fxtest::dataPath("include/Parts/nested.fxh") + "(2)");
+}
+
+TEST(Preprocessor, MessagesNameTheIncludedFile) {
+    fx::PreprocessResult r = preprocessData("include/stop.fx");
+    EXPECT_EQ(r.message(), fxtest::dataPath("include/Parts/stop.fxh") + "(2): error: #error stop here\n");
+
+    // A caller's handler names the file as written, and a missing one fails on its line.
+    int opened = 0;
+    r = preprocessData("include/main.fx", [&](fx::IncludeKind kind, const std::string& name, const std::string& from,
+                                              std::string& text, std::string& path) {
+        EXPECT_EQ(kind, fx::IncludeKind::Local);
+        EXPECT_EQ(from, fxtest::dataPath("include/main.fx"));
+        ++opened;
+        if (name != "parts\\common.FXH") return false;
+        text = "\n\n#include <sys.fxh>\n";
+        path = name;
+        return true;
+    });
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(r.message(), "parts\\common.FXH(3): error: cannot open include file 'sys.fxh'\n");
+}
+
+TEST(Preprocessor, LineDirectivesAndMacroOperators) {
+    std::string src =
+        "#define STR(x) #x\n"
+        "#define GLUE(a, b) a ## b\n"
+        "#define TEX(n) TEXCOORD ## n\n"
+        "const char* s = STR(a \"b\");\n"
+        "float2 GLUE(uv, 3) : TEX(1);\n"
+        "#line 40 \"other.fxh\"\n"
+        "x\n"
+        "#error late\n";
+    fx::PreprocessOptions options;
+    options.fileName = "self.fx";
+    fx::PreprocessResult r = fx::preprocessFile(src, options);
+    EXPECT_NE(r.text.find("s = \"a \\\"b\\\"\";"), std::string::npos) << r.text;
+    EXPECT_NE(r.text.find("float2 uv3 : TEXCOORD1;"), std::string::npos) << r.text;
+    EXPECT_EQ(r.map.where(7), "other.fxh(40)");
+    EXPECT_EQ(r.message(), "other.fxh(41): error: #error late\n");
+}
+
+TEST(EffectCompiler, ShaderErrorsNameTheIncludedFile) {
+    std::string errors;
+    std::string path = fxtest::dataPath("include/broken.fx");
+    auto effect = fx::compileEffect(fxtest::readData("include/broken.fx"), path, {}, fxtest::attributeLocation, errors);
+    EXPECT_EQ(effect, nullptr);
+    EXPECT_NE(errors.find(fxtest::dataPath("include/Parts/bad.fxh") + "(3): error:"), std::string::npos) << errors;
+    errors.clear();
+    path = fxtest::dataPath("include/main.fx");
+    EXPECT_NE(fx::compileEffect(fxtest::readData("include/main.fx"), path, {}, fxtest::attributeLocation, errors),
+              nullptr)
+        << errors;
+}
+
+TEST(HlslRewrite, FormsGlslangRejects) {
+    std::string src =
+        "matrix<float, 4, 3> m; vector<float,3> v;\n"
+        "float4 ps(float2 uv : TEXCOORD0_centroid, float2 p : VPOS, float f : vface) : COLOR\n"
+        "{ return normalize(uv.x) * normalize (float3(v)).x; }\n";
+    std::string out = fx::rewriteHlsl(src);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3);
+    EXPECT_NE(out.find("float4x3 m; float3 v;"), std::string::npos) << out;
+    EXPECT_NE(out.find("uv : TEXCOORD0, float2 p : SV_Position, float f : SV_IsFrontFace"), std::string::npos) << out;
+    EXPECT_NE(out.find("gh_normalize(uv.x) * gh_normalize (float3(v))"), std::string::npos) << out;
+    EXPECT_EQ(fx::rewriteHlsl("float4 f(float4 x) : COLOR { return x ? a::b : c; }"),
+              "float4 f(float4 x) : COLOR { return x ? a::b : c; }");
+}
+
+TEST(EffectCompiler, TakesWhatFxcTakes) {
+    // normalize of a scalar, a centroid varying, and a pixel input no vertex output writes.
+    std::string src =
+        "struct VO { float4 p : POSITION; float2 uv : TEXCOORD0_centroid; };\n"
+        "VO vs(float4 p : POSITION) { VO o; o.p = p; o.uv = p.xy; return o; }\n"
+        "float4 ps(float2 uv : TEXCOORD0_centroid, float3 n : TEXCOORD5) : COLOR\n"
+        "{ return float4(uv, n.x, normalize(2.0)); }\n"
+        "technique t { pass p { VertexShader = compile vs_1_1 vs(); PixelShader = compile ps_2_0 ps(); } }\n";
+    std::string errors;
+    auto effect = fx::compileEffect(src, "fxc.fx", {}, fxtest::attributeLocation, errors);
+    ASSERT_NE(effect, nullptr) << errors;
+    const std::string& glsl = effect->programs.at(0).fragmentGlsl;
+    EXPECT_NE(glsl.find("vec3 gh_v_TEXCOORD50 = vec3(0);"), std::string::npos) << glsl;
+    EXPECT_NE(glsl.find("in vec2 gh_v_TEXCOORD0;"), std::string::npos) << glsl;
+}
+
+}  // namespace

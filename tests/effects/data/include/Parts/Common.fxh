@@ -1,0 +1,3 @@
+#pragma once
+#include "nested.fxh"
+#define SCALE 2.0

@@ -1,0 +1,1 @@
+#include "parts/stop.fxh"
