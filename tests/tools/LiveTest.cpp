@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
 #include "LiveReload.h"
 #include "LiveTimeline.h"
 #include "LiveWatch.h"
@@ -199,6 +203,25 @@ TEST_F(LiveEffectReload, TwoHundredReloadsKeepMemoryFlat) {
     const long grown = residentKb() - before;
     std::printf("200 reloads: resident memory %+ld KiB\n", grown);
     EXPECT_LT(grown, 5 * 1024);
+}
+
+TEST_F(LiveEffectReload, APictureIsSwappedUnderItsName) {
+    const ReloadTarget target = reloadTargets("Tindermoot/floorbit.png").at(0);
+    const unsigned char pixels[4 * 4 * 4] = {255};
+    const std::string png = (dir_.path / "Tindermoot/floorbit.png").string();
+    ASSERT_TRUE(stbi_write_png(png.c_str(), 4, 4, 4, pixels, 16));
+    Show show;
+    // Missing at load (the stack skipped it), then saved: it is added.
+    ASSERT_TRUE(reload(show, target).ok);
+    IDirect3DTexture9* first = show.textures.find("floorTile");
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(reload(show, target).ok);
+    EXPECT_EQ(show.textures.textureList.size(), 1u);
+    EXPECT_NE(show.textures.find("floorTile"), nullptr);
+    IDirect3DTexture9* second = show.textures.find("floorTile");
+    dir_.write("Tindermoot/floorbit.png", "not a picture");
+    EXPECT_FALSE(reload(show, target).ok);
+    EXPECT_EQ(show.textures.find("floorTile"), second);
 }
 
 }  // namespace

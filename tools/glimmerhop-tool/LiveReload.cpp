@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <cstring>
+
 #include <utility>
 
 #include "platform/win32/messagebox.h"
@@ -83,12 +85,26 @@ ReloadOutcome reloadEffect(Effect& holder, const char* path) {
     return outcome;
 }
 
-ReloadOutcome reloadTextures(TextureStack& stack) {
+// One picture of the stack: the stack's own load on a list of just that entry, and the
+// texture swapped in under its name (or added, when it had failed to load before).
+ReloadOutcome reloadPicture(TextureStack& stack, int entry) {
+    const char* const list[] = {show::kShowTextureList[entry], show::kShowTextureList[entry + 1], nullptr};
     TextureStack fresh;
-    ReloadOutcome outcome = watched([&] { fresh.load(show::kShowTextureList); });
-    if (outcome.ok) {
-        std::swap(stack.textureList, fresh.textureList);
-        std::swap(stack.nameList, fresh.nameList);
+    ReloadOutcome outcome = watched([&] { fresh.load(list); });
+    if (outcome.ok && fresh.textureList.size() == 1) {
+        bool swapped = false;
+        for (std::size_t i = 0; i < stack.nameList.size(); ++i)
+            if (std::strcmp(stack.nameList[i], list[1]) == 0) {
+                std::swap(stack.textureList[i], fresh.textureList[0]);
+                swapped = true;
+                break;
+            }
+        if (!swapped) {
+            stack.textureList.push_back(fresh.textureList[0]);
+            stack.nameList.push_back(list[1]);
+            fresh.textureList.clear();
+            fresh.nameList.clear();
+        }
     }
     fresh.release();
     return outcome;
@@ -152,7 +168,7 @@ std::vector<ReloadTarget> reloadTargets(const std::string& changedPath) {
     if (samePath(changed, normalised(kSyncPath))) targets.push_back({ReloadKind::Sync, 0, kSyncPath});
     for (int i = 0; show::kShowTextureList[i]; i += 2)
         if (samePath(changed, normalised(show::kShowTextureList[i]))) {
-            targets.push_back({ReloadKind::Textures, 0, show::kShowTextureList[i]});
+            targets.push_back({ReloadKind::Textures, i, show::kShowTextureList[i]});
             break;
         }
     const std::string folder = folderOf(changed);
@@ -171,7 +187,7 @@ std::vector<ReloadTarget> reloadTargets(const std::string& changedPath) {
 ReloadOutcome reload(Show& show, const ReloadTarget& t) {
     switch (t.kind) {
     case ReloadKind::Effect: return reloadEffect(show.*kEffects[t.index].holder, t.path);
-    case ReloadKind::Textures: return reloadTextures(show.textures);
+    case ReloadKind::Textures: return reloadPicture(show.textures, t.index);
     case ReloadKind::Mesh: return reloadMesh(show.*kMeshes[t.index].mesh, t.path);
     case ReloadKind::Scene:
         return reloadScene(show.*kScenes[t.index].scene, t.path, &(show.*kScenes[t.index].effect));

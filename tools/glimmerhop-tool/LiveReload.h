@@ -15,7 +15,7 @@ enum class ReloadKind { Effect, Textures, Mesh, Scene, Sync };
 
 struct ReloadTarget {
     ReloadKind kind;
-    int index;         // into the show's table of that kind
+    int index;         // into the show's table of that kind (pictures: of the picture list)
     const char* path;  // the path the show loads it from
     bool operator==(const ReloadTarget& o) const { return kind == o.kind && index == o.index; }
 };
@@ -33,7 +33,7 @@ struct ReloadOutcome {
     std::string text;
 };
 
-// Reloads one target. Effects, the pictures, scenes and the sync file are loaded fresh
+// Reloads one target. Effects, a picture, scenes and the sync file are loaded fresh
 // first and swapped in only when nothing was reported; a mesh is checked the same way
 // and then reloaded in place.
 ReloadOutcome reload(Show& show, const ReloadTarget& target);
