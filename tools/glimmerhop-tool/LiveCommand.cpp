@@ -35,7 +35,7 @@ const char* const kUsage =
     "off); Tab show/hide the strip (click or drag on it to seek); Escape quits.\n"
     "\n"
     "  --from T      music time to start at (default 0)\n"
-    "  --size WxH    window and picture size (default 1280x720)\n"
+    "  --size WxH    window and picture size (default 960x540)\n"
     "  --data DIR    directory holding Tindermoot/ (default: the working directory)\n"
     "With GLIMMERHOP_DEBUG_POSITION set, the music position goes to standard error once a\n"
     "second and after every seek, pause and resume.\n";

@@ -18,7 +18,7 @@ namespace tool {
 
 struct LiveOptions {
     double from = 0;
-    unsigned width = 1280, height = 720;
+    unsigned width = 960, height = 540;
 };
 
 class LiveSession {
