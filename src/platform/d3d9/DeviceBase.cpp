@@ -187,7 +187,7 @@ HRESULT DeviceBase::Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR 
     } else if ((flags & D3DCLEAR_STENCIL) && !depth_->hasStencil()) {
         hr = D3DERR_INVALIDCALL;
     }
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr) && drawing_) {
         makeCurrent();
         doClear(list ? count : 0, list, flags, color, std::clamp(z, 0.0f, 1.0f), stencil);
     }
@@ -578,7 +578,7 @@ HRESULT DeviceBase::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIn
             if (inRange) hr = D3D_OK;
         }
     }
-    if (SUCCEEDED(hr)) {
+    if (SUCCEEDED(hr) && drawing_) {
         makeCurrent();
         doDraw(type, indexCount, startIndex, baseVertexIndex);
     }

@@ -62,6 +62,9 @@ public:
     Backend backend() const { return backend_; }
     bool tracing() const { return sink_ != nullptr; }
     void traceText(const char* text, std::size_t length);
+    // Tools: with drawing off, Clear and DrawIndexedPrimitive check their arguments and
+    // trace as always but touch no pixels (see d3d9::setDrawing).
+    void setDrawing(bool on) { drawing_ = on; }
     // Formats one trace line on the stack; does nothing when there is no sink.
     void trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // As trace, appending " failed 0x%08x" when result is a failure.
@@ -125,6 +128,7 @@ protected:
     DWORD samples_ = 0;            // back buffer samples (0: single)
     Texture* textures_[kSamplerCount] = {};
     bool inScene_ = false;
+    bool drawing_ = true;
     UINT children_ = 0;
     bool dropping_ = false;
     UINT counters_[5] = {};  // vb, ib, decl, ds, tex

@@ -22,6 +22,10 @@ bool readBackBuffer(IDirect3DDevice9* device, std::vector<std::uint8_t>& rgba, U
     return base(device)->readBack(rgba.data(), rgba.size(), width, height);
 }
 
+void setDrawing(IDirect3DDevice9* device, bool on) {
+    if (device) base(device)->setDrawing(on);
+}
+
 void traceNote(IDirect3DDevice9* device, const char* text) {
     if (!device || !text) return;
     base(device)->traceText(text, std::strlen(text));

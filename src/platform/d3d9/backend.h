@@ -48,6 +48,11 @@ const BackendConfig& currentConfig();
 bool readBackBuffer(IDirect3DDevice9* device, std::vector<std::uint8_t>& rgba, UINT& width,
                     UINT& height);
 
+// Tools: frames played only for the state they leave behind (camera cuts, beat latches)
+// run faster with drawing off: Clear and DrawIndexedPrimitive then succeed, and trace,
+// without touching a pixel. On by default.
+void setDrawing(IDirect3DDevice9* device, bool on);
+
 // Trace backend: writes a line of the caller's own (for example "frame 130") into the
 // device's trace, in call order. Does nothing on the GL backend.
 void traceNote(IDirect3DDevice9* device, const char* text);

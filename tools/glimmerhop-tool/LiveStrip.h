@@ -1,0 +1,51 @@
+// What the live tool draws over the show with Dear ImGui: the timeline strip along the
+// bottom (scene spans, position, band 0 and the beat pulse around it, camera cuts, frame
+// time) and the panel of reload errors.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class SyncData;
+struct SDL_Window;
+union SDL_Event;
+
+namespace tool {
+
+struct StripView {
+    double position = 0;
+    double length = 0;
+    bool paused = false;
+    bool looping = false;
+    double loopStart = 0, loopEnd = 0;
+    double frameMs = 0;   // mean over the last frames
+    const SyncData* sync = nullptr;
+    const std::vector<float>* cuts = nullptr;  // camera cuts seen so far, in time order
+};
+
+struct ErrorPanelEntry {
+    std::string file;
+    std::string caption;
+    std::string text;
+};
+
+class Overlay {
+public:
+    // On the GL context current now (the device's), for the window.
+    bool start(SDL_Window* window);
+    void stop();
+    ~Overlay() { stop(); }
+    // True when the overlay takes the event (a click or drag on the strip).
+    bool handleEvent(const SDL_Event& event);
+    // Builds and draws the frame's overlay into the bound framebuffer (the back buffer,
+    // before Present). Returns the music time the strip was clicked or dragged to, or a
+    // negative value.
+    double draw(bool showStrip, const StripView& view, const std::vector<ErrorPanelEntry>& errors);
+
+private:
+    double drawStrip(const StripView& view);
+    void drawErrors(const std::vector<ErrorPanelEntry>& errors);
+    bool started_ = false;
+};
+
+}  // namespace tool
