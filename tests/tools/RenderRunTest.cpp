@@ -214,6 +214,73 @@ TEST(RenderRun, Mp4WithLoadingScreenAndOutro) {
     EXPECT_GT(maxVolume("-ss 2.2 -t 3"), -40.0) << "no music after the loading screen";
 }
 
+// Every frame of the MP4, decoded, is the PNG frame of the same index of the same span:
+// nearer to it than to any other frame, and within what H.264 at this quality loses.
+TEST(RenderRun, Mp4FramesAreThePngFramesOfTheSameSpan) {
+    if (!haveData()) GTEST_SKIP() << "no data set or tool";
+    if (!haveProgram("ffmpeg")) GTEST_SKIP() << "no ffmpeg";
+    const std::string dir = folder("same");
+    const std::string span = "--from 84 --to 85 --fps 20 --size 160x120 --out ";
+    const Result png = render(span + dir + "/frames");
+    ASSERT_EQ(png.code, 0) << png.output;
+    const Result mp4 = render(span + dir + "/span.mp4");
+    ASSERT_EQ(mp4.code, 0) << mp4.output;
+
+    std::vector<Picture> frames;
+    for (const std::string& name : filesIn(dir + "/frames")) frames.push_back(load(dir + "/frames/" + name));
+    ASSERT_EQ(frames.size(), 20u);
+    const std::size_t bytes = 160 * 120 * 3;
+    std::string decoded = capture("ffmpeg -v error -i " + dir + "/span.mp4 -f rawvideo -pix_fmt rgb24 -");
+    ASSERT_EQ(decoded.size(), bytes * frames.size()) << "the video has another number of frames";
+
+    auto meanSquare = [&](std::size_t video, const Picture& p) {
+        double sum = 0;
+        for (std::size_t i = 0, j = 0; i < bytes; ++i, ++j) {
+            if (j % 4 == 3) ++j;  // the PNG's alpha
+            const double d = static_cast<unsigned char>(decoded[video * bytes + i]) - p.rgba[j];
+            sum += d * d;
+        }
+        return sum / static_cast<double>(bytes);
+    };
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        const double own = meanSquare(k, frames[k]);
+        EXPECT_LT(own, 40.0) << "video frame " << k << " is far from PNG frame " << k;
+        for (std::size_t other = 0; other < frames.size(); ++other) {
+            if (other == k || frames[other].rgba == frames[k].rgba) continue;
+            EXPECT_LT(own, meanSquare(k, frames[other])) << "video frame " << k << " is nearer PNG frame " << other;
+        }
+    }
+}
+
+// The EGL device platform with Mesa's software device draws what the surfaceless
+// platform draws, and the summary says which one was used.
+TEST(RenderRun, SoftwareEglDeviceDrawsTheSurfacelessPicture) {
+    if (!haveData()) GTEST_SKIP() << "no data set or tool";
+    const std::string dir = folder("device");
+    const std::string still = "--at 85 --size 160x120 --history none --out " + dir;
+    const Result surfaceless = render(still + "/surfaceless.png", "GLIMMERHOP_EGL_DEVICE=surfaceless ");
+    ASSERT_EQ(surfaceless.code, 0) << surfaceless.output;
+    EXPECT_NE(surfaceless.output.find("renderer: "), std::string::npos) << surfaceless.output;
+    EXPECT_NE(surfaceless.output.find("EGL surfaceless platform"), std::string::npos) << surfaceless.output;
+    const Result device = render(still + "/software.png", "GLIMMERHOP_EGL_DEVICE=software ");
+    if (device.output.find("there is no software EGL device") != std::string::npos)
+        GTEST_SKIP() << "this EGL lists no software device";
+    ASSERT_EQ(device.code, 0) << device.output;
+    EXPECT_NE(device.output.find("(software)"), std::string::npos) << device.output;
+    const Picture a = load(dir + "/surfaceless.png"), b = load(dir + "/software.png");
+    ASSERT_EQ(a.width, 160);
+    EXPECT_TRUE(a.rgba == b.rgba) << "the software device drew another picture";
+
+    // A choice that names nothing here fails with the reason, before any show is loaded.
+    for (const char* choice : {"99", "first", "-1"}) {
+        const Result r = render(still + "/none.png", std::string("GLIMMERHOP_EGL_DEVICE=") + choice + " ");
+        EXPECT_NE(r.code, 0) << choice;
+        EXPECT_NE(r.output.find(std::string("GLIMMERHOP_EGL_DEVICE=") + choice + ": "), std::string::npos)
+            << r.output;
+        EXPECT_FALSE(fs::exists(dir + "/none.png"));
+    }
+}
+
 TEST(RenderRun, FailuresLeaveNoFile) {
     if (!haveData()) GTEST_SKIP() << "no data set or tool";
     const std::string dir = folder("fail");

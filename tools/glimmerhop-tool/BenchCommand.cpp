@@ -24,7 +24,7 @@ namespace {
 
 const char* const kUsage =
     "usage: glimmerhop-tool bench [--short] [--no-gl] [--json] [--fps F] [--gl-fps F]\n"
-    "                             [--data DIR]\n"
+    "                             [--from A] [--to B] [--size WxH] [--draws] [--data DIR]\n"
     "\n"
     "Plays the whole show in time order and measures, per scene:\n"
     "  - the show's own logic: renderFrame + Present on the trace backend with no output,\n"
@@ -39,6 +39,11 @@ const char* const kUsage =
     "the trace backend with --no-gl), without the loading picture's fade.\n"
     "\n"
     "  --short     few frames and small GL sizes (160x120, 320x240): a quick check\n"
+    "  --from A, --to B  only the frames of music seconds A (included) to B (not)\n"
+    "  --size WxH  OpenGL at this one size instead of the two\n"
+    "  --draws     then, at the largest size, each draw call's GPU time (timer queries)\n"
+    "              and pixels (samples-passed queries): per scene, and the twenty\n"
+    "              dearest by scene, effect, technique and pass\n"
     "  --no-gl     skip OpenGL\n"
     "  --json      print {\"scenes\": [...], \"load_ms\": {...}} instead of the table\n"
     "  --data DIR  directory holding Tindermoot/ (default: the working\n"
@@ -93,9 +98,10 @@ struct Timeline {
     std::vector<float> times[6];  // each scene's frames, in time order
 };
 
-Timeline timelineAt(double fps) {
+Timeline timelineAt(double fps, double from, double to) {
     Timeline line;
     for (double t : timeRange(0.0, 160.0, fps)) {
+        if (t < from - 1e-9 || !(t < to - 1e-9)) continue;
         const float f = static_cast<float>(t);
         line.times[sceneIndexOf(f)].push_back(f);
     }
@@ -156,6 +162,9 @@ bool benchGl(int sizeIndex, const Timeline& line, BenchResult& result) {
         if (sizeIndex == 0) {
             result.load = gLoadTimer.steps;
             result.loadBackend = "headless GL";
+            result.renderer = rendererLine();
+            result.warning = softwareWarning();
+            if (!result.warning.empty()) std::fprintf(stderr, "%s\n", result.warning.c_str());
         }
         d3d9::readBackBuffer(gDevice, pixels, w, h);
         for (int i = 0; i < 6; ++i) {
@@ -186,9 +195,55 @@ bool benchGl(int sizeIndex, const Timeline& line, BenchResult& result) {
     return true;
 }
 
+// Each frame of the timeline once more, with every draw call timed on the GPU.
+bool benchDraws(unsigned width, unsigned height, const Timeline& line, BenchResult& result) {
+    d3d9::BackendConfig config;
+    config.backend = d3d9::Backend::Gl;
+    config.headless = true;
+    d3d9::configure(config);
+    gDisplaySettings.displayMode = D3DDISPLAYMODE{width, height, 60, D3DFMT_X8R8G8B8};
+    if (!createDevice(DeviceOptions{width, height, 0})) return false;
+    DrawsResult& draws = result.draws;
+    draws.measured = true;
+    draws.width = width;
+    draws.height = height;
+    {
+        Show show;
+        loadShow(show);
+        std::vector<d3d9::DrawTiming> timings;
+        for (int i = 0; i < 6; ++i)
+            for (float t : line.times[i]) {
+                d3d9::profileDraws(gDevice, true);
+                show.renderFrame(t);
+                d3d9::profileDraws(gDevice, false);
+                gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+                d3d9::collectDrawTimings(gDevice, timings);
+                for (const d3d9::DrawTiming& d : timings)
+                    draws.add(i, d.effect, d.technique, d.pass, static_cast<double>(d.gpuNanoseconds) / 1e6,
+                              static_cast<double>(d.samples));
+                ++draws.frames[i];
+            }
+    }
+    releaseDevice();
+    return true;
+}
+
+bool parseSize(const char* text, unsigned& width, unsigned& height) {
+    char* end = nullptr;
+    const unsigned long w = std::strtoul(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X')) return false;
+    const char* rest = end + 1;
+    const unsigned long h = std::strtoul(rest, &end, 10);
+    if (end == rest || *end || w == 0 || h == 0 || w > 16384 || h > 16384) return false;
+    width = static_cast<unsigned>(w);
+    height = static_cast<unsigned>(h);
+    return true;
+}
+
 int run(int argc, char** argv) {
-    bool shortRun = false, json = false, gl = true;
-    double fps = -1, glFps = -1;
+    bool shortRun = false, json = false, gl = true, drawsPass = false;
+    double fps = -1, glFps = -1, from = 0, to = 1e9;
+    unsigned sizeW = 0, sizeH = 0;
     std::string dataDir;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
@@ -196,6 +251,10 @@ int run(int argc, char** argv) {
         if (std::strcmp(a, "--short") == 0) shortRun = true;
         else if (std::strcmp(a, "--json") == 0) json = true;
         else if (std::strcmp(a, "--no-gl") == 0) gl = false;
+        else if (std::strcmp(a, "--draws") == 0) drawsPass = true;
+        else if (std::strcmp(a, "--from") == 0 && hasValue) from = std::atof(argv[++i]);
+        else if (std::strcmp(a, "--to") == 0 && hasValue) to = std::atof(argv[++i]);
+        else if (std::strcmp(a, "--size") == 0 && hasValue && parseSize(argv[i + 1], sizeW, sizeH)) ++i;
         else if (std::strcmp(a, "--fps") == 0 && hasValue) fps = std::atof(argv[++i]);
         else if (std::strcmp(a, "--gl-fps") == 0 && hasValue) glFps = std::atof(argv[++i]);
         else if (std::strcmp(a, "--data") == 0 && hasValue) dataDir = argv[++i];
@@ -226,14 +285,24 @@ int run(int argc, char** argv) {
         result.glSizes[0][0] = 160, result.glSizes[0][1] = 120;
         result.glSizes[1][0] = 320, result.glSizes[1][1] = 240;
     }
+    if (sizeW) {
+        result.glSizes[0][0] = sizeW, result.glSizes[0][1] = sizeH;
+        result.glSizeCount = 1;
+    }
+    if (!(from < to)) {
+        std::fprintf(stderr, "bench: --from must come before --to\n");
+        return 2;
+    }
     for (int i = 0; i < 6; ++i) result.scenes[i].name = sceneName(i);
     bass::useDrivenClock(true);
 
-    if (!benchLogic(timelineAt(fps), result)) return 1;
+    if (!benchLogic(timelineAt(fps, from, to), result)) return 1;
     if (gl) {
-        const Timeline line = timelineAt(glFps);
-        for (int k = 0; k < 2; ++k)
-            if (!benchGl(k, line, result)) return 1;
+        const Timeline line = timelineAt(glFps, from, to);
+        for (unsigned k = 0; k < result.glSizeCount; ++k)
+            if (!benchGl(static_cast<int>(k), line, result)) return 1;
+        const unsigned* largest = result.glSizes[result.glSizeCount - 1];
+        if (drawsPass && !benchDraws(largest[0], largest[1], line, result)) return 1;
     }
 
     if (json) printJson(report, result);

@@ -34,12 +34,38 @@ struct LoadStep {
     double ms = 0;
 };
 
+// The GPU cost of the draws of one effect pass in one scene, summed over the frames the
+// draws pass played.
+struct DrawCost {
+    int scene = 0;
+    std::string effect, technique;
+    unsigned pass = 0;
+    unsigned long draws = 0;
+    double gpuMs = 0;
+    double samples = 0;  // pixels (samples) that passed the depth and stencil tests
+};
+
+struct DrawsResult {
+    bool measured = false;
+    unsigned width = 0, height = 0;
+    unsigned frames[6] = {};       // frames played per scene
+    std::vector<DrawCost> costs;  // every scene, effect, technique and pass seen
+    // Adds one draw call's cost.
+    void add(int scene, const char* effect, const char* technique, unsigned pass, double gpuMs, double samples);
+    // The `count` dearest entries by GPU time per frame of their scene, dearest first.
+    std::vector<const DrawCost*> dearest(std::size_t count) const;
+};
+
 struct BenchResult {
     SceneBench scenes[6];
     std::vector<LoadStep> load;  // summed by kind, in first-seen order; "fade" excluded
     const char* loadBackend = "";
     unsigned glSizes[2][2] = {{640, 480}, {1280, 720}};
+    unsigned glSizeCount = 2;
     bool gl = true;
+    std::string renderer;  // GL_RENDERER and the rest, as rendererLine gives it
+    std::string warning;   // software rendering although hardware is there
+    DrawsResult draws;
     double loadTotalMs() const;
 };
 

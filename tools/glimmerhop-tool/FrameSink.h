@@ -5,8 +5,11 @@
 
 #include <sys/types.h>
 
+#include <sys/uio.h>
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tool {
 
@@ -15,12 +18,18 @@ public:
     virtual ~FrameSink() = default;
     // One frame of width x height RGBA8 pixels, rows top first. False with a message.
     virtual bool write(const std::uint8_t* rgba) = 0;
+    // The same frame as GL reads it back: rows bottom first, alpha undefined. Unless a
+    // sink does better, turned upright and opaque, then written.
+    virtual bool writeBottomUp(const std::uint8_t* rows, unsigned width, unsigned height);
     // Completes the output under its final name. False with a message (nothing kept).
     virtual bool finish() = 0;
     // Stops early: removes what is not complete.
     virtual void abort() = 0;
     // What the user gets, for the closing line ("frames in DIR", "FILE").
     virtual std::string describe() const = 0;
+
+private:
+    std::vector<std::uint8_t> upright_;
 };
 
 // frame00000.png, frame00001.png, ... in `folder`, created when missing.
@@ -65,6 +74,9 @@ public:
     // Starts ffmpeg. False with a message.
     bool open();
     bool write(const std::uint8_t* rgba) override;
+    // Straight from the read-back rows to ffmpeg, last row first (the alpha is not
+    // encoded).
+    bool writeBottomUp(const std::uint8_t* rows, unsigned width, unsigned height) override;
     bool finish() override;
     void abort() override;
     std::string describe() const override;
@@ -73,6 +85,8 @@ public:
 
 private:
     bool waitFfmpeg();
+    bool writeAll(iovec* pieces, std::size_t count);
+    std::vector<iovec> rows_;
     std::string path_, partial_, ffmpeg_;
     unsigned width_, height_, fps_;
     AudioSpan audio_;

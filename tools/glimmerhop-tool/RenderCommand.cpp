@@ -217,6 +217,7 @@ int run(int argc, char** argv) {
         }
         read = d3d9::readBackBuffer(gDevice, pixels, readWidth, readHeight);
     }
+    const std::string renderer = rendererLine(), warning = softwareWarning();
     releaseDevice();
 
     for (int i = 0; i < 6; ++i) {
@@ -224,6 +225,8 @@ int run(int argc, char** argv) {
         std::printf("scene %d (%s): %u frames, %.2f ms mean, %.2f ms worst\n", i, sceneName(i),
                     timing[i].frames, timing[i].total / timing[i].frames, timing[i].worst);
     }
+    std::printf("renderer: %s\n", renderer.c_str());
+    if (!warning.empty()) std::printf("%s\n", warning.c_str());
     if (!read || pixels.size() < static_cast<std::size_t>(readWidth) * readHeight * 4) {
         std::fprintf(stderr, "render: cannot read the picture back\n");
         return 1;

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "FrameSink.h"
+#include "FrameWriter.h"
 #include "LoadingFrame.h"
 #include "RunProgress.h"
 #include "ShowHost.h"
@@ -201,6 +202,8 @@ int renderRun(const RunOptions& o) {
         return 1;
     }
     if (!setUpDevice(o)) return 1;
+    std::fprintf(stderr, "renderer: %s\n", rendererLine().c_str());
+    if (const std::string warning = softwareWarning(); !warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
 
     int code = 0;
     std::unique_ptr<FrameSink> sink;
@@ -239,8 +242,25 @@ int renderRun(const RunOptions& o) {
                          o.withLoading ? ", loading screen first" : "",
                          (o.toEnd || o.to >= length - 0.001) ? ", then the outro" : "", o.out.c_str());
             RunProgress progress(static_cast<unsigned>(frames.size()), isatty(STDERR_FILENO) != 0);
-            std::vector<std::uint8_t> pixels;
-            for (const PlannedFrame& f : frames) {
+            // Frame k is copied out of the GPU while frame k+1 renders, and written by
+            // the writer's thread while later ones render; three slots keep it all busy.
+            constexpr unsigned kSlots = 3;
+            static_assert(kSlots <= d3d9::kReadBackSlots);
+            auto writer = std::make_unique<FrameWriter>(*sink, o.width, o.height);
+            int pending = -1;  // the slot whose copy was started and not yet queued
+            auto queuePending = [&]() {
+                if (pending < 0) return true;
+                const std::uint8_t* rows = d3d9::finishReadBack(gDevice, static_cast<unsigned>(pending));
+                if (!rows) {
+                    std::fprintf(stderr, "\nrender: cannot read the picture back\n");
+                    return false;
+                }
+                const bool queued = writer->push(static_cast<unsigned>(pending), rows);
+                pending = -1;
+                return queued;
+            };
+            for (std::size_t k = 0; k < frames.size(); ++k) {
+                const PlannedFrame& f = frames[k];
                 if (gStopSignal) break;
                 const auto start = std::chrono::steady_clock::now();
                 if (f.part == kLoadingPart) {
@@ -252,23 +272,28 @@ int renderRun(const RunOptions& o) {
                     show.renderFrame(f.value);
                 }
                 gDevice->Present(nullptr, nullptr, nullptr, nullptr);
-                UINT w = 0, h = 0;
-                if (!d3d9::readBackBuffer(gDevice, pixels, w, h) || w != o.width || h != o.height ||
-                    pixels.size() < static_cast<std::size_t>(w) * h * 4) {
+                const unsigned slot = static_cast<unsigned>(k % kSlots);
+                if (!writer->waitForSlot(slot)) {
+                    code = 1;
+                    break;
+                }
+                if (!d3d9::startReadBack(gDevice, slot)) {
                     std::fprintf(stderr, "\nrender: cannot read the picture back\n");
                     code = 1;
                     break;
                 }
-                // The back buffer has no alpha of its own (X8R8G8B8): the picture is opaque.
-                for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
-                if (!sink->write(pixels.data())) {
+                if (!queuePending()) {
                     code = 1;
                     break;
                 }
+                pending = static_cast<int>(slot);
                 progress.frameDone(f.part,
                                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                                        .count());
             }
+            if (code == 0 && (!queuePending() || !writer->drain())) code = 1;
+            // Its thread ends before the sink is finished or removed.
+            writer.reset();
             progress.end();
             if (code == 0 && gStopSignal) {
                 std::fprintf(stderr, "render: stopped by %s after %u frames; %s\n",
@@ -284,6 +309,8 @@ int renderRun(const RunOptions& o) {
             // The show's own lines on standard output may leave the line open.
             std::fputc('\n', stdout);
             progress.printSummary(stdout);
+            std::printf("renderer: %s\n", rendererLine().c_str());
+            if (const std::string warning = softwareWarning(); !warning.empty()) std::printf("%s\n", warning.c_str());
             if (code == 0) std::printf("wrote %s\n", sink->describe().c_str());
         }
     }

@@ -32,6 +32,8 @@ bool createDevice(const DeviceOptions& options) {
     const HRESULT hr = gD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                           D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &gDevice);
     if (FAILED(hr) || !gDevice) {
+        const std::string why = d3d9::headlessFailure();
+        if (!why.empty()) std::fprintf(stderr, "%s\n", why.c_str());
         std::fprintf(stderr, "cannot create the device (0x%08x)\n", static_cast<unsigned>(hr));
         releaseDevice();
         return false;
@@ -44,6 +46,20 @@ void releaseDevice() {
     gDevice = nullptr;
     if (gD3D) gD3D->Release();
     gD3D = nullptr;
+}
+
+std::string rendererLine() {
+    d3d9::RendererInfo info;
+    if (!gDevice || !d3d9::rendererInfo(gDevice, info)) return "";
+    return info.renderer + " by " + info.vendor + ", OpenGL " + info.version + ", " + info.platform;
+}
+
+std::string softwareWarning() {
+    d3d9::RendererInfo info;
+    if (!gDevice || !d3d9::rendererInfo(gDevice, info) || !info.software || info.hardwareDevices == 0) return "";
+    return "warning: rendering on the CPU (" + info.renderer + ") although " + std::to_string(info.hardwareDevices) +
+           " hardware EGL device" + (info.hardwareDevices == 1 ? " is" : "s are") +
+           " here; GLIMMERHOP_EGL_DEVICE=N chooses one";
 }
 
 bool enterDataDirectory(const std::string& given) {

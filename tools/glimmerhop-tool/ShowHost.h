@@ -20,6 +20,13 @@ struct DeviceOptions {
 bool createDevice(const DeviceOptions& options);
 void releaseDevice();
 
+// For the summaries of render and bench: what gDevice renders on ("llvmpipe (...) by
+// Mesa, OpenGL 4.5 ..., EGL surfaceless platform"); "" on the trace backend.
+std::string rendererLine();
+// The warning when gDevice renders on the CPU although a hardware EGL device exists;
+// "" otherwise.
+std::string softwareWarning();
+
 // Changes into `dir`, or when it is empty into defaultDataFolder() (DataFolder.h). False
 // with a message when it cannot.
 bool enterDataDirectory(const std::string& dir);

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -153,17 +154,39 @@ bool VideoSink::open() {
 }
 
 bool VideoSink::write(const std::uint8_t* rgba) {
-    std::size_t left = static_cast<std::size_t>(width_) * height_ * 4;
-    const std::uint8_t* p = rgba;
-    while (left > 0) {
-        const ssize_t n = ::write(pipe_, p, left);
+    iovec whole{const_cast<std::uint8_t*>(rgba), static_cast<std::size_t>(width_) * height_ * 4};
+    return writeAll(&whole, 1);
+}
+
+bool VideoSink::writeBottomUp(const std::uint8_t* rows, unsigned width, unsigned height) {
+    if (width != width_ || height != height_) return FrameSink::writeBottomUp(rows, width, height);
+    const std::size_t row = static_cast<std::size_t>(width_) * 4;
+    rows_.resize(height_);
+    for (unsigned y = 0; y < height_; ++y)
+        rows_[y] = iovec{const_cast<std::uint8_t*>(rows) + row * (height_ - 1 - y), row};
+    return writeAll(rows_.data(), rows_.size());
+}
+
+bool VideoSink::writeAll(iovec* pieces, std::size_t count) {
+    constexpr std::size_t kMostPieces = 1024;  // IOV_MAX on Linux
+    while (count > 0) {
+        const ssize_t n = ::writev(pipe_, pieces, static_cast<int>(std::min(count, kMostPieces)));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             std::fprintf(stderr, "render: ffmpeg stopped taking frames (%s)\n", std::strerror(errno));
             return false;
         }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+        // Step over what went, leaving the first piece not fully written at its rest.
+        auto left = static_cast<std::size_t>(n);
+        while (count > 0 && left >= pieces->iov_len) {
+            left -= pieces->iov_len;
+            ++pieces;
+            --count;
+        }
+        if (count > 0) {
+            pieces->iov_base = static_cast<std::uint8_t*>(pieces->iov_base) + left;
+            pieces->iov_len -= left;
+        }
     }
     return true;
 }

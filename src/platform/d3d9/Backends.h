@@ -1,6 +1,8 @@
 // The two device implementations, created by the Direct3D object.
 #pragma once
 
+#include <string>
+
 #include "platform/d3d9/DeviceBase.h"
 
 struct SDL_Window;
@@ -18,5 +20,8 @@ DeviceBase* createTraceDevice(IDirect3D9* d3d, TraceSink* sink,
 // The most samples a GL render buffer may have, asked once of a small headless context
 // (0 when no context could be made).
 int glMaxSamples();
+
+// Why the last headless GL device could not be made (headlessFailure in backend.h).
+std::string& lastHeadlessFailure();
 
 }  // namespace d3d9::detail

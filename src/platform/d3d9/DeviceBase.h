@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "platform/d3d9/Objects.h"
 
@@ -84,6 +85,16 @@ public:
         height = static_cast<int>(height_);
     }
     virtual bool readBack(std::uint8_t*, std::size_t, UINT&, UINT&) { return false; }
+    virtual bool startReadBack(unsigned) { return false; }
+    virtual const std::uint8_t* finishReadBack(unsigned) { return nullptr; }
+    virtual bool describeRenderer(RendererInfo&) { return false; }
+    virtual void profileDraws(bool) {}
+    virtual bool collectDrawTimings(std::vector<DrawTiming>&) { return false; }
+    void setDrawLabel(const char* effect, const char* technique, unsigned pass) {
+        labelEffect_ = effect;
+        labelTechnique_ = technique;
+        labelPass_ = pass;
+    }
     // Resources: create, upload and delete their GL objects.
     virtual bool createGl(VertexBuffer&) { return true; }
     virtual bool createGl(IndexBuffer&) { return true; }
@@ -132,6 +143,9 @@ protected:
     UINT children_ = 0;
     bool dropping_ = false;
     UINT counters_[5] = {};  // vb, ib, decl, ds, tex
+    const char* labelEffect_ = "";
+    const char* labelTechnique_ = "";
+    unsigned labelPass_ = 0;
 
 private:
     void dropBindings();

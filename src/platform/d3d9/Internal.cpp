@@ -26,6 +26,37 @@ void setDrawing(IDirect3DDevice9* device, bool on) {
     if (device) base(device)->setDrawing(on);
 }
 
+bool rendererInfo(IDirect3DDevice9* device, RendererInfo& info) {
+    if (!device) return false;
+    base(device)->makeCurrent();
+    return base(device)->describeRenderer(info);
+}
+
+bool startReadBack(IDirect3DDevice9* device, unsigned slot) {
+    if (!device) return false;
+    base(device)->makeCurrent();
+    return base(device)->startReadBack(slot);
+}
+
+const std::uint8_t* finishReadBack(IDirect3DDevice9* device, unsigned slot) {
+    if (!device) return nullptr;
+    base(device)->makeCurrent();
+    return base(device)->finishReadBack(slot);
+}
+
+void profileDraws(IDirect3DDevice9* device, bool on) {
+    if (!device) return;
+    base(device)->makeCurrent();
+    base(device)->profileDraws(on);
+}
+
+bool collectDrawTimings(IDirect3DDevice9* device, std::vector<DrawTiming>& timings) {
+    timings.clear();
+    if (!device) return false;
+    base(device)->makeCurrent();
+    return base(device)->collectDrawTimings(timings);
+}
+
 void traceNote(IDirect3DDevice9* device, const char* text) {
     if (!device || !text) return;
     base(device)->traceText(text, std::strlen(text));
@@ -54,6 +85,10 @@ void renderTargetSize(IDirect3DDevice9* device, int& width, int& height) {
 }
 
 void makeCurrent(IDirect3DDevice9* device) { base(device)->makeCurrent(); }
+
+void setDrawLabel(IDirect3DDevice9* device, const char* effect, const char* technique, unsigned pass) {
+    if (device) base(device)->setDrawLabel(effect, technique, pass);
+}
 
 int attributeLocation(BYTE usage, BYTE usageIndex) {
     switch (usage) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
@@ -52,6 +53,42 @@ bool readBackBuffer(IDirect3DDevice9* device, std::vector<std::uint8_t>& rgba, U
 // run faster with drawing off: Clear and DrawIndexedPrimitive then succeed, and trace,
 // without touching a pixel. On by default.
 void setDrawing(IDirect3DDevice9* device, bool on);
+
+// OpenGL: what renders, and how its context was made.
+struct RendererInfo {
+    std::string vendor, renderer, version;  // GL_VENDOR, GL_RENDERER, GL_VERSION
+    std::string platform;   // "EGL device 0 (software)", "EGL surfaceless platform", "window"
+    bool software = false;  // a rasteriser on the CPU (llvmpipe and the like)
+    int hardwareDevices = 0;  // headless: EGL devices other than Mesa's software one
+};
+// False on the trace backend.
+bool rendererInfo(IDirect3DDevice9* device, RendererInfo& info);
+// Why the last headless OpenGL device could not be made; empty when it could.
+std::string headlessFailure();
+
+// Headless OpenGL, read-back without waiting: startReadBack copies the last presented
+// frame into pixel-buffer slot `slot` (0..kReadBackSlots-1) and returns at once;
+// finishReadBack waits for that copy and gives its rows, bottom row first, width * 4
+// bytes each. The rows stay valid, and may be read from any thread, until the slot is
+// started again or the device is released. Null/false on failure.
+constexpr unsigned kReadBackSlots = 4;
+bool startReadBack(IDirect3DDevice9* device, unsigned slot);
+const std::uint8_t* finishReadBack(IDirect3DDevice9* device, unsigned slot);
+
+// OpenGL: each draw call's GPU time and the samples it let through, measured with
+// timer and samples-passed queries while profiling is on, labelled with the effect,
+// technique and pass that drew it.
+struct DrawTiming {
+    const char* effect;     // the effect's file name; valid while the effect lives
+    const char* technique;
+    unsigned pass;
+    std::uint64_t gpuNanoseconds;
+    std::uint64_t samples;
+};
+void profileDraws(IDirect3DDevice9* device, bool on);
+// The draws since the last call, in order (waits for their results). Keeps the
+// capacity of `timings`.
+bool collectDrawTimings(IDirect3DDevice9* device, std::vector<DrawTiming>& timings);
 
 // Trace backend: writes a line of the caller's own (for example "frame 130") into the
 // device's trace, in call order. Does nothing on the GL backend.

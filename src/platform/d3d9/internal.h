@@ -34,6 +34,11 @@ void renderTargetSize(IDirect3DDevice9* device, int& width, int& height);
 // Makes the device's GL context current (there is one context per device).
 void makeCurrent(IDirect3DDevice9* device);
 
+// What draws from now on, for the draw profiler (backend.h): pointers the caller keeps
+// alive while it draws.
+void setDrawLabel(IDirect3DDevice9* device, const char* effect, const char* technique,
+                  unsigned pass);
+
 // Vertex attributes are bound by semantic: every vertex shader input with usage U and
 // usage index I reads attribute location attributeLocation(U, I); the device binds the
 // declaration's elements to the same locations. -1: no location for that semantic.

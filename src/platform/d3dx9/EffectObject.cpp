@@ -279,7 +279,10 @@ HRESULT Effect::BeginPass(UINT pass) {
     if (pass >= t.passes.size()) return D3DERR_INVALIDCALL;
     pass_ = static_cast<int>(pass);
     for (const StateAssignment& a : t.passes[pass].states) device_->SetRenderState(a.state, stateValue(a));
-    if (!traceBackend_) applyPassGl(true);
+    if (!traceBackend_) {
+        d3d9::internal::setDrawLabel(device_, name_.c_str(), t.name.c_str(), pass);
+        applyPassGl(true);
+    }
     return D3D_OK;
 }
 

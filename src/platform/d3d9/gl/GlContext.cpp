@@ -1,5 +1,7 @@
 #include "platform/d3d9/gl/GlContext.h"
 
+#include <string>
+
 #include <SDL.h>
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
@@ -26,16 +28,6 @@ private:
     int major_ = 0, minor_ = 0, profile_ = 0;
 };
 
-EGLDisplay surfacelessDisplay() {
-    if (epoxy_has_egl_extension(EGL_NO_DISPLAY, "EGL_MESA_platform_surfaceless")) {
-        EGLDisplay display =
-            eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        if (display != EGL_NO_DISPLAY) return display;
-    }
-    // Drivers other than Mesa's: their default display, used without surfaces.
-    return eglGetDisplay(EGL_DEFAULT_DISPLAY);
-}
-
 }  // namespace
 
 GlContext::~GlContext() { destroy(); }
@@ -56,12 +48,7 @@ bool GlContext::createOnWindow(SDL_Window* window) {
     return true;
 }
 
-bool GlContext::createHeadless() {
-    EGLDisplay display = surfacelessDisplay();
-    if (display == EGL_NO_DISPLAY) return false;
-    EGLint major = 0, minor = 0;
-    if (!eglInitialize(display, &major, &minor)) return false;
-    eglDisplay_ = display;
+bool GlContext::tryHeadless(void* display) {
     if (!eglBindAPI(EGL_OPENGL_API)) return false;
     EGLConfig config = nullptr;
     const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
@@ -77,9 +64,19 @@ bool GlContext::createHeadless() {
                                         EGL_NONE};
     EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
     if (context == EGL_NO_CONTEXT) return false;
+    if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
+        eglDestroyContext(display, context);
+        return false;
+    }
+    eglDisplay_ = display;
     eglContext_ = context;
-    if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) return false;
     return true;
+}
+
+bool GlContext::createHeadless() {
+    headlessError_.clear();
+    return chooseHeadlessDisplay([this](void* display) { return tryHeadless(display); }, choice_,
+                                 headlessError_);
 }
 
 void GlContext::makeCurrent() {

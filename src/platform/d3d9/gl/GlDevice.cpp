@@ -5,11 +5,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <new>
 
 #include "platform/d3d9/Backends.h"
 
 namespace d3d9::detail {
+
+std::string& lastHeadlessFailure() {
+    static std::string text;
+    return text;
+}
 
 namespace {
 
@@ -34,6 +40,8 @@ GlDevice::GlDevice(IDirect3D9* d3d) : DeviceBase(Backend::Gl, nullptr, d3d) {}
 GlDevice::~GlDevice() {
     if (!contextMade_) return;
     context_.makeCurrent();
+    releaseReadBack();
+    releaseProfiling();
     glDeleteSamplers(static_cast<GLsizei>(kSamplerCount), glSamplers_);
     glDeleteFramebuffers(1, &fbo_);
     glDeleteFramebuffers(1, &resolveFbo_);
@@ -44,7 +52,11 @@ GlDevice::~GlDevice() {
 bool GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& params, HRESULT& result) {
     result = D3DERR_NOTAVAILABLE;
     if (window && !params.Windowed) enterFullscreen(window, params);
-    if (window ? !context_.createOnWindow(window) : !context_.createHeadless()) return false;
+    if (window ? !context_.createOnWindow(window) : !context_.createHeadless()) {
+        if (!window) lastHeadlessFailure() = context_.headlessError();
+        return false;
+    }
+    if (!window) lastHeadlessFailure().clear();
     contextMade_ = true;
     if (epoxy_gl_version() < 45) return false;
     if (window && (params.BackBufferWidth == 0 || params.BackBufferHeight == 0)) {
@@ -204,18 +216,17 @@ void GlDevice::doPresent() {
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
 }
 
+unsigned GlDevice::readSource() {
+    if (presented_) return resolveFbo_;
+    if (!samples_) return fbo_;
+    resolve();
+    return resolveFbo_;
+}
+
 bool GlDevice::readBack(std::uint8_t* rgba, std::size_t size, UINT& width, UINT& height) {
     const std::size_t row = static_cast<std::size_t>(width_) * 4;
     if (size < row * height_) return false;
-    unsigned source = resolveFbo_;
-    if (!presented_) {
-        if (samples_) {
-            resolve();
-        } else {
-            source = fbo_;
-        }
-    }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, readSource());
     glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,
                  GL_UNSIGNED_BYTE, rgba);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
@@ -251,3 +262,7 @@ DeviceBase* createGlDevice(IDirect3D9* d3d, SDL_Window* window, D3DPRESENT_PARAM
 }
 
 }  // namespace d3d9::detail
+
+namespace d3d9 {
+std::string headlessFailure() { return detail::lastHeadlessFailure(); }
+}  // namespace d3d9

@@ -18,6 +18,11 @@ public:
     void makeCurrent() override { context_.makeCurrent(); }
     bool readBack(std::uint8_t* rgba, std::size_t size, UINT& width, UINT& height) override;
     bool samplesSupported(DWORD type) const override;
+    bool startReadBack(unsigned slot) override;
+    const std::uint8_t* finishReadBack(unsigned slot) override;
+    bool describeRenderer(RendererInfo& info) override;
+    void profileDraws(bool on) override;
+    bool collectDrawTimings(std::vector<DrawTiming>& timings) override;
 
     bool createGl(VertexBuffer& buffer) override;
     bool createGl(IndexBuffer& buffer) override;
@@ -52,6 +57,28 @@ private:
     void specifyVertexArray(VertexDeclaration& declaration);
     // Copies the back buffer, resolved, into the single-sampled read-back framebuffer.
     void resolve();
+    // The framebuffer that holds the finished frame (resolving it first when needed).
+    unsigned readSource();
+    void releaseReadBack();
+    void releaseProfiling();
+    void beginDrawQueries();
+    void endDrawQueries();
+
+    struct ReadSlot {
+        unsigned buffer = 0;
+        void* rows = nullptr;   // persistently mapped
+        void* fence = nullptr;  // GLsync of the copy
+    };
+    ReadSlot readSlots_[kReadBackSlots];
+    struct DrawQuery {
+        const char* effect;
+        const char* technique;
+        unsigned pass;
+        unsigned time, samples;  // query objects
+    };
+    bool profiling_ = false;
+    std::vector<DrawQuery> drawQueries_;
+    std::vector<unsigned> freeQueries_[2];  // timer, samples-passed
 
     GlContext context_;
     unsigned fbo_ = 0, colour_ = 0;          // the back buffer

@@ -183,9 +183,11 @@ void GlDevice::doDraw(D3DPRIMITIVETYPE type, UINT indexCount, UINT startIndex, I
     }
     const UINT size = indices_->indexSize();
     const auto offset = static_cast<std::uintptr_t>(startIndex) * size;
+    if (profiling_) beginDrawQueries();
     glDrawElementsBaseVertex(primitiveMode(type), static_cast<GLsizei>(indexCount),
                              size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
                              reinterpret_cast<const void*>(offset), baseVertex);
+    if (profiling_) endDrawQueries();
 }
 
 }  // namespace d3d9::detail
