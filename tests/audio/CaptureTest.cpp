@@ -122,7 +122,7 @@ TEST_F(Capture, NoMusicRecordsNothing) {
 // An installed data set: the sync file is gone and its folder is read-only. The box says
 // why, nothing is recorded, and the sync data stays empty for the show to play on without.
 TEST_F(Capture, ReadOnlyFolderSaysSoAndLeavesNoSyncData) {
-    static const std::string mp3 = audiotest::music("capture-0.4s-c", 1000.0, 0.4);
+    static const std::string mp3 = audiotest::music("capture-1.2s-c", 1000.0, 1.2);  // long enough for whole samples
     openMusic(mp3);
     const std::string dir = audiotest::buildPath("read-only-data");
     ::mkdir(dir.c_str(), 0755);

@@ -134,17 +134,6 @@ TEST(EffectCompiler, ErrorsNameTheFileAndLine) {
     EXPECT_NE(errors.find("y.fx(3): error: "), std::string::npos) << errors;
 }
 
-TEST(EffectCompiler, UnwrittenPixelInputIsAnError) {
-    const char* src =
-        "float4 VS(float4 p : POSITION) : POSITION { return p; }\n"
-        "float4 PS(float2 uv : TEXCOORD2) : COLOR { return uv.xyxy; }\n"
-        "technique T { pass P {\n VertexShader = compile vs_2_0 VS();\n PixelShader = compile ps_2_0 PS(); } }\n";
-    std::string errors;
-    EXPECT_FALSE(compile(src, errors));
-    EXPECT_NE(errors.find("TEXCOORD2"), std::string::npos) << errors;
-    EXPECT_NE(errors.find("(5)"), std::string::npos) << errors;
-}
-
 TEST(EffectCompiler, SecondCompileComesFromTheCache) {
     std::string src = fxtest::readData("Showcase.fx") + "\n// cache probe\n";
     std::string errors;
