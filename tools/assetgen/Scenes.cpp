@@ -223,28 +223,28 @@ SceneFiles sculptureScene() {
     s.scenePath = "planb/3b.SCENE.scene";
     MeshData core;
     core.name = "Core";
-    addFacetBall(core, Vec3{0, 0, 0}, 20.0f, 20, 10);
+    addFacetBall(core, Vec3{0, 0, 0}, 11.0f, 20, 10);
     core.tracks = oneKey(Vec3{0, 0, 0});
     addNode(s, 1, "core.mesh", 0, encodeMesh(core));
 
     MeshData inner;
     inner.name = "RingInner";
-    addRing(inner, Vec3{0, 0, 0}, 38.0f, 4.0f, 48, 10);
+    addRing(inner, Vec3{0, 0, 0}, 21.0f, 2.2f, 48, 10);
     inner.tracks = oneKey(Vec3{0, 0, 0}, axisAngle(Vec3{1, 0, 0}, kPi / 3));
     addNode(s, 2, "ring1.mesh", 1, encodeMesh(inner));
 
     MeshData outer;
     outer.name = "RingOuter";
-    addRing(outer, Vec3{0, 0, 0}, 56.0f, 3.0f, 64, 8);
+    addRing(outer, Vec3{0, 0, 0}, 31.0f, 1.7f, 64, 8);
     outer.tracks = oneKey(Vec3{0, 0, 0}, axisAngle(Vec3{0, 1, 0}, -kPi / 4));
     addNode(s, 3, "ring2.mesh", 1, encodeMesh(outer));
 
     for (int i = 0; i < 8; ++i) {
         MeshData cube;
         cube.name = "Cube";
-        addBox(cube, Vec3{0, 0, 0}, Vec3{12, 12, 12});
+        addBox(cube, Vec3{0, 0, 0}, Vec3{5, 5, 5});
         const float a = 2 * kPi * i / 8;
-        const Vec3 p{74.0f * std::cos(a), 74.0f * std::sin(a), 18.0f * std::sin(3 * a)};
+        const Vec3 p{25.0f * std::cos(a), 25.0f * std::sin(a), 6.0f * std::sin(3 * a)};
         cube.tracks = oneKey(p, axisAngle(Vec3{std::cos(a), 1, 0.5f}, a * 1.7f));
         char name[32];
         std::snprintf(name, sizeof name, "cube%d.mesh", i);
