@@ -53,8 +53,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://vantroop.example.org/glimmerhop)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time rather than linked: the Mesa drivers for EGL and GL.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libegl-mesa0, libgl1-mesa-dri")
+# Opened at run time rather than linked, so dpkg-shlibdeps cannot see them: libepoxy
+# and SDL open libEGL and libGL by name, and those load the Mesa drivers.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libegl1, libgl1, libegl-mesa0, libgl1-mesa-dri")
 set(CPACK_ARCHIVE_FILE_NAME glimmerhop-${GH_VERSION}-linux)
 set(CPACK_GENERATOR DEB TGZ)
 include(CPack)
