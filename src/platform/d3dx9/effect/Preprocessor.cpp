@@ -327,16 +327,16 @@ private:
     }
 
     bool include(const std::string& rest, const FileState& at, int line, int depth) {
-        std::string spec = trimmed(rest);
-        if (!spec.empty() && spec[0] != '"' && spec[0] != '<') {
+        std::string target = trimmed(rest);
+        if (!target.empty() && target[0] != '"' && target[0] != '<') {
             bool overflowed = false;
-            spec = trimmed(pp::expandMacros(spec, macros_, 4096, overflowed));
+            target = trimmed(pp::expandMacros(target, macros_, 4096, overflowed));
         }
-        char close = spec.empty() ? 0 : spec[0] == '"' ? '"' : spec[0] == '<' ? '>' : 0;
-        std::size_t last = close ? spec.find(close, 1) : std::string::npos;
-        if (last == std::string::npos || last < 2 || trimmed(spec.substr(last + 1)) != "")
+        char close = target.empty() ? 0 : target[0] == '"' ? '"' : target[0] == '<' ? '>' : 0;
+        std::size_t last = close ? target.find(close, 1) : std::string::npos;
+        if (last == std::string::npos || last < 2 || trimmed(target.substr(last + 1)) != "")
             return fail(at, line, "#include needs a file name in quotes or <>"), false;
-        std::string name = spec.substr(1, last - 1);
+        std::string name = target.substr(1, last - 1);
         if (depth >= kMaxIncludeDepth) return fail(at, line, "#include nested too deeply: " + name), false;
         std::string text, path;
         const std::string& from = result_.map.files[static_cast<std::size_t>(at.file)];
