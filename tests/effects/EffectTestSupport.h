@@ -1,11 +1,16 @@
 // Helpers shared by the effect tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/d3dx9/effect/EffectDescription.h"
 
 namespace fxtest {
 
@@ -31,6 +36,21 @@ inline int attributeLocation(BYTE usage, BYTE index) {
         case D3DDECLUSAGE_BLENDWEIGHT: return index == 0 ? 14 : -1;
         default: return -1;
     }
+}
+
+// A float stored as its bit pattern in a 32-bit word of a parameter's data.
+inline float wordFloat(std::uint32_t w) {
+    float f;
+    std::memcpy(&f, &w, 4);
+    return f;
+}
+
+// The named parameter of a parsed effect; a failed expectation (and the first parameter)
+// when it is missing.
+inline const fx::Parameter& param(const fx::EffectDescription& d, const char* name) {
+    int i = d.findParameter(name);
+    EXPECT_GE(i, 0) << name;
+    return d.parameters.at(static_cast<std::size_t>(i < 0 ? 0 : i));
 }
 
 }  // namespace fxtest

@@ -15,17 +15,8 @@ bool parse(const std::string& source, fx::EffectDescription& d, fx::ParseError& 
     return fx::parseEffect(pre.text, d, e);
 }
 
-float wordFloat(std::uint32_t w) {
-    float f;
-    std::memcpy(&f, &w, 4);
-    return f;
-}
-
-const fx::Parameter& param(const fx::EffectDescription& d, const char* name) {
-    int i = d.findParameter(name);
-    EXPECT_GE(i, 0) << name;
-    return d.parameters.at(static_cast<std::size_t>(i < 0 ? 0 : i));
-}
+using fxtest::param;
+using fxtest::wordFloat;
 
 DWORD stateOf(const fx::PassDescription& p, D3DRENDERSTATETYPE s) {
     for (const fx::StateAssignment& a : p.states)

@@ -9,17 +9,8 @@
 
 namespace {
 
-float wordFloat(std::uint32_t w) {
-    float f;
-    std::memcpy(&f, &w, 4);
-    return f;
-}
-
-const fx::Parameter& param(const fx::EffectDescription& d, const char* name) {
-    int i = d.findParameter(name);
-    EXPECT_GE(i, 0) << name;
-    return d.parameters.at(static_cast<std::size_t>(i < 0 ? 0 : i));
-}
+using fxtest::param;
+using fxtest::wordFloat;
 
 TEST(EffectSyntax, ConstantsArgumentsShaderVariablesAndPassesWithoutShaders) {
     std::string errors;

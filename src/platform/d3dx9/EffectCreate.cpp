@@ -7,6 +7,7 @@
 
 #include "platform/d3d9/internal.h"
 #include "platform/d3dx9/EffectObject.h"
+#include "platform/d3dx9/effect/Preprocessor.h"
 #include "platform/win32/files.h"
 
 namespace {
@@ -28,23 +29,6 @@ private:
     ULONG references_ = 1;
     std::vector<char> data_;
 };
-
-// Effect files are small; anything past this is not one.
-constexpr long kMaxEffectFileSize = 4 * 1024 * 1024;
-
-bool readFile(const char* path, std::string& text) {
-    std::FILE* f = win32::openFile(path, "rb");
-    if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && size <= kMaxEffectFileSize && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        text.resize(static_cast<std::size_t>(size));
-        ok = std::fread(text.data(), 1, text.size(), f) == text.size();
-    }
-    std::fclose(f);
-    return ok;
-}
 
 std::string baseName(const char* path) {
     const char* name = path;
@@ -101,7 +85,7 @@ HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile, cons
     if (!device || !srcFile || !effect) return D3DERR_INVALIDCALL;
 
     std::string source;
-    if (!readFile(srcFile, source))
+    if (!fx::readSourceFile(win32::openFile(srcFile, "rb"), source))
         return fail(D3DERR_NOTFOUND, std::string(srcFile) + ": error: cannot read the effect file\n", compilationErrors);
 
     fx::Defines macros;

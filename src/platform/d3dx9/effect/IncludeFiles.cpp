@@ -12,9 +12,6 @@
 namespace fx {
 namespace {
 
-// Included files are small; anything past this is not one.
-constexpr long kMaxIncludeSize = 4 * 1024 * 1024;
-
 bool isFile(const std::string& path) {
     struct stat s {};
     return stat(path.c_str(), &s) == 0 && S_ISREG(s.st_mode);
@@ -73,20 +70,6 @@ std::string findUnder(const std::string& folder, const std::string& name) {
     return {};
 }
 
-bool readSmallFile(const std::string& path, std::string& text) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && size <= kMaxIncludeSize && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        text.resize(static_cast<std::size_t>(size));
-        ok = std::fread(text.data(), 1, text.size(), f) == text.size();
-    }
-    std::fclose(f);
-    return ok;
-}
-
 }  // namespace
 
 IncludeOpener defaultIncludeOpener(const std::string& effectFile, std::vector<std::string> folders) {
@@ -104,7 +87,7 @@ IncludeOpener defaultIncludeOpener(const std::string& effectFile, std::vector<st
         places.push_back(effectFolder);
         for (const std::string& place : places) {
             std::string found = findUnder(place, name);
-            if (!found.empty() && readSmallFile(found, text)) {
+            if (!found.empty() && readSourceFile(std::fopen(found.c_str(), "rb"), text)) {
                 path = found;
                 return true;
             }
@@ -148,6 +131,20 @@ std::string SourceMap::remap(const std::string& messages, const std::string& out
         out += line;
     }
     return out;
+}
+
+bool readSourceFile(std::FILE* f, std::string& text) {
+    constexpr long kMostBytes = 4 * 1024 * 1024;
+    if (!f) return false;
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    long size = ok ? std::ftell(f) : -1;
+    ok = ok && size >= 0 && size <= kMostBytes && std::fseek(f, 0, SEEK_SET) == 0;
+    if (ok) {
+        text.resize(static_cast<std::size_t>(size));
+        ok = std::fread(text.data(), 1, text.size(), f) == text.size();
+    }
+    std::fclose(f);
+    return ok;
 }
 
 }  // namespace fx

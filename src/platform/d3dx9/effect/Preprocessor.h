@@ -4,6 +4,7 @@
 // output line came from, so that any later message can name the place it points at.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <utility>
@@ -62,5 +63,9 @@ PreprocessResult preprocess(const std::string& source,
 // effect file's; <name> in each of `folders`, then the effect file's folder. A name that
 // matches only without regard to case is found, and `\` separates folders.
 IncludeOpener defaultIncludeOpener(const std::string& effectFile, std::vector<std::string> folders = {});
+
+// Reads an effect or include file whole from `f` (null: false) and closes it. Such files
+// are small: one over 4 MB is refused.
+bool readSourceFile(std::FILE* f, std::string& text);
 
 }  // namespace fx
