@@ -6,6 +6,7 @@
 #include "platform/win32/timer.h"
 #include "render/Grids.h"
 #include "show/ShowDraw.h"
+#include "show/ShowFiles.h"
 #include "show/ShowTextures.h"
 
 using namespace show;
@@ -30,15 +31,15 @@ void Show::load() {
                     "Tindermoot", MB_OK);
         return;
     }
-    music.open("Tindermoot\\Pellmoor.mp3");
+    music.open(files::kMusic);
     loaded("music");
-    sync.loadOrCapture("Tindermoot\\Rari.sync", music, 8, 0.0f);
+    sync.loadOrCapture(files::kSync, music, 8, 0.0f);
     loaded("sync");
     buildGridMesh(loadingQuad, 2, 2, 644.0f, 484.0f, -322.0f, -242.0f);
     loaded("grids");
-    dritEffect.load("Tindermoot\\drit.fx");
+    dritEffect.load(files::kDritEffect);
     loaded("effects");
-    D3DXCreateTextureFromFileA(gDevice, "Tindermoot\\loading.png", &loadingTexture);
+    D3DXCreateTextureFromFileA(gDevice, files::kLoadingPicture, &loadingTexture);
     loaded("textures");
 
     drawLoadingFrame(1.0f);
@@ -47,37 +48,37 @@ void Show::load() {
 
     textures.load(kShowTextureList);
     loaded("textures");
-    imageEffect.load("Tindermoot\\Image.fx");
+    imageEffect.load(files::kImageEffect);
     loaded("effects");
     buildGridMesh(overlayQuad, 2, 2, 644.0f, 484.0f, -322.0f, -242.0f);
     loaded("grids");
     buildGridMesh(dancerGrid, 24, 32, 192.0f, 256.0f, -96.0f, -250.0f);
     loaded("grids");
-    floorScene.load("Tindermoot\\Floor\\Floor.SCENE.scene", &imageEffect);
+    floorScene.load(files::kFloorScene, &imageEffect);
     loaded("scenes");
     buildTileGrid(floorGrid, 20, 20, 500.0f, 500.0f, -250.0f, -250.0f);
     loaded("grids");
     buildGridMesh(screenGrid, 80, 60, 640.0f, 480.0f, -320.0f, -240.0f);
     loaded("grids");
-    dancerMesh.load("Tindermoot\\Dance\\Dancer.SCENEPlane01.mesh");
+    dancerMesh.load(files::kDancerMesh);
     loaded("meshes");
-    discoEffect.load("Tindermoot\\Disco.fx");
+    discoEffect.load(files::kDiscoEffect);
     loaded("effects");
-    cylEffect.load("Tindermoot\\cyl.fx");
+    cylEffect.load(files::kCylEffect);
     loaded("effects");
-    tunnelScene.load("Tindermoot\\tun\\cyl.SCENE.scene", &cylEffect);
+    tunnelScene.load(files::kTunnelScene, &cylEffect);
     loaded("scenes");
-    boxMesh.load("Tindermoot\\box\\box.SCENEBox01.mesh");
+    boxMesh.load(files::kBoxMesh);
     loaded("meshes");
-    textEffect.load("Tindermoot\\text.fx");
+    textEffect.load(files::kTextEffect);
     loaded("effects");
     buildTileGrid(textGrid, 27, 20, 640.0f, 480.0f, -320.0f, -240.0f);
     loaded("grids");
-    stenMesh.load("Tindermoot\\st\\sten.SCENEPlane02.mesh");
+    stenMesh.load(files::kStenMesh);
     loaded("meshes");
     buildTileGrid(backGrid, 40, 30, 640.0f, 480.0f, -320.0f, -240.0f);
     loaded("grids");
-    planbScene.load("Tindermoot\\planb\\3b.SCENE.scene", &textEffect);
+    planbScene.load(files::kPlanbScene, &textEffect);
     loaded("scenes");
 
     // Fade the loading picture out over a second of wall-clock time. The value sent is

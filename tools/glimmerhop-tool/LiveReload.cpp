@@ -8,6 +8,7 @@
 
 #include "platform/win32/messagebox.h"
 #include "show/Show.h"
+#include "show/ShowFiles.h"
 #include "show/ShowTextures.h"
 
 namespace tool {
@@ -19,9 +20,9 @@ struct EffectEntry {
     Effect Show::*holder;
 };
 const EffectEntry kEffects[] = {
-    {"Tindermoot\\drit.fx", &Show::dritEffect},   {"Tindermoot\\Image.fx", &Show::imageEffect},
-    {"Tindermoot\\Disco.fx", &Show::discoEffect}, {"Tindermoot\\cyl.fx", &Show::cylEffect},
-    {"Tindermoot\\text.fx", &Show::textEffect},
+    {show::files::kDritEffect, &Show::dritEffect},   {show::files::kImageEffect, &Show::imageEffect},
+    {show::files::kDiscoEffect, &Show::discoEffect}, {show::files::kCylEffect, &Show::cylEffect},
+    {show::files::kTextEffect, &Show::textEffect},
 };
 
 struct MeshEntry {
@@ -29,9 +30,9 @@ struct MeshEntry {
     Mesh Show::*mesh;
 };
 const MeshEntry kMeshes[] = {
-    {"Tindermoot\\Dance\\Dancer.SCENEPlane01.mesh", &Show::dancerMesh},
-    {"Tindermoot\\box\\box.SCENEBox01.mesh", &Show::boxMesh},
-    {"Tindermoot\\st\\sten.SCENEPlane02.mesh", &Show::stenMesh},
+    {show::files::kDancerMesh, &Show::dancerMesh},
+    {show::files::kBoxMesh, &Show::boxMesh},
+    {show::files::kStenMesh, &Show::stenMesh},
 };
 
 struct SceneEntry {
@@ -40,12 +41,10 @@ struct SceneEntry {
     Effect Show::*effect;
 };
 const SceneEntry kScenes[] = {
-    {"Tindermoot\\Floor\\Floor.SCENE.scene", &Show::floorScene, &Show::imageEffect},
-    {"Tindermoot\\tun\\cyl.SCENE.scene", &Show::tunnelScene, &Show::cylEffect},
-    {"Tindermoot\\planb\\3b.SCENE.scene", &Show::planbScene, &Show::textEffect},
+    {show::files::kFloorScene, &Show::floorScene, &Show::imageEffect},
+    {show::files::kTunnelScene, &Show::tunnelScene, &Show::cylEffect},
+    {show::files::kPlanbScene, &Show::planbScene, &Show::textEffect},
 };
-
-const char* const kSyncPath = "Tindermoot\\Rari.sync";
 
 // Separators as '/', without a leading "./".
 std::string normalised(std::string p) {
@@ -165,7 +164,7 @@ std::vector<ReloadTarget> reloadTargets(const std::string& changedPath) {
     std::vector<ReloadTarget> targets;
     for (int i = 0; i < static_cast<int>(std::size(kEffects)); ++i)
         if (samePath(changed, normalised(kEffects[i].path))) targets.push_back({ReloadKind::Effect, i, kEffects[i].path});
-    if (samePath(changed, normalised(kSyncPath))) targets.push_back({ReloadKind::Sync, 0, kSyncPath});
+    if (samePath(changed, normalised(show::files::kSync))) targets.push_back({ReloadKind::Sync, 0, show::files::kSync});
     for (int i = 0; show::kShowTextureList[i]; i += 2)
         if (samePath(changed, normalised(show::kShowTextureList[i]))) {
             targets.push_back({ReloadKind::Textures, i, show::kShowTextureList[i]});
