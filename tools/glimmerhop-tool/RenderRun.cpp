@@ -229,12 +229,16 @@ int renderRun(const RunOptions& o) {
         if (!history.empty()) {
             std::fprintf(stderr, "playing %zu frames from %.3f s for the scene's camera cuts (not recorded)\n",
                          history.size(), history.front());
+            // These frames are played for the state they leave (cuts, beat latches), not
+            // their pixels: the scenes read no earlier frame, so drawing them is wasted.
+            d3d9::setDrawing(gDevice, false);
             for (double t : history) {
                 if (gStopSignal) break;
                 bass::setDrivenPosition(t);
                 show.renderFrame(static_cast<float>(t));
                 gDevice->Present(nullptr, nullptr, nullptr, nullptr);
             }
+            d3d9::setDrawing(gDevice, true);
         }
         if (code == 0) {
             std::fprintf(stderr, "rendering %zu frames of %ux%u at %u fps (music %.3f..%.3f s%s%s) to %s\n",
