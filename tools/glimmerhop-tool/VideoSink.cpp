@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -150,6 +151,16 @@ bool VideoSink::open() {
         return false;
     }
     pipe_ = fds[1];
+    // A frame is several megabytes: a larger pipe moves it in fewer wake-ups of either side.
+    fcntl(pipe_, F_SETPIPE_SZ, 1 << 20);
+    // The encoder runs behind the renderer with frames queued for it. Where the renderer
+    // is on the CPU (llvmpipe), its threads meet at every frame, and an encoder thread
+    // taking one of their cores holds up all of them; at a lower priority the encoder
+    // takes the time they leave, and gets all of it when the queue is full. Its threads
+    // are made after this (when the first frame arrives), so they inherit it.
+    errno = 0;
+    const int ours = getpriority(PRIO_PROCESS, 0);
+    if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(pid_), std::min(ours + 10, 19));
     return true;
 }
 
