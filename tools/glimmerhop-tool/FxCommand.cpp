@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "PreviewRender.h"
 #include "platform/d3d9/backend.h"
 #include "platform/d3dx9/EffectObject.h"
 #include "platform/d3dx9/effect/StateTables.h"
@@ -13,6 +14,8 @@ namespace {
 
 const char kUsage[] =
     "usage: glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
+    "       glimmerhop-tool fx FILE --render OUT.png [--technique NAME] [--size WxH]\n"
+    "                          [--mesh sphere|cube|quad|torus] [-D NAME[=VALUE]]...\n"
     "\n"
     "Compiles each effect file (HLSL to SPIR-V to GLSL) and lists its techniques with\n"
     "their passes (shaders or \"fixed function\", states with their values; states the\n"
@@ -23,7 +26,15 @@ const char kUsage[] =
     "  --gl       also link the GL programs on a headless OpenGL device (default: the\n"
     "             trace backend, which needs no graphics)\n"
     "  --glsl     also print the GLSL generated for each pass program\n"
-    "  -D NAME=V  defines a macro for the effect's preprocessor\n";
+    "  -D NAME=V  defines a macro for the effect's preprocessor\n"
+    "\n"
+    "With --render, draws a built-in mesh (default sphere) with each technique (or the\n"
+    "one named), every pass in order, on a headless OpenGL device, into a PNG contact\n"
+    "sheet of one tile a technique (default 256x256) labelled with its name. Parameters\n"
+    "are bound by semantic, annotation and common names (matrices, time, viewport size,\n"
+    "camera, light); textures from their ResourceName/name/file annotation when the file\n"
+    "is beside the effect, else a built-in checker or flat normal map. Prints one line\n"
+    "per parameter, bound or not, and whether each technique drew.\n";
 
 const char* filterName(DWORD f) {
     static const char* const names[] = {"none", "point", "linear", "anisotropic"};
@@ -120,8 +131,26 @@ int run(int argc, char** argv) {
     bool glsl = false;
     std::vector<std::string> defineText;
     std::vector<const char*> files;
+    tool::PreviewOptions preview;
+    bool render = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--gl") == 0) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--render") == 0 && hasValue) {
+            render = true;
+            preview.out = argv[++i];
+        } else if (std::strcmp(argv[i], "--technique") == 0 && hasValue) {
+            preview.technique = argv[++i];
+        } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
+            if (!tool::parseTileSize(argv[++i], preview.width, preview.height)) {
+                std::fprintf(stderr, "glimmerhop-tool fx: --size wants WxH from 16x16 to 4096x4096, not '%s'\n", argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--mesh") == 0 && hasValue) {
+            if (!tool::parseMeshShape(argv[++i], preview.mesh)) {
+                std::fprintf(stderr, "glimmerhop-tool fx: --mesh is sphere, cube, quad or torus, not '%s'\n", argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--gl") == 0) {
             gl = true;
         } else if (std::strcmp(argv[i], "--glsl") == 0) {
             glsl = true;
@@ -152,6 +181,15 @@ int run(int argc, char** argv) {
     std::vector<D3DXMACRO> macros;
     for (std::size_t i = 0; i < names.size(); ++i) macros.push_back({names[i].c_str(), values[i].c_str()});
     macros.push_back({nullptr, nullptr});
+    if (render) {
+        if (files.size() != 1) {
+            std::fprintf(stderr, "glimmerhop-tool fx: --render takes one effect file\n\n%s", kUsage);
+            return 2;
+        }
+        preview.effectPath = files[0];
+        preview.macros = macros;
+        return tool::renderPreview(preview);
+    }
 
     d3d9::BackendConfig config;
     config.backend = gl ? d3d9::Backend::Gl : d3d9::Backend::Trace;

@@ -53,6 +53,15 @@ void PlotCanvas::text(int x, int y, const char* s, Rgb c, int scale) {
 
 int PlotCanvas::textWidth(const char* s, int scale) { return stb_easy_font_width(const_cast<char*>(s)) * scale; }
 
+void PlotCanvas::blitRgba(int x, int y, const std::uint8_t* rgba, int width, int height) {
+    for (int row = std::max(0, -y); row < height && y + row < height_; ++row)
+        for (int col = std::max(0, -x); col < width && x + col < width_; ++col) {
+            const std::uint8_t* s = rgba + (static_cast<std::size_t>(row) * width + col) * 4;
+            std::uint8_t* d = &pixels_[(static_cast<std::size_t>(y + row) * width_ + x + col) * 3];
+            d[0] = s[0], d[1] = s[1], d[2] = s[2];
+        }
+}
+
 bool PlotCanvas::writePng(const char* path) const {
     return stbi_write_png(path, width_, height_, 3, pixels_.data(), width_ * 3) != 0;
 }

@@ -23,6 +23,8 @@ public:
     // Text with its top-left corner at (x, y), `scale` pixels per font unit.
     void text(int x, int y, const char* s, Rgb c, int scale = 2);
     static int textWidth(const char* s, int scale = 2);
+    // Copies an RGBA picture (rows top first) with its top-left corner at (x, y); clipped.
+    void blitRgba(int x, int y, const std::uint8_t* rgba, int width, int height);
     bool writePng(const char* path) const;
 
 private:

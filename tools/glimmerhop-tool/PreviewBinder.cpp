@@ -1,0 +1,285 @@
+#include "PreviewBinder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+
+#include "PlotCanvas.h"
+#include "platform/d3dx9/effect/EffectDescription.h"
+
+namespace tool {
+
+namespace {
+
+// Upper case, letters and digits only: "g_WorldViewProj" -> "GWORLDVIEWPROJ".
+std::string key(const std::string& text) {
+    std::string k;
+    for (char c : text)
+        if (std::isalnum(static_cast<unsigned char>(c))) k += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return k;
+}
+
+bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+bool consume(std::string& text, std::size_t& at, const char* token) {
+    const std::size_t n = std::char_traits<char>::length(token);
+    if (text.compare(at, n, token) != 0) return false;
+    at += n;
+    return true;
+}
+
+// The name without a Hungarian or member prefix: "g_time", "fTime", "m_Eye" -> "time", "Time", "Eye".
+std::string bareName(const std::string& name) {
+    std::size_t u = name.find('_');
+    if (u != std::string::npos && u <= 2 && u + 1 < name.size()) return name.substr(u + 1);
+    if (name.size() > 2 && std::islower(static_cast<unsigned char>(name[0])) &&
+        std::isupper(static_cast<unsigned char>(name[1])))
+        return name.substr(1);
+    return name;
+}
+
+const fx::Annotation* annotation(const fx::Parameter& p, const char* name) {
+    for (const fx::Annotation& a : p.annotations)
+        if (key(a.name) == key(name)) return &a;
+    return nullptr;
+}
+
+std::string annotationText(const fx::Parameter& p, const char* name) {
+    const fx::Annotation* a = annotation(p, name);
+    return a && a->kind == fx::ValueKind::String ? a->text : std::string();
+}
+
+D3DXMATRIX product(const PreviewScene& s, const MatrixRequest& r) {
+    D3DXMATRIX m;
+    D3DXMatrixIdentity(&m);
+    if (r.world) D3DXMatrixMultiply(&m, &m, &s.world);
+    if (r.view) D3DXMatrixMultiply(&m, &m, &s.view);
+    if (r.projection) D3DXMatrixMultiply(&m, &m, &s.projection);
+    if (r.inverse) D3DXMatrixInverse(&m, nullptr, &m);
+    if (r.transpose) D3DXMatrixTranspose(&m, &m);
+    return m;
+}
+
+std::string describe(const MatrixRequest& r) {
+    std::string d;
+    for (auto [on, name] : {std::pair{r.world, "world"}, {r.view, "view"}, {r.projection, "projection"}})
+        if (on) d += (d.empty() ? "" : " x ") + std::string(name);
+    if (r.inverse) d += ", inverted";
+    if (r.transpose) d += ", transposed";
+    return d;
+}
+
+bool oneOf(const std::string& k, std::initializer_list<const char*> names) {
+    return std::any_of(names.begin(), names.end(), [&](const char* n) { return k == n; });
+}
+
+std::string formatted(const float* v, int n) {
+    std::string s = "(";
+    for (int i = 0; i < n; ++i) {
+        char b[24];
+        std::snprintf(b, sizeof b, "%s%.3g", i ? ", " : "", static_cast<double>(v[i]));
+        s += b;
+    }
+    return s + ")";
+}
+
+}  // namespace
+
+PreviewScene defaultPreviewScene(unsigned width, unsigned height) {
+    PreviewScene s;
+    s.width = width;
+    s.height = height;
+    // A slight turn, so that a cube shows three faces.
+    D3DXMATRIX yaw, pitch;
+    D3DXMatrixRotationY(&yaw, 0.6f);
+    D3DXMatrixRotationX(&pitch, 0.35f);
+    D3DXMatrixMultiply(&s.world, &yaw, &pitch);
+    const D3DXVECTOR3 eye(0.0f, 0.6f, -3.4f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+    D3DXMatrixLookAtLH(&s.view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&s.projection, 0.8f, height ? static_cast<float>(width) / height : 1.0f, 0.1f, 100.0f);
+    s.eye[0] = eye.x, s.eye[1] = eye.y, s.eye[2] = eye.z;
+    // Above, left and in front of the mesh.
+    s.lightPosition[0] = -3.0f, s.lightPosition[1] = 4.0f, s.lightPosition[2] = -4.0f;
+    s.time = 2.0f;
+    return s;
+}
+
+bool parseMatrixName(const std::string& text, MatrixRequest& request) {
+    std::string k = key(text);
+    for (const char* suffix : {"XF", "MATRIX", "MTX"}) {
+        const std::size_t n = std::char_traits<char>::length(suffix);
+        if (k.size() > n && k.compare(k.size() - n, n, suffix) == 0) {
+            k.resize(k.size() - n);
+            break;
+        }
+    }
+    // Longest first, so that WORLDVIEW is not read as WORLD followed by "VIEW".
+    static const struct {
+        const char* token;
+        bool world, view, projection;
+    } bases[] = {{"WORLDVIEWPROJECTION", 1, 1, 1}, {"MODELVIEWPROJECTION", 1, 1, 1}, {"WORLDVIEWPROJ", 1, 1, 1},
+                 {"MODELVIEWPROJ", 1, 1, 1},       {"VIEWPROJECTION", 0, 1, 1},      {"WORLDVIEW", 1, 1, 0},
+                 {"MODELVIEW", 1, 1, 0},           {"PROJECTION", 0, 0, 1},          {"VIEWPROJ", 0, 1, 1},
+                 {"WORLD", 1, 0, 0},               {"MODEL", 1, 0, 0},               {"VIEW", 0, 1, 0},
+                 {"PROJ", 0, 0, 1},                {"WVP", 1, 1, 1},                 {"MVP", 1, 1, 1},
+                 {"WV", 1, 1, 0},                  {"VP", 0, 1, 1}};
+    for (std::size_t start = 0; start < k.size(); ++start) {
+        for (const auto& b : bases) {
+            std::size_t at = start;
+            if (!consume(k, at, b.token)) continue;
+            const std::string prefix = k.substr(0, start);
+            if (!oneOf(prefix, {"", "M", "MAT", "MTX", "MATRIX", "G", "GMAT", "GM", "FX"})) return false;
+            MatrixRequest r;
+            r.world = b.world, r.view = b.view, r.projection = b.projection;
+            while (at < k.size()) {
+                if (consume(k, at, "INVERSETRANSPOSE") || consume(k, at, "INVTRANSPOSE") ||
+                    consume(k, at, "INVTRANS") || consume(k, at, "IT")) {
+                    r.inverse = r.transpose = true;
+                } else if (consume(k, at, "INVERSE") || consume(k, at, "INV") || consume(k, at, "I")) {
+                    r.inverse = true;
+                } else if (consume(k, at, "TRANSPOSE") || consume(k, at, "TRANS") || consume(k, at, "T")) {
+                    r.transpose = true;
+                } else {
+                    return false;
+                }
+            }
+            request = r;
+            return true;
+        }
+    }
+    return false;
+}
+
+PreviewBinder::PreviewBinder(IDirect3DDevice9* device, std::string folder, std::string scratch)
+    : device_(device), folder_(std::move(folder)), scratch_(std::move(scratch)) {}
+
+PreviewBinder::~PreviewBinder() {
+    if (checker_) checker_->Release();
+    if (flatNormal_) flatNormal_->Release();
+    for (IDirect3DTexture9* t : loaded_) t->Release();
+}
+
+IDirect3DTexture9* PreviewBinder::builtIn(bool normalMap, std::string& why) {
+    IDirect3DTexture9*& slot = normalMap ? flatNormal_ : checker_;
+    if (slot) return slot;
+    // The layer fills textures from image files only, so the built-in ones go through one.
+    PlotCanvas c(128, 128, normalMap ? Rgb{128, 128, 255} : Rgb{220, 214, 200});
+    if (!normalMap)
+        for (int y = 0; y < 8; ++y)
+            for (int x = (y & 1); x < 8; x += 2) c.fill(x * 16, y * 16, x * 16 + 16, y * 16 + 16, Rgb{70, 96, 150});
+    const std::string path = scratch_ + (normalMap ? "/flat-normal.png" : "/checker.png");
+    if (!c.writePng(path.c_str()) || FAILED(D3DXCreateTextureFromFileA(device_, path.c_str(), &slot))) {
+        why = "the built-in texture could not be made";
+        slot = nullptr;
+    }
+    return slot;
+}
+
+IDirect3DTexture9* PreviewBinder::fromFile(const std::string& name, std::string& found, std::string& why) {
+    namespace fs = std::filesystem;
+    if (name.empty() || name.size() > 1024) return nullptr;
+    std::string base = name;
+    const std::size_t slash = base.find_last_of("/\\");
+    if (slash != std::string::npos) base = base.substr(slash + 1);
+    std::error_code ec;
+    for (const std::string& candidate : {name, base}) {
+        const fs::path path = fs::path(folder_) / candidate;
+        if (candidate.empty() || !fs::is_regular_file(path, ec)) continue;
+        IDirect3DTexture9* t = nullptr;
+        if (SUCCEEDED(D3DXCreateTextureFromFileA(device_, path.c_str(), &t)) && t) {
+            loaded_.push_back(t);
+            found = candidate;
+            return t;
+        }
+        why = candidate + " is not an image this tool reads";
+        return nullptr;
+    }
+    why = name + " is not beside the effect";
+    return nullptr;
+}
+
+void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, const PreviewScene& s,
+                         std::vector<std::string>& report) {
+    for (const fx::Parameter& p : d.parameters) {
+        const std::string sem = key(p.semantic), k = key(bareName(p.name));
+        const std::string title = p.name + " (" + p.typeName + (p.semantic.empty() ? "" : " : " + p.semantic) + ")";
+        std::string bound, unbound;
+        const char* h = p.name.c_str();
+        if (p.kind == fx::ValueKind::Texture) {
+            const std::string type = key(p.typeName);
+            std::string file;
+            for (const char* a : {"ResourceName", "name", "file", "filename", "texture"})
+                if (file.empty()) file = annotationText(p, a);
+            if (contains(type, "CUBE") || contains(type, "3D") || contains(type, "VOLUME") ||
+                contains(key(annotationText(p, "ResourceType")), "CUBE")) {
+                unbound = "cube and volume textures are not available on this device";
+            } else {
+                std::string found, why;
+                IDirect3DTexture9* t = fromFile(file, found, why);
+                if (t) {
+                    bound = "file " + found;
+                } else {
+                    const std::string hint = k + key(file) + key(annotationText(p, "UIName"));
+                    const bool normal = contains(hint, "NORMAL") || contains(hint, "BUMP") || contains(hint, "NRM") ||
+                                        contains(hint, "NMAP");
+                    std::string failed;
+                    t = builtIn(normal, failed);
+                    if (t) bound = std::string(normal ? "built-in flat normal map" : "built-in checker") +
+                                   (why.empty() ? "" : " (" + why + ")");
+                    else unbound = failed;
+                }
+                if (t) effect->SetTexture(h, t);
+            }
+        } else if (p.kind == fx::ValueKind::String || p.kind == fx::ValueKind::Bool || p.kind == fx::ValueKind::Int) {
+            // Switches and counts keep the file's own values.
+        } else if (p.rows == 4 && p.cols == 4 && p.arraySize == 0) {
+            MatrixRequest r;
+            if (parseMatrixName(p.semantic, r) || (p.semantic.empty() && parseMatrixName(bareName(p.name), r))) {
+                const D3DXMATRIX m = product(s, r);
+                effect->SetMatrix(h, &m);
+                bound = describe(r);
+            }
+        } else if (p.rows == 1 && p.arraySize == 0) {
+            const int n = p.cols;
+            const std::string object = key(annotationText(p, "Object")) + key(annotationText(p, "UIName"));
+            const bool light = contains(object, "LIGHT") || contains(k, "LIGHT") || contains(k, "LAMP") ||
+                               sem == "DIRECTION" || contains(sem, "LIGHT");
+            float v[4] = {0, 0, 0, 1};
+            const float* pos = s.lightPosition;
+            if (n == 1 && (sem == "TIME" || oneOf(k, {"TIME", "TIMER", "APPTIME", "ELAPSEDTIME"}))) {
+                v[0] = s.time;
+                bound = "time " + formatted(v, 1);
+            } else if (n >= 2 && (oneOf(sem, {"VIEWPORTPIXELSIZE", "VIEWPORTSIZE", "SCREENSIZE", "RESOLUTION"}) ||
+                                  oneOf(k, {"VIEWPORTSIZE", "VIEWPORTPIXELSIZE", "SCREENSIZE", "RESOLUTION", "SCREENRES"}))) {
+                v[0] = static_cast<float>(s.width), v[1] = static_cast<float>(s.height);
+                v[2] = 1.0f / v[0], v[3] = 1.0f / v[1];
+                bound = "viewport size " + formatted(v, n);
+            } else if (n >= 3 && (oneOf(sem, {"CAMERAPOSITION", "VIEWPOSITION", "EYEPOSITION", "WORLDCAMERAPOSITION"}) ||
+                                  oneOf(k, {"CAMERAPOSITION", "CAMERAPOS", "CAMPOS", "EYEPOS", "EYEPOSITION",
+                                            "VIEWPOSITION", "VIEWPOS", "EYE", "WORLDEYEPOS", "EYEPOSW"}))) {
+                std::copy(s.eye, s.eye + 3, v);
+                bound = "camera position " + formatted(v, n);
+            } else if (n >= 3 && light && (sem == "DIRECTION" || contains(k, "DIR") || contains(k, "VEC"))) {
+                // Which way the light travels, as Direct3D's lights give it: from the light to the mesh.
+                const float l = std::sqrt(pos[0] * pos[0] + pos[1] * pos[1] + pos[2] * pos[2]);
+                for (int i = 0; i < 3; ++i) v[i] = -pos[i] / l;
+                v[3] = 0;
+                bound = "light direction " + formatted(v, n);
+            } else if (n >= 3 && light && (sem == "POSITION" || contains(k, "POS"))) {
+                std::copy(pos, pos + 3, v);
+                bound = "light position " + formatted(v, n);
+            } else if (n >= 3 && light && (oneOf(sem, {"DIFFUSE", "SPECULAR", "COLOR", "COLOUR", "LIGHTCOLOR"}) ||
+                                           contains(k, "COLOR") || contains(k, "COLOUR") || contains(k, "DIFFUSE") ||
+                                           contains(k, "SPECULAR"))) {
+                v[0] = v[1] = v[2] = 1.0f;
+                bound = "light colour " + formatted(v, n);
+            }
+            if (!bound.empty()) effect->SetFloatArray(h, v, static_cast<UINT>(n));
+        }
+        if (!bound.empty()) report.push_back("bound     " + title + ": " + bound);
+        else report.push_back("not bound " + title + ": " + (unbound.empty() ? "keeps the file's value" : unbound));
+    }
+}
+
+}  // namespace tool

@@ -1,0 +1,59 @@
+// Gives an effect's parameters the values a preview needs, found by semantic, by the
+// common annotations and by the names effect authors use (WorldViewProj, lightDir, ...).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/d3dx9/d3dx9.h"
+
+namespace fx {
+struct EffectDescription;
+}
+
+namespace tool {
+
+// The scene of the preview: where the camera and the light are.
+struct PreviewScene {
+    D3DXMATRIX world, view, projection;
+    float eye[3];
+    float lightPosition[3];
+    float time = 0;
+    unsigned width = 256, height = 256;
+};
+
+PreviewScene defaultPreviewScene(unsigned width, unsigned height);
+
+// What a matrix parameter's semantic or name asks for.
+struct MatrixRequest {
+    bool world = false, view = false, projection = false;  // the product, in that order
+    bool inverse = false, transpose = false;
+};
+// False when the text does not name one of the usual matrices.
+bool parseMatrixName(const std::string& text, MatrixRequest& request);
+
+class PreviewBinder {
+public:
+    // `folder`: the effect file's folder, for textures named by annotation; `scratch`: a
+    // folder where the built-in textures may be written.
+    PreviewBinder(IDirect3DDevice9* device, std::string folder, std::string scratch);
+    ~PreviewBinder();
+    PreviewBinder(const PreviewBinder&) = delete;
+    PreviewBinder& operator=(const PreviewBinder&) = delete;
+
+    // Sets every parameter it recognises; one line per parameter into `report`.
+    void bind(ID3DXEffect* effect, const fx::EffectDescription& description, const PreviewScene& scene,
+              std::vector<std::string>& report);
+
+private:
+    IDirect3DTexture9* builtIn(bool normalMap, std::string& why);
+    IDirect3DTexture9* fromFile(const std::string& name, std::string& found, std::string& why);
+
+    IDirect3DDevice9* device_;
+    std::string folder_, scratch_;
+    IDirect3DTexture9* checker_ = nullptr;
+    IDirect3DTexture9* flatNormal_ = nullptr;
+    std::vector<IDirect3DTexture9*> loaded_;
+};
+
+}  // namespace tool

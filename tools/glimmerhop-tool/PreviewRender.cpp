@@ -1,0 +1,212 @@
+#include "PreviewRender.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "PreviewBinder.h"
+#include "PreviewSheet.h"
+#include "RenderRun.h"
+#include "ShowHost.h"
+#include "app/globals/DisplaySettings.h"
+#include "platform/d3d9/backend.h"
+#include "platform/d3dx9/EffectObject.h"
+
+namespace tool {
+
+namespace {
+
+constexpr std::uint8_t kGrey[3] = {110, 110, 116};
+
+template <typename T>
+void release(T*& p) {
+    if (p) p->Release();
+    p = nullptr;
+}
+
+// The mesh's vertex and index buffers and its declaration on the device.
+struct MeshBuffers {
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    IDirect3DIndexBuffer9* indices = nullptr;
+    IDirect3DVertexDeclaration9* declaration = nullptr;
+    UINT vertexCount = 0, triangleCount = 0;
+
+    ~MeshBuffers() {
+        release(vertices);
+        release(indices);
+        release(declaration);
+    }
+
+    bool create(IDirect3DDevice9* device, const PreviewMesh& mesh) {
+        const UINT vbytes = static_cast<UINT>(mesh.vertices.size() * sizeof(PreviewVertex));
+        const UINT ibytes = static_cast<UINT>(mesh.indices.size() * sizeof(std::uint16_t));
+        void* data = nullptr;
+        if (FAILED(device->CreateVertexBuffer(vbytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &vertices, nullptr)) ||
+            FAILED(vertices->Lock(0, vbytes, &data, 0)))
+            return false;
+        std::memcpy(data, mesh.vertices.data(), vbytes);
+        vertices->Unlock();
+        if (FAILED(device->CreateIndexBuffer(ibytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices,
+                                             nullptr)) ||
+            FAILED(indices->Lock(0, ibytes, &data, 0)))
+            return false;
+        std::memcpy(data, mesh.indices.data(), ibytes);
+        indices->Unlock();
+        vertexCount = static_cast<UINT>(mesh.vertices.size());
+        triangleCount = static_cast<UINT>(mesh.indices.size() / 3);
+        return SUCCEEDED(device->CreateVertexDeclaration(previewDeclaration(), &declaration));
+    }
+};
+
+// A folder of our own for the built-in textures, removed when the run ends.
+struct ScratchFolder {
+    std::string path;
+    ScratchFolder() {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/glimmerhop-fx-XXXXXX";
+        if (mkdtemp(pattern.data())) path = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        if (!path.empty()) std::filesystem::remove_all(path, ec);
+    }
+};
+
+// Draws one technique, every pass in order; false with `why` when the effect refuses.
+bool drawTechnique(ID3DXEffect* effect, D3DXHANDLE technique, const MeshBuffers& mesh, UINT& passes,
+                   std::string& why) {
+    gDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL,
+                   D3DCOLOR_ARGB(255, kGrey[0], kGrey[1], kGrey[2]), 1.0f, 0);
+    gDevice->BeginScene();
+    gDevice->SetVertexDeclaration(mesh.declaration);
+    gDevice->SetStreamSource(0, mesh.vertices, 0, sizeof(PreviewVertex));
+    gDevice->SetIndices(mesh.indices);
+    bool ok = true;
+    passes = 0;
+    if (FAILED(effect->SetTechnique(technique)) || FAILED(effect->Begin(&passes, 0))) {
+        why = "the effect would not begin this technique";
+        ok = false;
+    } else {
+        for (UINT p = 0; p < passes; ++p) {
+            if (FAILED(effect->BeginPass(p))) {
+                why = "pass " + std::to_string(p) + " would not begin";
+                ok = false;
+                continue;
+            }
+            gDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, mesh.vertexCount, 0, mesh.triangleCount);
+            effect->EndPass();
+        }
+        effect->End();
+    }
+    gDevice->EndScene();
+    gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    return ok;
+}
+
+int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
+    const char* path = o.effectPath.c_str();
+    ID3DXEffect* effect = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    const HRESULT hr = D3DXCreateEffectFromFileA(gDevice, path, o.macros.data(), nullptr, D3DXSHADER_DEBUG, nullptr,
+                                                 &effect, &errors);
+    if (FAILED(hr) || !effect) {
+        std::fprintf(stderr, "%s: compilation failed (0x%08X)\n", path, static_cast<unsigned>(hr));
+        if (errors) std::fputs(static_cast<const char*>(errors->GetBufferPointer()), stderr);
+        release(errors);
+        return 1;
+    }
+    release(errors);
+    const fx::EffectDescription& d = static_cast<fx::Effect*>(effect)->compiled().description;
+
+    std::vector<std::size_t> chosen;
+    for (std::size_t i = 0; i < d.techniques.size(); ++i)
+        if (o.technique.empty() || d.techniques[i].name == o.technique) chosen.push_back(i);
+    if (chosen.empty()) {
+        std::fprintf(stderr, "%s: no technique %s%s%s\n", path, o.technique.empty() ? "at all" : "named '",
+                     o.technique.c_str(), o.technique.empty() ? "" : "'");
+        effect->Release();
+        return o.technique.empty() ? 1 : 2;
+    }
+
+    MeshBuffers mesh;
+    if (!mesh.create(gDevice, buildPreviewMesh(o.mesh))) {
+        std::fprintf(stderr, "%s: the preview mesh could not be made on this device\n", path);
+        effect->Release();
+        return 1;
+    }
+    std::string folder = std::filesystem::path(o.effectPath).parent_path().string();
+    if (folder.empty()) folder = ".";
+    int status = 0;
+    {
+        PreviewBinder binder(gDevice, folder, scratch.path);
+        std::vector<std::string> report;
+        binder.bind(effect, d, defaultPreviewScene(o.width, o.height), report);
+        std::printf("%s: %zu technique%s, tiles %ux%u\nparameters:\n", path, chosen.size(),
+                    chosen.size() == 1 ? "" : "s", o.width, o.height);
+        for (const std::string& line : report) std::printf("  %s\n", line.c_str());
+
+        std::printf("techniques:\n");
+        std::vector<PreviewTile> tiles;
+        std::size_t drew = 0;
+        for (std::size_t i : chosen) {
+            const fx::TechniqueDescription& t = d.techniques[i];
+            PreviewTile tile;
+            tile.label = t.name.empty() ? "(unnamed " + std::to_string(i) + ")" : t.name;
+            UINT passes = 0, w = 0, h = 0;
+            std::string why;
+            const bool ok = drawTechnique(effect, effect->GetTechnique(static_cast<UINT>(i)), mesh, passes, why);
+            if (!d3d9::readBackBuffer(gDevice, tile.rgba, w, h) || w != o.width || h != o.height) tile.rgba.clear();
+            const double share = drawnShare(tile.rgba, kGrey);
+            if (share > 0) ++drew;
+            std::printf("  %-24s %u pass%s, ", tile.label.c_str(), passes, passes == 1 ? "" : "es");
+            if (!ok) std::printf("%s; ", why.c_str());
+            if (share > 0) std::printf("drew %.0f%% of the tile\n", share * 100 < 1 ? 1.0 : share * 100);
+            else std::printf("drew nothing\n");
+            tiles.push_back(std::move(tile));
+        }
+        const PlotCanvas sheet = composeSheet(tiles, static_cast<int>(o.width), static_cast<int>(o.height));
+        if (!sheet.writePng(o.out.c_str())) {
+            std::fprintf(stderr, "%s: cannot write %s\n", path, o.out.c_str());
+            status = 1;
+        } else {
+            std::printf("wrote %s (%dx%d): %zu of %zu technique%s drew\n", o.out.c_str(), sheet.width(),
+                        sheet.height(), drew, tiles.size(), tiles.size() == 1 ? "" : "s");
+        }
+    }
+    effect->Release();
+    return status;
+}
+
+}  // namespace
+
+bool parseTileSize(const char* text, unsigned& width, unsigned& height) {
+    unsigned w = 0, h = 0;
+    char rest = 0;
+    if (!text || std::sscanf(text, "%ux%u%c", &w, &h, &rest) != 2) return false;
+    if (w < 16 || h < 16 || w > 4096 || h > 4096) return false;
+    width = w, height = h;
+    return true;
+}
+
+int renderPreview(const PreviewOptions& o) {
+    ScratchFolder scratch;
+    if (scratch.path.empty()) {
+        std::fprintf(stderr, "%s: cannot make a scratch folder for the built-in textures\n", o.effectPath.c_str());
+        return 1;
+    }
+    d3d9::BackendConfig config;
+    config.backend = d3d9::Backend::Gl;
+    config.headless = true;
+    d3d9::configure(config);
+    if (!createDevice(DeviceOptions{o.width, o.height, 0})) return 1;
+    if (!deviceCanDraw(o.width, o.height)) {
+        releaseDevice();
+        return 1;
+    }
+    const int status = renderWithDevice(o, scratch);
+    releaseDevice();
+    return status;
+}
+
+}  // namespace tool
