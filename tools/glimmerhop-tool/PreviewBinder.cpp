@@ -202,8 +202,9 @@ IDirect3DTexture9* PreviewBinder::fromFile(const std::string& name, std::string&
 void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, const PreviewScene& s,
                          std::vector<std::string>& report) {
     for (const fx::Parameter& p : d.parameters) {
-        const std::string sem = key(p.semantic), k = key(bareName(p.name));
-        const std::string title = p.name + " (" + p.typeName + (p.semantic.empty() ? "" : " : " + p.semantic) + ")";
+        const std::string sem = key(p.semantic), k = key(bareName(bareName(p.name)));
+        const std::string type = p.typeName + (p.arraySize > 0 ? "[" + std::to_string(p.arraySize) + "]" : "");
+        const std::string title = p.name + " (" + type + (p.semantic.empty() ? "" : " : " + p.semantic) + ")";
         std::string bound, unbound;
         const char* h = p.name.c_str();
         if (p.kind == fx::ValueKind::Texture) {
@@ -235,12 +236,13 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
             // Switches and counts keep the file's own values.
         } else if (p.rows == 4 && p.cols == 4 && p.arraySize == 0) {
             MatrixRequest r;
-            if (parseMatrixName(p.semantic, r) || (p.semantic.empty() && parseMatrixName(bareName(p.name), r))) {
+            if (parseMatrixName(p.semantic, r) ||
+                (p.semantic.empty() && parseMatrixName(bareName(bareName(p.name)), r))) {
                 const D3DXMATRIX m = product(s, r);
                 effect->SetMatrix(h, &m);
                 bound = describe(r);
             }
-        } else if (p.rows == 1 && p.arraySize == 0) {
+        } else if (p.rows == 1) {
             const int n = p.cols;
             const std::string object = key(annotationText(p, "Object")) + key(annotationText(p, "UIName"));
             const bool light = contains(object, "LIGHT") || contains(k, "LIGHT") || contains(k, "LAMP") ||
@@ -275,7 +277,13 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 v[0] = v[1] = v[2] = 1.0f;
                 bound = "light colour " + formatted(v, n);
             }
-            if (!bound.empty()) effect->SetFloatArray(h, v, static_cast<UINT>(n));
+            // Arrays (one entry a light) get the same value in every element.
+            if (!bound.empty()) {
+                std::vector<float> all;
+                for (int e = 0; e < p.elementCount(); ++e) all.insert(all.end(), v, v + n);
+                effect->SetFloatArray(h, all.data(), static_cast<UINT>(all.size()));
+                if (p.arraySize > 0) bound += " in every element";
+            }
         }
         if (!bound.empty()) report.push_back("bound     " + title + ": " + bound);
         else report.push_back("not bound " + title + ": " + (unbound.empty() ? "keeps the file's value" : unbound));
