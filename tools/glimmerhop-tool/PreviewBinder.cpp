@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 #include "PlotCanvas.h"
@@ -84,18 +85,28 @@ std::string formatted(const float* v, int n) {
     return s + ")";
 }
 
+// A vector parameter's initial value when the file gives one that is not all zero.
+bool initialFloats(const fx::Parameter& p, float out[3] = nullptr) {
+    if (p.kind != fx::ValueKind::Float || p.initial.size() < 3) return false;
+    if (std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return (w & 0x7FFFFFFFu) == 0; }))
+        return false;
+    if (out) std::memcpy(out, p.initial.data(), 3 * sizeof(float));
+    return true;
+}
+
 }  // namespace
 
 PreviewScene defaultPreviewScene(unsigned width, unsigned height) {
     PreviewScene s;
     s.width = width;
     s.height = height;
-    // A slight turn, so that a cube shows three faces.
+    // A slight turn, so that a cube shows three faces; the camera close enough that the
+    // mesh fills most of the tile.
     D3DXMATRIX yaw, pitch;
     D3DXMatrixRotationY(&yaw, 0.6f);
     D3DXMatrixRotationX(&pitch, 0.35f);
     D3DXMatrixMultiply(&s.world, &yaw, &pitch);
-    const D3DXVECTOR3 eye(0.0f, 0.6f, -3.4f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+    const D3DXVECTOR3 eye(0.0f, 0.5f, -2.75f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
     D3DXMatrixLookAtLH(&s.view, &eye, &at, &up);
     D3DXMatrixPerspectiveFovLH(&s.projection, 0.8f, height ? static_cast<float>(width) / height : 1.0f, 0.1f, 100.0f);
     s.eye[0] = eye.x, s.eye[1] = eye.y, s.eye[2] = eye.z;
@@ -249,7 +260,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                                sem == "DIRECTION" || contains(sem, "LIGHT");
             float v[4] = {0, 0, 0, 1};
             const float* pos = s.lightPosition;
-            if (n == 1 && (sem == "TIME" || oneOf(k, {"TIME", "TIMER", "APPTIME", "ELAPSEDTIME"}))) {
+            if (n == 1 && (sem == "TIME" || oneOf(k, {"TIME", "TIMER", "APPTIME"}))) {
                 v[0] = s.time;
                 bound = "time " + formatted(v, 1);
             } else if (n >= 2 && (oneOf(sem, {"VIEWPORTPIXELSIZE", "VIEWPORTSIZE", "SCREENSIZE", "RESOLUTION"}) ||
@@ -267,7 +278,15 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 const float l = std::sqrt(pos[0] * pos[0] + pos[1] * pos[1] + pos[2] * pos[2]);
                 for (int i = 0; i < 3; ++i) v[i] = -pos[i] / l;
                 v[3] = 0;
-                bound = "light direction " + formatted(v, n);
+                // Files disagree on the sign (towards the light or along it); a file that gives
+                // a direction of its own shows which one its shaders use.
+                float mine[3];
+                if (initialFloats(p, mine) && mine[0] * v[0] + mine[1] * v[1] + mine[2] * v[2] < 0) {
+                    for (int i = 0; i < 3; ++i) v[i] = -v[i];
+                    bound = "light direction " + formatted(v, n) + ", towards the light as the file's own value";
+                } else {
+                    bound = "light direction " + formatted(v, n);
+                }
             } else if (n >= 3 && light && (sem == "POSITION" || contains(k, "POS"))) {
                 std::copy(pos, pos + 3, v);
                 bound = "light position " + formatted(v, n);
@@ -276,6 +295,12 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                                            contains(k, "SPECULAR"))) {
                 v[0] = v[1] = v[2] = 1.0f;
                 bound = "light colour " + formatted(v, n);
+            } else if (n >= 3 && !initialFloats(p) &&
+                       (contains(k + sem, "DIFFUSE") || contains(k + sem, "AMBIENT") || contains(k + sem, "COLOR"))) {
+                // A material colour the application would set: black would hide the shading.
+                const float c = contains(k + sem, "AMBIENT") ? 0.25f : 0.8f;
+                v[0] = v[1] = v[2] = c;
+                bound = "colour the file leaves black " + formatted(v, n);
             }
             // Arrays (one entry a light) get the same value in every element.
             if (!bound.empty()) {

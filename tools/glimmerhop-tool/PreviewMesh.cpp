@@ -111,7 +111,7 @@ void cube(PreviewMesh& m) {
     const V3 axes[6][3] = {{{1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{-1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
                            {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
                            {{0, 0, 1}, {-1, 0, 0}, {0, 1, 0}}, {{0, 0, -1}, {1, 0, 0}, {0, 1, 0}}};
-    const float s = 0.75f;
+    const float s = 0.6f;
     for (const auto& face : axes) {
         const V3 n = face[0], t = face[1], b = face[2];
         grid(m, 1, 1, [&](float u, float v, V3& p, V3& nn, V3& tt) {
