@@ -253,6 +253,16 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 effect->SetMatrix(h, &m);
                 bound = describe(r);
             }
+        } else if (p.rows >= 3 && p.cols >= 3 && p.arraySize > 0 &&
+                   std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return w == 0; })) {
+            // A matrix palette (skinning bones) the application fills: identity keeps the
+            // mesh where it is, whichever way the shader reads rows and columns.
+            std::vector<float> all;
+            for (int e = 0; e < p.arraySize; ++e)
+                for (int r = 0; r < p.rows; ++r)
+                    for (int c = 0; c < p.cols; ++c) all.push_back(r == c ? 1.0f : 0.0f);
+            effect->SetFloatArray(h, all.data(), static_cast<UINT>(all.size()));
+            bound = "identity in every element";
         } else if (p.rows == 1) {
             const int n = p.cols;
             const std::string object = key(annotationText(p, "Object")) + key(annotationText(p, "UIName"));
