@@ -36,7 +36,7 @@ struct VsOut { float4 pos : POSITION; float3 n : TEXCOORD1; float2 uv : TEXCOORD
 VsOut vs(float4 p : POSITION, float3 n : NORMAL, float2 uv : TEXCOORD0) {
     VsOut o; o.pos = mul(p, WorldViewProj); o.n = mul(n, (float3x3)matWorld); o.uv = uv; return o;
 }
-float4 psStripes(VsOut i) : COLOR { return float4(tex2D(stripeSampler, i.uv).rgb * (0.5 + 0.5 * saturate(dot(i.n, -lightDir))), 1); }
+float4 psStripes(VsOut i) : COLOR { return float4(tex2D(stripeSampler, i.uv).rgb * (0.5 + 0.5 * saturate(dot(i.n, lightDir))), 1); }
 float4 psNormals(VsOut i) : COLOR { return float4(normalize(i.n) * 0.5 + 0.5, 1); }
 technique Striped { pass p0 { VertexShader = compile vs_2_0 vs(); PixelShader = compile ps_2_0 psStripes(); } }
 technique Normals { pass p0 { VertexShader = compile vs_2_0 vs(); PixelShader = compile ps_2_0 psNormals(); } }
@@ -123,7 +123,7 @@ TEST(PreviewCommand, DrawsEachTechniqueIntoItsOwnLabelledTile) {
     EXPECT_NE(r.output.find("bound     WorldViewProj (float4x4 : WORLDVIEWPROJECTION): world x view x projection"),
               std::string::npos) << r.output;
     EXPECT_NE(r.output.find("bound     matWorld (float4x4): world\n"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("bound     lightDir (float3): light direction"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("bound     lightDir (float3): light direction (-0.469, 0.625, -0.625), towards the light"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("bound     stripes (texture): file stripes.png"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("not bound Shininess (float): keeps the file's value"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("2 of 2 techniques drew"), std::string::npos) << r.output;

@@ -284,19 +284,18 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 std::copy(s.eye, s.eye + 3, v);
                 bound = "camera position " + formatted(v, n);
             } else if (n >= 3 && light && (sem == "DIRECTION" || contains(k, "DIR") || contains(k, "VEC"))) {
-                // Which way the light travels, as Direct3D's lights give it: from the light to the mesh.
+                // Files disagree on the sign. A file's own value shows which one its shaders use;
+                // without one, a DIRECTION semantic (as in FX Composer's files) is the way the
+                // light travels, while a bare name (as in the DirectX samples) points at the light.
                 const float l = std::sqrt(pos[0] * pos[0] + pos[1] * pos[1] + pos[2] * pos[2]);
-                for (int i = 0; i < 3; ++i) v[i] = -pos[i] / l;
+                for (int i = 0; i < 3; ++i) v[i] = pos[i] / l;
                 v[3] = 0;
-                // Files disagree on the sign (towards the light or along it); a file that gives
-                // a direction of its own shows which one its shaders use.
                 float mine[3];
-                if (initialFloats(p, mine) && mine[0] * v[0] + mine[1] * v[1] + mine[2] * v[2] < 0) {
+                const bool towards = initialFloats(p, mine) ? mine[0] * v[0] + mine[1] * v[1] + mine[2] * v[2] >= 0
+                                                            : sem != "DIRECTION";
+                if (!towards)
                     for (int i = 0; i < 3; ++i) v[i] = -v[i];
-                    bound = "light direction " + formatted(v, n) + ", towards the light as the file's own value";
-                } else {
-                    bound = "light direction " + formatted(v, n);
-                }
+                bound = "light direction " + formatted(v, n) + (towards ? ", towards the light" : ", from the light");
             } else if (n >= 3 && light && (sem == "POSITION" || contains(k, "POS"))) {
                 std::copy(pos, pos + 3, v);
                 bound = "light position " + formatted(v, n);
