@@ -92,9 +92,10 @@ void sphere(PreviewMesh& m) {
 void torus(PreviewMesh& m) {
     grid(m, 64, 24, [](float u, float v, V3& p, V3& n, V3& t) {
         const float a = u * 2 * kPi, b = v * 2 * kPi, ring = 0.7f, tube = 0.3f;
-        n = {std::cos(b) * std::cos(a), std::sin(b), std::cos(b) * std::sin(a)};
-        p = {(ring + tube * std::cos(b)) * std::cos(a), tube * std::sin(b), (ring + tube * std::cos(b)) * std::sin(a)};
-        t = {-std::sin(a), 0, std::cos(a)};
+        // The ring faces the camera, so that the hole shows.
+        n = {std::cos(b) * std::cos(a), std::cos(b) * std::sin(a), std::sin(b)};
+        p = {(ring + tube * std::cos(b)) * std::cos(a), (ring + tube * std::cos(b)) * std::sin(a), tube * std::sin(b)};
+        t = {-std::sin(a), std::cos(a), 0};
     });
 }
 
