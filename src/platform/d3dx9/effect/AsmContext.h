@@ -32,6 +32,7 @@ struct Context {
     std::map<int, Literal> floatDefs, intDefs, boolDefs;
     std::vector<int> padRegisters;  // texm3x2pad / texm3x3pad so far
     bool usesBump = false;
+    bool relativeConstants = false;  // c[a0.x + n] read somewhere
     AsmError error;
 
     bool pixel1x() const { return !vertex && major == 1; }
@@ -56,6 +57,8 @@ std::string sampler(Context& c, int index, const std::string& type);
 std::string sample(Context& c, int index, const std::string& coords, const std::string& how = "");
 // The texture coordinates of t# as the pixel shader receives them.
 std::string texcoord(Context& c, int index);
+
+std::string vec4(const Literal& l);  // "float4(1.0, 0.5, 0.0, 1.0)"
 
 // The table's emitter: false with c.error set when the instruction has no translation.
 bool emitInstruction(Context& c, const AsmInstruction& in);

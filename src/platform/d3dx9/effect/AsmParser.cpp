@@ -85,7 +85,7 @@ bool parseOperand(std::string text, AsmOperand& op, std::string& why) {
              n == "a" || n == "o")
         op.file = n;
     else {
-        why = "unknown register '" + name + "'";
+        why = "unknown register '" + text + "'";
         return false;
     }
     bool needsIndex = op.file != "oPos" && op.file != "oFog" && op.file != "oPts" && op.file != "oDepth" &&

@@ -19,9 +19,13 @@ std::string number(double v) {
     return s;
 }
 
+}  // namespace
+
 std::string vec4(const Literal& l) {
     return "float4(" + number(l.v[0]) + ", " + number(l.v[1]) + ", " + number(l.v[2]) + ", " + number(l.v[3]) + ")";
 }
+
+namespace {
 
 bool inRange(Context& c, const AsmOperand& op, int count, const char* what) {
     if (op.index >= 0 && op.index < count) return true;
@@ -45,6 +49,9 @@ bool registerValue(Context& c, const AsmOperand& op, std::string& out) {
         const char* file = c.vertex ? kAsmVertexFloats : kAsmPixelFloats;
         if (op.relative) {
             // Out-of-range reads are undefined in D3D; here they stay inside the array.
+            // With def values in the shader a local copy holds them (see the function head).
+            c.relativeConstants = true;
+            if (!c.floatDefs.empty()) file = "gh_c";
             out = std::string(file) + "[clamp(" + relativeIndex(op) + ", 0, " + std::to_string(count - 1) + ")]";
             return true;
         }
@@ -368,6 +375,12 @@ bool translateAsm(const std::string& text, int firstLine, bool vertex, const std
     head += "    float4 r0 = 0";
     for (int r = 1; r < 32; ++r) head += ", r" + std::to_string(r) + " = 0";
     head += ";\n    int4 a0 = 0;\n    bool4 p0 = false;\n    float gh_pad0 = 0, gh_pad1 = 0;\n";
+    if (c.relativeConstants && !c.floatDefs.empty()) {
+        head += std::string("    float4 gh_c[") + std::to_string(vertex ? kAsmVertexFloatCount : kAsmPixelFloatCount) +
+                "] = " + (vertex ? kAsmVertexFloats : kAsmPixelFloats) + ";\n";
+        for (const auto& [reg, value] : c.floatDefs)
+            head += "    gh_c[" + std::to_string(reg) + "] = " + asmx::vec4(value) + ";\n";
+    }
     std::string tail;
     if (!vertex && c.major == 1) {
         c.outputDecls["oC0"] = "float4 oC0 : COLOR0";
