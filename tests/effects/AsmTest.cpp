@@ -256,6 +256,7 @@ TEST_F(AsmPixels, ErrorsNameTheirLine) {
         {"ps_2_0\n def c0, 1, 2", 4, "four values"},
         {"ps_2_0\n mov oC0, c[a0.x + ]", 4, "empty"},
         {"mov oC0, c0", 3, "version"},
+        {"ps_3_0\n rep i0\n rep i0\n rep i0\n rep i0\n rep i0", 8, "nested too deep"},
     };
     for (const Case& c : cases) {
         std::string error = load("technique T { pass P {\nPixelShader = asm {\n" + std::string(c.code) + "\n}; } }\n");

@@ -144,7 +144,13 @@ bool flow(Context& c, const AsmInstruction& in, const std::string& tag, const st
     std::string cmp = in.modifiers.empty() ? "" : in.modifiers[0];
     const char* op = cmp.empty() ? nullptr : comparison(cmp);
     if (!cmp.empty() && !op) return c.fail("unknown comparison '_" + cmp + "'");
-    // D3D runs a loop 255 times at most, which also bounds what a broken file can ask for.
+    if (tag == "rep" || tag == "loop" || tag == "if") {
+        // D3D's limits (loops 4 deep, 24 blocks), which keep a broken file's GPU time bounded too.
+        std::size_t loops = 0;
+        for (char b : c.blocks) loops += b != 'i' ? 1 : 0;
+        if (c.blocks.size() >= 24 || (tag != "if" && loops >= 4)) return c.fail("'" + tag + "' nested too deep");
+    }
+    // D3D runs a loop 255 times at most.
     if (tag == "rep" || tag == "loop") {
         const AsmOperand& counter = in.operands[tag == "rep" ? 0 : 1];
         if (counter.file != "i") return c.fail("'" + tag + "' counts with an i register");
