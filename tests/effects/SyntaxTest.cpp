@@ -40,10 +40,13 @@ TEST(EffectSyntax, ConstantsArgumentsShaderVariablesAndPassesWithoutShaders) {
     const fx::PassDescription& vars = d.techniques[0].passes.at(1);
     EXPECT_EQ(vars.vertexShown, "vs_2_0 VS(2)");
     EXPECT_EQ(vars.pixelShown, "ps_2_0 PS(true, kScale * 2)");
-    ASSERT_EQ(vars.ignored.size(), 4u);
+    ASSERT_EQ(vars.ignored.size(), 3u);
     EXPECT_EQ(vars.ignored[1].name, "ColorOp[1]");
-    EXPECT_EQ(vars.ignored[3].name, "VertexShaderConstant4[5]");
-    EXPECT_EQ(vars.ignored[3].value, "<matViewProj>");
+    // Shader constants are taken: four registers from c5 on, filled from the parameter.
+    ASSERT_EQ(vars.shaderConstants.size(), 1u);
+    EXPECT_EQ(vars.shaderConstants[0].first, 5);
+    EXPECT_EQ(vars.shaderConstants[0].maxRegisters, 4);
+    EXPECT_EQ(vars.shaderConstants[0].parameter, d.findParameter("matViewProj"));
 
     // Equal bindings share an entry; passes without both shaders have no program.
     EXPECT_EQ(d.techniques[1].passes.at(1).vertexEntry, plain.vertexEntry);

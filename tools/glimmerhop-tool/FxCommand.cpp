@@ -102,8 +102,10 @@ void printPass(const fx::EffectDescription& d, std::size_t index, const fx::Pass
 
 void list(const char* path, const fx::CompiledEffect& effect) {
     const fx::EffectDescription& d = effect.description;
+    const std::size_t shownParameters =
+        d.hiddenParameters >= 0 ? static_cast<std::size_t>(d.hiddenParameters) : d.parameters.size();
     std::printf("%s: %zu technique%s, %zu parameter%s, %zu program%s\n", path, d.techniques.size(),
-                d.techniques.size() == 1 ? "" : "s", d.parameters.size(), d.parameters.size() == 1 ? "" : "s",
+                d.techniques.size() == 1 ? "" : "s", shownParameters, shownParameters == 1 ? "" : "s",
                 effect.programs.size(), effect.programs.size() == 1 ? "" : "s");
     std::printf("techniques:\n");
     for (const fx::TechniqueDescription& t : d.techniques) {
@@ -114,6 +116,7 @@ void list(const char* path, const fx::CompiledEffect& effect) {
     }
     std::printf("parameters:\n");
     for (const fx::Parameter& p : d.parameters) {
+        if (d.hiddenParameters >= 0 && &p - d.parameters.data() >= d.hiddenParameters) break;  // asm register files
         std::printf("  %s%-12s %s%s%s\n", p.shared ? "shared " : "", typeOf(p).c_str(), p.name.c_str(),
                     p.semantic.empty() ? "" : " : ", p.semantic.c_str());
         printAnnotations(p.annotations, "    ");

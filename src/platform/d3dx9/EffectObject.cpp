@@ -279,6 +279,7 @@ HRESULT Effect::BeginPass(UINT pass) {
     if (pass >= t.passes.size()) return D3DERR_INVALIDCALL;
     pass_ = static_cast<int>(pass);
     for (const StateAssignment& a : t.passes[pass].states) device_->SetRenderState(a.state, stateValue(a));
+    if (!t.passes[pass].shaderConstants.empty()) applyShaderConstants(t.passes[pass]);
     if (!traceBackend_) {
         d3d9::internal::setDrawLabel(device_, name_.c_str(), t.name.c_str(), pass);
         applyPassGl(true);
@@ -313,10 +314,52 @@ HRESULT Effect::End() {
 HRESULT Effect::GetDesc(D3DXEFFECT_DESC* desc) {
     if (!desc) return D3DERR_INVALIDCALL;
     desc->Creator = "glimmerhop effect compiler";
-    desc->Parameters = static_cast<UINT>(compiled_->description.parameters.size());
+    const EffectDescription& d = compiled_->description;
+    // The register files of asm shaders are not the file's parameters.
+    desc->Parameters = static_cast<UINT>(d.hiddenParameters >= 0 ? d.hiddenParameters : static_cast<int>(d.parameters.size()));
     desc->Techniques = static_cast<UINT>(compiled_->description.techniques.size());
     desc->Functions = 0;
     return D3D_OK;
+}
+
+void Effect::applyShaderConstants(const PassDescription& pass) {
+    const auto& params = compiled_->description.parameters;
+    for (const ShaderConstantState& s : pass.shaderConstants) {
+        const Parameter& target = params[static_cast<std::size_t>(s.target)];
+        std::uint32_t* registers = values_.data() + valueOffsets_[static_cast<std::size_t>(s.target)];
+        const int limit = target.arraySize;
+        // The value as registers of four floats: a matrix by columns, the rest in order.
+        float v[4 * 16] = {};
+        int count = 0;  // registers
+        if (s.parameter >= 0) {
+            const Parameter& p = params[static_cast<std::size_t>(s.parameter)];
+            const std::uint32_t* w = values_.data() + valueOffsets_[static_cast<std::size_t>(s.parameter)];
+            auto word = [&](int i) {
+                return p.kind == ValueKind::Float ? bitsFloat(w[i]) : static_cast<float>(static_cast<std::int32_t>(w[i]));
+            };
+            for (int e = 0; e < p.elementCount() && count < 16; ++e) {
+                const int at = e * p.rows * p.cols;
+                if (p.rows > 1) {
+                    for (int c = 0; c < p.cols && count < 16; ++c, ++count)
+                        for (int r = 0; r < p.rows && r < 4; ++r) v[4 * count + r] = word(at + r * p.cols + c);
+                } else {
+                    for (int c = 0; c < p.cols && c < 4; ++c) v[4 * count + c] = word(at + c);
+                    ++count;
+                }
+            }
+        } else {
+            for (std::size_t i = 0; i < s.values.size() && i < 64; ++i) v[i] = s.values[i];
+            count = static_cast<int>((std::min<std::size_t>(s.values.size(), 64) + 3) / 4);
+        }
+        if (s.component >= 0) {
+            if (s.first < limit) registers[4 * s.first + s.component] = floatBits(v[0]);
+            continue;
+        }
+        if (s.maxRegisters > 0 && count > s.maxRegisters) count = s.maxRegisters;
+        for (int r = 0; r < count && s.first + r < limit; ++r)
+            for (int c = 0; c < 4; ++c) registers[4 * (s.first + r) + c] = floatBits(v[4 * r + c]);
+    }
+    ++version_;
 }
 
 }  // namespace fx

@@ -101,6 +101,8 @@ private:
     void store(int parameter, const float* values, UINT count);
     DWORD stateValue(const StateAssignment& a) const;
     void applyPassGl(bool rebindAll);
+    // Fills the asm shaders' register files from the pass's shader-constant states.
+    void applyShaderConstants(const PassDescription& pass);
 
     ULONG references_ = 1;
     IDirect3DDevice9* device_;

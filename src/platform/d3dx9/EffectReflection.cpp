@@ -62,8 +62,9 @@ D3DXHANDLE Effect::GetParameterByName(D3DXHANDLE parent, LPCSTR name) {
 }
 
 D3DXHANDLE Effect::GetParameter(D3DXHANDLE parent, UINT index) {
-    const auto& params = compiled_->description.parameters;
-    return parent || index >= params.size() ? nullptr : params[index].name.c_str();
+    const EffectDescription& d = compiled_->description;
+    const std::size_t visible = d.hiddenParameters >= 0 ? static_cast<std::size_t>(d.hiddenParameters) : d.parameters.size();
+    return parent || index >= visible ? nullptr : d.parameters[index].name.c_str();
 }
 
 D3DXHANDLE Effect::GetTechniqueByName(LPCSTR name) {

@@ -83,6 +83,18 @@ struct ShaderBinding {
     int line = 0;
 };
 
+// `VertexShaderConstant[4] = <m>;`, `PixelShaderConstantI[0] = {3, 0, 1, 0};`,
+// `BumpEnvMat01[1] = 0.5;`: registers of an asm shader that the pass fills when it
+// begins. A matrix goes in by columns (register n+i holds column i), as D3DX does.
+struct ShaderConstantState {
+    int target = -1;     // the register file: a hidden parameter (float4 array)
+    int first = 0;       // its first register
+    int component = -1;  // one component only (bump matrix entries), else -1
+    int maxRegisters = 0;  // VertexShaderConstant4 fills 4 at most; 0: as many as the value has
+    int parameter = -1;  // the value's parameter, or -1 for `values`
+    std::vector<float> values;
+};
+
 struct PassDescription {
     std::string name;
     std::string vertexEntry, vertexProfile;  // an empty entry: no shader on that stage
@@ -93,6 +105,7 @@ struct PassDescription {
     std::vector<IgnoredState> ignored;
     std::vector<Annotation> annotations;
     int line = 0;
+    std::vector<ShaderConstantState> shaderConstants;
 };
 
 struct TechniqueDescription {
@@ -124,6 +137,8 @@ struct EffectDescription {
     std::vector<std::pair<std::string, std::string>> boundEntries;
     std::string generatedHlsl;  // their code, which follows the file's own text
     std::string hlsl;  // the shader code, effect syntax blanked, lines as in the file
+    // Parameters from here on are the register files of asm shaders, not the file's own.
+    int hiddenParameters = -1;
 
     int findParameter(const std::string& name) const;
 };

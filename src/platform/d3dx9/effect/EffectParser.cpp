@@ -101,7 +101,8 @@ bool EffectSyntaxParser::run() {
     }
     if (!ok_) return false;
     // Generated entry points go after the file's text, so that its lines stay where they were.
-    out_.hlsl = applyEdits() + out_.generatedHlsl;
+    std::string registers = finishAsm();
+    out_.hlsl = applyEdits() + registers + out_.generatedHlsl;
     return true;
 }
 

@@ -83,6 +83,20 @@ private:
     bool renderState(PassDescription& pass, const Token& state, const StateInfo& info,
                      const std::vector<const Token*>& value);
 
+    // AsmBinding.cpp
+    bool asmShader(std::size_t first, std::size_t last, bool vertex, ShaderBinding& out);
+    // True when `state` is a shader-constant state (taken, or failed with a message).
+    bool shaderConstantState(PassDescription& pass, const Token& state, int index, std::size_t first,
+                             std::size_t last);
+    void bindAsmSamplers(const PassDescription& pass);
+    std::string finishAsm();  // the register files' declarations, once the file is read
+    struct AsmEntry {
+        std::string entry;
+        std::vector<int> samplers;
+    };
+    std::vector<AsmEntry> asmEntries_;
+    bool asmRegisters_ = false;
+
     const std::string& text_;
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;

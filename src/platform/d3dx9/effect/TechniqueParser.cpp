@@ -1,4 +1,5 @@
 // Techniques, passes and their state assignments, and shaders declared as variables.
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/d3dx9/effect/EffectSyntaxParser.h"
@@ -91,6 +92,7 @@ void EffectSyntaxParser::parsePass(TechniqueDescription& technique) {
     while (ok_ && !isPunct(peek(), '}')) passAssignment(pass);
     if (!ok_) return;
     ++pos_;
+    bindAsmSamplers(pass);
     technique.passes.push_back(std::move(pass));
 }
 
@@ -137,6 +139,8 @@ void EffectSyntaxParser::passAssignment(PassDescription& pass) {
         renderState(pass, state, *info, value);
         return;
     }
+    int index = indexText.empty() ? 0 : std::atoi(indexText.c_str() + 1);
+    if (shaderConstantState(pass, state, index, first, last)) return;
     if (!isOtherState(state.text)) {
         fail(state, "unknown state '" + state.text + "'");
         return;
@@ -180,10 +184,7 @@ bool EffectSyntaxParser::shaderValue(std::size_t first, std::size_t last, bool v
         isNull = true;
         return true;
     }
-    if (last - first >= 2 && isWord(tokens_[first], "asm")) {
-        fail(tokens_[first], std::string("shader assembly (asm) is not supported for ") + kind);
-        return false;
-    }
+    if (last - first >= 2 && isWord(tokens_[first], "asm")) return asmShader(first, last, vertex, out);
     if (last - first < 5 || !isWord(tokens_[first], "compile") || tokens_[first + 1].kind != Tok::Ident ||
         tokens_[first + 2].kind != Tok::Ident || !isPunct(tokens_[first + 3], '(') ||
         !isPunct(tokens_[last - 1], ')')) {
@@ -252,9 +253,10 @@ bool EffectSyntaxParser::shaderAssignment(PassDescription& pass, const Token& st
         return false;
     }
     (void)state;
-    std::string shown = isNull ? "NULL" : binding.profile + " " + binding.function + "(";
+    bool assembly = binding.function.rfind("gh_asm", 0) == 0;
+    std::string shown = isNull ? "NULL" : assembly ? binding.profile + " asm" : binding.profile + " " + binding.function + "(";
     for (std::size_t i = 0; i < binding.arguments.size(); ++i) shown += (i ? ", " : "") + binding.arguments[i];
-    if (!isNull) shown += ")";
+    if (!isNull && !assembly) shown += ")";
     if (!isNull && !binding.arguments.empty()) {
         std::string error;
         if (!bindShaderArguments(out_, binding, error)) {
