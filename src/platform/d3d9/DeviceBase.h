@@ -151,6 +151,8 @@ public:
     const std::vector<LightSlot>& lights() const { return lights_; }
     const D3DMATERIAL9& material() const { return material_; }
 
+    void setFixedFunctionPass(bool on) { fixedFunctionPass_ = on; }
+
     void childCreated() { ++children_; }
     void childDestroyed();
 
@@ -191,6 +193,7 @@ protected:
     D3DMATRIX transforms_[kTransformCount] = {};
     DWORD stages_[kTextureStageCount][kStageStateCount] = {};
     DWORD fvf_ = 0;
+    bool fixedFunctionPass_ = false;
     std::vector<LightSlot> lights_;
     D3DMATERIAL9 material_{};
     const char* labelEffect_ = "";

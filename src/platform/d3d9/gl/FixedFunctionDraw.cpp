@@ -2,6 +2,8 @@
 // program of the state's key, its uniforms, and the draw.
 #include <epoxy/gl.h>
 
+#include <algorithm>
+
 #include "platform/d3d9/gl/GlDevice.h"
 
 namespace d3d9::detail {
@@ -99,5 +101,53 @@ void GlDevice::releaseFixedFunction() {
     if (fixedBuffer_) glDeleteBuffers(1, &fixedBuffer_);
     fixedVao_ = fixedBuffer_ = 0;
 }
+
+}  // namespace d3d9::detail
+
+namespace d3d9::detail {
+namespace {
+
+// The FVF code that describes the same vertex as a declaration, for the program key.
+DWORD fvfOfDeclaration(const VertexDeclaration& d) {
+    DWORD fvf = 0, sets = 0, sizes = 0;
+    for (UINT i = 0; i < d.count; ++i) {
+        const D3DVERTEXELEMENT9& e = d.elements[i];
+        if (e.Stream != 0) continue;
+        if (e.Usage == D3DDECLUSAGE_POSITIONT && e.UsageIndex == 0) fvf |= D3DFVF_XYZRHW;
+        if (e.Usage == D3DDECLUSAGE_POSITION && e.UsageIndex == 0)
+            fvf |= e.Type == D3DDECLTYPE_FLOAT4 ? D3DFVF_XYZW : D3DFVF_XYZ;
+        if (e.Usage == D3DDECLUSAGE_NORMAL && e.UsageIndex == 0) fvf |= D3DFVF_NORMAL;
+        if (e.Usage == D3DDECLUSAGE_COLOR && e.UsageIndex == 0) fvf |= D3DFVF_DIFFUSE;
+        if (e.Usage == D3DDECLUSAGE_COLOR && e.UsageIndex == 1) fvf |= D3DFVF_SPECULAR;
+        if (e.Usage == D3DDECLUSAGE_TEXCOORD && e.UsageIndex < 8) {
+            sets = std::max<DWORD>(sets, e.UsageIndex + 1u);
+            const DWORD format = e.Type == D3DDECLTYPE_FLOAT1   ? D3DFVF_TEXTUREFORMAT1
+                                 : e.Type == D3DDECLTYPE_FLOAT3 ? D3DFVF_TEXTUREFORMAT3
+                                 : e.Type == D3DDECLTYPE_FLOAT4 ? D3DFVF_TEXTUREFORMAT4
+                                                                : D3DFVF_TEXTUREFORMAT2;
+            sizes |= format << (16 + 2 * e.UsageIndex);
+        }
+    }
+    if (fvf & D3DFVF_XYZRHW) fvf &= ~static_cast<DWORD>(D3DFVF_XYZ);
+    return fvf | (sets << D3DFVF_TEXCOUNT_SHIFT) | sizes;
+}
+
+}  // namespace
+
+unsigned GlDevice::useFixedFunctionFor(const VertexDeclaration& declaration) {
+    FixedFunctionKey key;
+    DWORD lights[kFixedLights] = {};
+    buildFixedFunctionKey(*this, fvfOfDeclaration(declaration), key, lights);
+    const FixedFunctionPrograms::Program& program = fixedPrograms_.find(key);
+    if (!program.name) return 0;
+    int w = 0, h = 0;
+    renderTargetSize(w, h);
+    fixedPrograms_.upload(program, *this, lights, w, h);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &previousProgram_);
+    glUseProgram(program.name);
+    return program.name;
+}
+
+void GlDevice::restoreProgram() { glUseProgram(static_cast<GLuint>(previousProgram_)); }
 
 }  // namespace d3d9::detail

@@ -97,6 +97,11 @@ private:
     FixedFunctionPrograms fixedPrograms_;
     unsigned fixedVao_ = 0, fixedBuffer_ = 0;
     void releaseFixedFunction();
+    // Binds the fixed-function program for a declaration's vertices (0: none could be
+    // built); restoreProgram puts back the one bound before.
+    unsigned useFixedFunctionFor(const VertexDeclaration& declaration);
+    void restoreProgram();
+    int previousProgram_ = 0;
 };
 
 }  // namespace d3d9::detail
