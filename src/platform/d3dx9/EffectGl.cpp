@@ -106,7 +106,8 @@ void Effect::applyPassGl(bool rebindAll) {
     // Neither shader: the device's fixed-function pipeline draws the pass.
     const fx::PassDescription& passText = compiled_->description.techniques[static_cast<std::size_t>(begunTechnique_)]
                                               .passes[static_cast<std::size_t>(pass_)];
-    d3d9::internal::setFixedFunctionPass(device_, passText.vertexEntry.empty() && passText.pixelEntry.empty());
+    d3d9::internal::setFixedFunctionPass(
+        device_, index < 0 && passText.vertexEntry.empty() && passText.pixelEntry.empty());
     if (index < 0) return;
     const CompiledProgram& cp = compiled_->programs[static_cast<std::size_t>(index)];
     GlProgram& gp = glPrograms_[static_cast<std::size_t>(index)];
