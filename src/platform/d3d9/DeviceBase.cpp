@@ -128,6 +128,7 @@ void DeviceBase::initStates(bool autoDepth) {
         sampler[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
         sampler[10] = 1;  // max anisotropy
     }
+    initFixedFunctionStates();
 }
 
 void DeviceBase::applyAllStates() {

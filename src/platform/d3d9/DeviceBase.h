@@ -15,6 +15,23 @@ namespace d3d9::detail {
 constexpr DWORD kRenderStateCount = 256;
 constexpr DWORD kSamplerCount = 16;
 constexpr DWORD kSamplerStateCount = 14;
+constexpr DWORD kTextureStageCount = 8;
+constexpr DWORD kStageStateCount = 33;  // D3DTSS_CONSTANT is the last
+// View, projection, texture 0..7, world 0..3.
+constexpr DWORD kTransformCount = 14;
+// Light indices are the caller's choice in D3D9; effect files name them too, so they are
+// capped rather than letting one number reserve a table of any size.
+constexpr DWORD kMaxLights = 256;
+
+// One light slot: what SetLight stored (or D3D9's default light) and its switch.
+struct LightSlot {
+    D3DLIGHT9 light{};
+    bool set = false;
+    bool enabled = false;
+};
+
+// Bytes of one vertex of an FVF code; 0 for a code without a position.
+UINT fvfVertexSize(DWORD fvf);
 
 class DeviceBase : public Counted<IDirect3DDevice9> {
 public:
@@ -58,6 +75,24 @@ public:
                           D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) override;
     HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
+    // Fixed-function state (DeviceFixedFunction.cpp).
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT SetFVF(DWORD fvf) override;
+    HRESULT GetFVF(DWORD* fvf) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT9* light) override;
+    HRESULT GetLight(DWORD index, D3DLIGHT9* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+    HRESULT GetLightEnable(DWORD index, BOOL* enable) override;
+    HRESULT SetMaterial(const D3DMATERIAL9* material) override;
+    HRESULT GetMaterial(D3DMATERIAL9* material) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                            UINT stride) override;
+    // Fixed-function programs the backend has built (tests: a state seen twice builds none).
+    virtual unsigned fixedFunctionPrograms() const { return 0; }
 
     // ---- shared with the D3DX stand-in (internal.h) ----
     Backend backend() const { return backend_; }
@@ -109,6 +144,15 @@ public:
     virtual void destroyGl(Surface&) {}
     virtual void destroyGl(Texture&) {}
 
+    // Fixed-function state, for the backend that draws it.
+    const D3DMATRIX& transform(DWORD slot) const { return transforms_[slot]; }
+    DWORD stageState(DWORD stage, DWORD type) const { return stages_[stage][type]; }
+    DWORD fvf() const { return fvf_; }
+    const std::vector<LightSlot>& lights() const { return lights_; }
+    const D3DMATERIAL9& material() const { return material_; }
+
+    void setFixedFunctionPass(bool on) { fixedFunctionPass_ = on; }
+
     void childCreated() { ++children_; }
     void childDestroyed();
 
@@ -122,6 +166,9 @@ protected:
     virtual void doClear(DWORD, const RECT*, DWORD, D3DCOLOR, float, DWORD) {}
     virtual void doPresent() {}
     virtual void doDraw(D3DPRIMITIVETYPE, UINT, UINT, INT) {}
+    // A fixed-function draw of `count` FVF vertices from `first`: from `vertices` when
+    // not null (then first is 0), else from stream 0.
+    virtual void doDrawFixed(D3DPRIMITIVETYPE, UINT, UINT, const void*, UINT) {}
     // Called when the outside count reaches zero, before the bindings are dropped.
     virtual void shutdown() {}
 
@@ -143,12 +190,19 @@ protected:
     UINT children_ = 0;
     bool dropping_ = false;
     UINT counters_[5] = {};  // vb, ib, decl, ds, tex
+    D3DMATRIX transforms_[kTransformCount] = {};
+    DWORD stages_[kTextureStageCount][kStageStateCount] = {};
+    DWORD fvf_ = 0;
+    bool fixedFunctionPass_ = false;
+    std::vector<LightSlot> lights_;
+    D3DMATERIAL9 material_{};
     const char* labelEffect_ = "";
     const char* labelTechnique_ = "";
     unsigned labelPass_ = 0;
 
 private:
     void dropBindings();
+    void initFixedFunctionStates();
     void vtrace(HRESULT result, const char* format, va_list args);
 };
 

@@ -92,7 +92,8 @@ void setDrawLabel(IDirect3DDevice9* device, const char* effect, const char* tech
 
 int attributeLocation(BYTE usage, BYTE usageIndex) {
     switch (usage) {
-        case D3DDECLUSAGE_POSITION: return usageIndex == 0 ? 0 : -1;
+        case D3DDECLUSAGE_POSITION:
+        case D3DDECLUSAGE_POSITIONT: return usageIndex == 0 ? 0 : -1;
         case D3DDECLUSAGE_NORMAL: return usageIndex == 0 ? 1 : -1;
         case D3DDECLUSAGE_TEXCOORD: return usageIndex < 8 ? 2 + usageIndex : -1;
         case D3DDECLUSAGE_TANGENT: return usageIndex == 0 ? 10 : -1;
@@ -101,6 +102,10 @@ int attributeLocation(BYTE usage, BYTE usageIndex) {
         case D3DDECLUSAGE_BLENDWEIGHT: return usageIndex == 0 ? 14 : -1;
         default: return -1;
     }
+}
+
+void setFixedFunctionPass(IDirect3DDevice9* device, bool on) {
+    if (device) base(device)->setFixedFunctionPass(on);
 }
 
 bool alphaTest(IDirect3DDevice9* device, DWORD& func, float& ref) {

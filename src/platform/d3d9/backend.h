@@ -94,4 +94,8 @@ bool collectDrawTimings(IDirect3DDevice9* device, std::vector<DrawTiming>& timin
 // device's trace, in call order. Does nothing on the GL backend.
 void traceNote(IDirect3DDevice9* device, const char* text);
 
+// OpenGL: how many fixed-function programs the device has built; a state drawn again
+// builds none. 0 on the trace backend.
+unsigned fixedFunctionProgramCount(IDirect3DDevice9* device);
+
 }  // namespace d3d9

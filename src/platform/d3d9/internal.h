@@ -44,6 +44,11 @@ void setDrawLabel(IDirect3DDevice9* device, const char* effect, const char* tech
 // declaration's elements to the same locations. -1: no location for that semantic.
 int attributeLocation(BYTE usage, BYTE usageIndex);
 
+// Effects: a pass with neither a vertex nor a pixel shader turns this on at BeginPass (a
+// pass with a program turns it off); DrawIndexedPrimitive then draws its declaration's
+// vertices through the fixed-function pipeline.
+void setFixedFunctionPass(IDirect3DDevice9* device, bool on);
+
 // Core OpenGL has no alpha test: pixel shaders discard instead. True when
 // D3DRS_ALPHATESTENABLE is set; func is D3DRS_ALPHAFUNC (a D3DCMPFUNC) and ref is
 // D3DRS_ALPHAREF scaled to 0..1. Both backends answer from the device's state copy.

@@ -42,6 +42,7 @@ GlDevice::~GlDevice() {
     context_.makeCurrent();
     releaseReadBack();
     releaseProfiling();
+    releaseFixedFunction();
     glDeleteSamplers(static_cast<GLsizei>(kSamplerCount), glSamplers_);
     glDeleteFramebuffers(1, &fbo_);
     glDeleteFramebuffers(1, &resolveFbo_);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/d3d9/DeviceBase.h"
+#include "platform/d3d9/gl/FixedFunctionProgram.h"
 #include "platform/d3d9/gl/GlContext.h"
 
 namespace d3d9::detail {
@@ -36,6 +37,7 @@ public:
     void destroyGl(VertexDeclaration& declaration) override;
     void destroyGl(Surface& surface) override;
     void destroyGl(Texture& texture) override;
+    unsigned fixedFunctionPrograms() const override { return fixedPrograms_.count(); }
 
 protected:
     ~GlDevice() override;
@@ -47,6 +49,8 @@ protected:
                  DWORD stencil) override;
     void doPresent() override;
     void doDraw(D3DPRIMITIVETYPE type, UINT indexCount, UINT startIndex, INT baseVertex) override;
+    void doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const void* vertices,
+                     UINT stride) override;  // FixedFunctionDraw.cpp
 
 private:
     void applyBlendFunc();
@@ -88,6 +92,16 @@ private:
     int maxSamples_ = 0;
     unsigned glSamplers_[kSamplerCount] = {};
     unsigned boundVao_ = 0;
+    // Fixed-function draws: their programs, the vertex array they set from the FVF, and
+    // the buffer DrawPrimitiveUP copies into.
+    FixedFunctionPrograms fixedPrograms_;
+    unsigned fixedVao_ = 0, fixedBuffer_ = 0;
+    void releaseFixedFunction();
+    // Binds the fixed-function program for a declaration's vertices (0: none could be
+    // built); restoreProgram puts back the one bound before.
+    unsigned useFixedFunctionFor(const VertexDeclaration& declaration);
+    void restoreProgram();
+    int previousProgram_ = 0;
 };
 
 }  // namespace d3d9::detail

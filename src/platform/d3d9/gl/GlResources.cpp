@@ -177,6 +177,8 @@ void GlDevice::specifyVertexArray(VertexDeclaration& d) {
 
 void GlDevice::doDraw(D3DPRIMITIVETYPE type, UINT indexCount, UINT startIndex, INT baseVertex) {
     specifyVertexArray(*declaration_);
+    const unsigned fixedProgram = fixedFunctionPass_ ? useFixedFunctionFor(*declaration_) : 0;
+    if (fixedFunctionPass_ && !fixedProgram) return;
     if (boundVao_ != declaration_->vao) {
         glBindVertexArray(declaration_->vao);
         boundVao_ = declaration_->vao;
@@ -188,6 +190,7 @@ void GlDevice::doDraw(D3DPRIMITIVETYPE type, UINT indexCount, UINT startIndex, I
                              size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
                              reinterpret_cast<const void*>(offset), baseVertex);
     if (profiling_) endDrawQueries();
+    if (fixedProgram) restoreProgram();
 }
 
 }  // namespace d3d9::detail

@@ -1,0 +1,367 @@
+// The fixed-function state of the shared device part: transforms, texture stage states,
+// the FVF, lights and the material, with D3D9's defaults, argument checks and trace lines.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "platform/d3d9/DeviceBase.h"
+#include "platform/d3d9/FixedFunctionNames.h"
+#include "platform/d3d9/Names.h"
+
+namespace d3d9::detail {
+namespace {
+
+constexpr D3DMATRIX kIdentity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
+
+// Where a transform lives in the table; -1 for a type D3D9 does not have.
+int transformSlot(DWORD state) {
+    if (state == D3DTS_VIEW) return 0;
+    if (state == D3DTS_PROJECTION) return 1;
+    if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) return static_cast<int>(state - D3DTS_TEXTURE0) + 2;
+    if (state >= D3DTS_WORLD && state <= D3DTS_WORLD3) return static_cast<int>(state - D3DTS_WORLD) + 10;
+    return -1;
+}
+
+DWORD floatBits(float f) {
+    DWORD bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+bool finite(const D3DCOLORVALUE& c) {
+    return std::isfinite(c.r) && std::isfinite(c.g) && std::isfinite(c.b) && std::isfinite(c.a);
+}
+bool finite(const D3DVECTOR& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// D3D9's checks on a light: a known type, a range it can square, a spot cone with
+// 0 <= Theta <= Phi <= pi, a direction that is not zero where one is used. Values that
+// are not numbers are refused too, so that nothing downstream meets them.
+bool validLight(const D3DLIGHT9& l) {
+    constexpr float kMaxRange = 1.84467431e19f;  // sqrt(FLT_MAX)
+    if (l.Type < D3DLIGHT_POINT || l.Type > D3DLIGHT_DIRECTIONAL) return false;
+    if (!finite(l.Diffuse) || !finite(l.Specular) || !finite(l.Ambient) || !finite(l.Position) ||
+        !finite(l.Direction)) {
+        return false;
+    }
+    if (!(l.Range >= 0.0f && l.Range <= kMaxRange)) return false;
+    if (!std::isfinite(l.Falloff) || !std::isfinite(l.Attenuation0) ||
+        !std::isfinite(l.Attenuation1) || !std::isfinite(l.Attenuation2) || l.Attenuation0 < 0 ||
+        l.Attenuation1 < 0 || l.Attenuation2 < 0) {
+        return false;
+    }
+    if (l.Type == D3DLIGHT_SPOT &&
+        !(l.Theta >= 0.0f && l.Phi >= l.Theta && l.Phi <= 3.14159274f)) {
+        return false;
+    }
+    if (l.Type != D3DLIGHT_POINT &&
+        l.Direction.x == 0.0f && l.Direction.y == 0.0f && l.Direction.z == 0.0f) {
+        return false;
+    }
+    return true;
+}
+
+bool validMaterial(const D3DMATERIAL9& m) {
+    return finite(m.Diffuse) && finite(m.Ambient) && finite(m.Specular) && finite(m.Emissive) &&
+           std::isfinite(m.Power);
+}
+
+// The light LightEnable switches on when no SetLight came first: white, directional,
+// shining along +z.
+D3DLIGHT9 defaultLight() {
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 0};
+    light.Direction = {0, 0, 1};
+    return light;
+}
+
+}  // namespace
+
+void DeviceBase::initFixedFunctionStates() {
+    for (D3DMATRIX& m : transforms_) m = kIdentity;
+    for (DWORD s = 0; s < kTextureStageCount; ++s) {
+        DWORD* st = stages_[s];
+        std::memset(st, 0, sizeof stages_[s]);
+        st[D3DTSS_COLOROP] = s == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+        st[D3DTSS_ALPHAOP] = s == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+        st[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+        st[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+        st[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+        st[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+        st[D3DTSS_COLORARG0] = D3DTA_CURRENT;
+        st[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
+        st[D3DTSS_RESULTARG] = D3DTA_CURRENT;
+        st[D3DTSS_TEXCOORDINDEX] = s;
+        st[D3DTSS_TEXTURETRANSFORMFLAGS] = D3DTTFF_DISABLE;
+    }
+    fvf_ = 0;
+    lights_.clear();
+    material_ = D3DMATERIAL9{};
+    states_[D3DRS_FOGENABLE] = FALSE;
+    states_[D3DRS_SPECULARENABLE] = FALSE;
+    states_[D3DRS_FOGCOLOR] = 0;
+    states_[D3DRS_FOGTABLEMODE] = D3DFOG_NONE;
+    states_[D3DRS_FOGSTART] = floatBits(0.0f);
+    states_[D3DRS_FOGEND] = floatBits(1.0f);
+    states_[D3DRS_FOGDENSITY] = floatBits(1.0f);
+    states_[D3DRS_RANGEFOGENABLE] = FALSE;
+    states_[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
+    states_[D3DRS_AMBIENT] = 0;
+    states_[D3DRS_FOGVERTEXMODE] = D3DFOG_NONE;
+    states_[D3DRS_COLORVERTEX] = TRUE;
+    states_[D3DRS_LOCALVIEWER] = TRUE;
+    states_[D3DRS_NORMALIZENORMALS] = FALSE;
+    states_[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+    states_[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+    states_[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
+    states_[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
+}
+
+HRESULT DeviceBase::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
+    const int slot = transformSlot(state);
+    const HRESULT hr = slot < 0 || !matrix ? D3DERR_INVALIDCALL : D3D_OK;
+    if (SUCCEEDED(hr)) transforms_[slot] = *matrix;
+    if (tracing()) {
+        char name[32];
+        transformName(state, name, sizeof name);
+        if (FAILED(hr) || !matrix) {
+            traceResult(hr, "SetTransform %s", name);
+        } else {
+            const float* f = &matrix->m[0][0];
+            trace("SetTransform %s %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g "
+                  "%.9g %.9g %.9g %.9g",
+                  name, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11],
+                  f[12], f[13], f[14], f[15]);
+        }
+    }
+    return hr;
+}
+
+HRESULT DeviceBase::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
+    const int slot = transformSlot(state);
+    if (slot < 0 || !matrix) return D3DERR_INVALIDCALL;
+    *matrix = transforms_[slot];
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    HRESULT hr = D3D_OK;
+    if (stage >= kTextureStageCount || type == 0 || type >= kStageStateCount ||
+        !stageStateName(type)) {
+        hr = D3DERR_INVALIDCALL;
+    } else {
+        stages_[stage][type] = value;
+    }
+    if (tracing()) {
+        char typeText[32], valueText[64];
+        const char* typeName = stageStateName(type);
+        if (typeName) {
+            std::snprintf(typeText, sizeof typeText, "%s", typeName);
+        } else {
+            std::snprintf(typeText, sizeof typeText, "%u", static_cast<unsigned>(type));
+        }
+        formatStageStateValue(type, value, valueText, sizeof valueText);
+        traceResult(hr, "SetTextureStageState %u %s %s", stage, typeText, valueText);
+    }
+    return hr;
+}
+
+HRESULT DeviceBase::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) {
+    if (!value || stage >= kTextureStageCount || type == 0 || type >= kStageStateCount ||
+        !stageStateName(type)) {
+        return D3DERR_INVALIDCALL;
+    }
+    *value = stages_[stage][type];
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::SetFVF(DWORD fvf) {
+    // Only the position kinds D3D9 defines, and at most eight coordinate sets.
+    const DWORD position = fvf & D3DFVF_POSITION_MASK;
+    const bool knownPosition = position == 0 || position == D3DFVF_XYZ || position == D3DFVF_XYZRHW ||
+                               position == D3DFVF_XYZW || (position >= 0x006 && position <= 0x00E);
+    const bool knownTex = ((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT) <= 8;
+    const HRESULT hr = knownPosition && knownTex ? D3D_OK : D3DERR_INVALIDCALL;
+    if (SUCCEEDED(hr)) fvf_ = fvf;
+    traceResult(hr, "SetFVF 0x%x", fvf);
+    return hr;
+}
+
+HRESULT DeviceBase::GetFVF(DWORD* fvf) {
+    if (!fvf) return D3DERR_INVALIDCALL;
+    *fvf = fvf_;
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::SetLight(DWORD index, const D3DLIGHT9* light) {
+    HRESULT hr = D3D_OK;
+    if (!light || index >= kMaxLights || !validLight(*light)) {
+        hr = D3DERR_INVALIDCALL;
+    } else {
+        if (lights_.size() <= index) lights_.resize(index + 1);
+        lights_[index].light = *light;
+        lights_[index].set = true;
+    }
+    if (tracing()) {
+        if (!light) {
+            traceResult(hr, "SetLight %u null", index);
+        } else {
+            const D3DLIGHT9& l = *light;
+            traceResult(hr,
+                        "SetLight %u %s %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g "
+                        "%.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g",
+                        index, lightTypeName(l.Type), l.Diffuse.r, l.Diffuse.g, l.Diffuse.b,
+                        l.Diffuse.a, l.Specular.r, l.Specular.g, l.Specular.b, l.Specular.a,
+                        l.Ambient.r, l.Ambient.g, l.Ambient.b, l.Ambient.a, l.Position.x,
+                        l.Position.y, l.Position.z, l.Direction.x, l.Direction.y, l.Direction.z,
+                        l.Range, l.Falloff, l.Attenuation0, l.Attenuation1, l.Attenuation2,
+                        l.Theta, l.Phi);
+        }
+    }
+    return hr;
+}
+
+HRESULT DeviceBase::GetLight(DWORD index, D3DLIGHT9* light) {
+    if (!light || index >= lights_.size() || !lights_[index].set) return D3DERR_INVALIDCALL;
+    *light = lights_[index].light;
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::LightEnable(DWORD index, BOOL enable) {
+    HRESULT hr = D3D_OK;
+    if (index >= kMaxLights) {
+        hr = D3DERR_INVALIDCALL;
+    } else {
+        if (lights_.size() <= index) lights_.resize(index + 1);
+        LightSlot& slot = lights_[index];
+        if (!slot.set) {
+            slot.light = defaultLight();
+            slot.set = true;
+        }
+        slot.enabled = enable != FALSE;
+    }
+    traceResult(hr, "LightEnable %u %s", index, enable ? "TRUE" : "FALSE");
+    return hr;
+}
+
+HRESULT DeviceBase::GetLightEnable(DWORD index, BOOL* enable) {
+    if (!enable || index >= lights_.size() || !lights_[index].set) return D3DERR_INVALIDCALL;
+    *enable = lights_[index].enabled ? TRUE : FALSE;
+    return D3D_OK;
+}
+
+HRESULT DeviceBase::SetMaterial(const D3DMATERIAL9* material) {
+    const HRESULT hr = material && validMaterial(*material) ? D3D_OK : D3DERR_INVALIDCALL;
+    if (SUCCEEDED(hr)) material_ = *material;
+    if (tracing()) {
+        if (!material) {
+            traceResult(hr, "SetMaterial null");
+        } else {
+            const D3DMATERIAL9& m = *material;
+            traceResult(hr,
+                        "SetMaterial %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g "
+                        "%.9g %.9g %.9g %.9g %.9g",
+                        m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a, m.Ambient.r,
+                        m.Ambient.g, m.Ambient.b, m.Ambient.a, m.Specular.r, m.Specular.g,
+                        m.Specular.b, m.Specular.a, m.Emissive.r, m.Emissive.g, m.Emissive.b,
+                        m.Emissive.a, m.Power);
+        }
+    }
+    return hr;
+}
+
+HRESULT DeviceBase::GetMaterial(D3DMATERIAL9* material) {
+    if (!material) return D3DERR_INVALIDCALL;
+    *material = material_;
+    return D3D_OK;
+}
+
+}  // namespace d3d9::detail
+
+namespace d3d9::detail {
+namespace {
+
+UINT vertexCountOf(D3DPRIMITIVETYPE type, UINT primitives) {
+    switch (type) {
+        case D3DPT_POINTLIST: return primitives;
+        case D3DPT_LINELIST: return primitives * 2;
+        case D3DPT_LINESTRIP: return primitives + 1;
+        case D3DPT_TRIANGLELIST: return primitives * 3;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN: return primitives + 2;
+    }
+    return 0;
+}
+
+// Larger draws from memory are refused rather than copied.
+constexpr unsigned long long kMaxUpBytes = 64ull << 20;
+
+}  // namespace
+
+UINT fvfVertexSize(DWORD fvf) {
+    UINT size = 0;
+    switch (fvf & D3DFVF_POSITION_MASK) {
+        case 0: return 0;
+        case D3DFVF_XYZ: size = 12; break;
+        case D3DFVF_XYZRHW:
+        case D3DFVF_XYZW: size = 16; break;
+        default: size = 12 + 4 * (((fvf & 0xE) - 4) / 2); break;  // XYZB1..XYZB5
+    }
+    if (fvf & D3DFVF_NORMAL) size += 12;
+    if (fvf & D3DFVF_PSIZE) size += 4;
+    if (fvf & D3DFVF_DIFFUSE) size += 4;
+    if (fvf & D3DFVF_SPECULAR) size += 4;
+    const UINT sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+    static const UINT kSetBytes[4] = {8, 12, 16, 4};
+    for (UINT i = 0; i < sets && i < 8; ++i) size += kSetBytes[(fvf >> (16 + 2 * i)) & 3];
+    return size;
+}
+
+HRESULT DeviceBase::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    HRESULT hr = D3DERR_INVALIDCALL;
+    const UINT count = vertexCountOf(type, primitiveCount);
+    const UINT size = fvfVertexSize(fvf_);
+    if (primitiveCount > 0 && count > 0 && size > 0 && stream_ && streamStride_ >= size) {
+        const unsigned long long end = streamOffset_ +
+                                       (static_cast<unsigned long long>(startVertex) + count - 1) * streamStride_ + size;
+        if (end <= stream_->store.length()) hr = D3D_OK;
+    }
+    if (SUCCEEDED(hr) && drawing_) {
+        makeCurrent();
+        doDrawFixed(type, startVertex, count, nullptr, streamStride_);
+    }
+    if (tracing())
+        traceResult(hr, "DrawPrimitive %s %u %u", primitiveTypeName(type) ? primitiveTypeName(type) : "?",
+                    startVertex, primitiveCount);
+    return hr;
+}
+
+HRESULT DeviceBase::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                                    UINT stride) {
+    HRESULT hr = D3DERR_INVALIDCALL;
+    const UINT count = vertexCountOf(type, primitiveCount);
+    const UINT size = fvfVertexSize(fvf_);
+    if (vertices && primitiveCount > 0 && count > 0 && size > 0 && stride >= size &&
+        static_cast<unsigned long long>(count) * stride <= kMaxUpBytes) {
+        hr = D3D_OK;
+    }
+    if (SUCCEEDED(hr) && drawing_) {
+        makeCurrent();
+        doDrawFixed(type, 0, count, vertices, stride);
+    }
+    if (tracing())
+        traceResult(hr, "DrawPrimitiveUP %s %u %u", primitiveTypeName(type) ? primitiveTypeName(type) : "?",
+                    primitiveCount, stride);
+    return hr;
+}
+
+}  // namespace d3d9::detail
+
+namespace d3d9 {
+unsigned fixedFunctionProgramCount(IDirect3DDevice9* device) {
+    return device ? static_cast<detail::DeviceBase*>(device)->fixedFunctionPrograms() : 0;
+}
+}  // namespace d3d9

@@ -1,0 +1,40 @@
+// GL programs for fixed-function draws, one per FixedFunctionKey, compiled the first time
+// a key is drawn and kept for the device's life; and the uniforms they read, uploaded
+// from the device state before each draw.
+#pragma once
+
+#include <vector>
+
+#include "platform/d3d9/gl/FixedFunctionKey.h"
+
+namespace d3d9::detail {
+
+class FixedFunctionPrograms {
+public:
+    enum Uniform {
+        kWorld, kView, kProjection, kTextureMatrix, kPixelOffset, kTargetSize,
+        kMaterialDiffuse, kMaterialAmbient, kMaterialSpecular, kMaterialEmissive, kMaterialPower,
+        kAmbient, kLightDiffuse, kLightSpecular, kLightAmbient, kLightAttenuation,
+        kLightPosition, kLightDirection, kLightSpot, kFog, kTextureFactor, kFogColor,
+        kStageConstant, kBumpMatrix, kBumpLuminance, kAlphaRef, kUniformCount
+    };
+    struct Program {
+        FixedFunctionKey key;
+        unsigned name = 0;  // 0: it failed to build; such keys draw nothing
+        int uniforms[kUniformCount];
+    };
+
+    // The program for `key`, building it on first sight. Never null.
+    const Program& find(const FixedFunctionKey& key);
+    void upload(const Program& program, const DeviceBase& device,
+                const DWORD lightIndex[kFixedLights], int width, int height) const;
+    // Programs built so far (failed ones included).
+    unsigned count() const { return static_cast<unsigned>(programs_.size()); }
+    // With the device's context current.
+    void release();
+
+private:
+    std::vector<Program> programs_;
+};
+
+}  // namespace d3d9::detail

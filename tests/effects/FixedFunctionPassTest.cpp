@@ -1,0 +1,88 @@
+// An effect pass without shaders draws through the device's fixed-function pipeline:
+// pre-transformed vertices from a declaration, coloured by the texture stages.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "effects/DeviceFixture.h"
+#include "effects/EffectTestSupport.h"
+
+namespace {
+
+struct ScreenVertex {
+    float x, y, z, rhw;
+    D3DCOLOR diffuse;
+};
+
+}  // namespace
+
+TEST(FixedFunctionPass, DrawsPretransformedVerticesThroughTheTextureStages) {
+    IDirect3DDevice9* device = fxtest::createDevice(d3d9::Backend::Gl, nullptr, 8, 8);
+    if (!device) GTEST_SKIP() << "no headless OpenGL here";
+    ID3DXEffect* effect = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    ASSERT_EQ(D3D_OK, D3DXCreateEffectFromFileA(device, fxtest::dataPath("FixedFunction.fx").c_str(), nullptr,
+                                                nullptr, 0, nullptr, &effect, &errors))
+        << fxtest::bufferText(errors);
+    const D3DVERTEXELEMENT9 elements[] = {
+        {0, 0, D3DDECLTYPE_FLOAT4, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITIONT, 0},
+        {0, 16, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+        D3DDECL_END()};
+    IDirect3DVertexDeclaration9* declaration = nullptr;
+    IDirect3DVertexBuffer9* vb = nullptr;
+    IDirect3DIndexBuffer9* ib = nullptr;
+    ASSERT_EQ(D3D_OK, device->CreateVertexDeclaration(elements, &declaration));
+    ASSERT_EQ(D3D_OK, device->CreateVertexBuffer(4 * sizeof(ScreenVertex), 0, 0, D3DPOOL_MANAGED, &vb, nullptr));
+    ASSERT_EQ(D3D_OK, device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr));
+    // The left half of the target, pixels 0..3, in green.
+    const D3DCOLOR green = D3DCOLOR_ARGB(255, 0, 255, 0);
+    const ScreenVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, green}, {3.5f, -0.5f, 0.5f, 1, green},
+                                  {3.5f, 7.5f, 0.5f, 1, green}, {-0.5f, 7.5f, 0.5f, 1, green}};
+    const WORD indices[6] = {0, 1, 2, 0, 2, 3};
+    void* data = nullptr;
+    ASSERT_EQ(D3D_OK, vb->Lock(0, 0, &data, 0));
+    std::memcpy(data, quad, sizeof quad);
+    vb->Unlock();
+    ASSERT_EQ(D3D_OK, ib->Lock(0, 0, &data, 0));
+    std::memcpy(data, indices, sizeof indices);
+    ib->Unlock();
+
+    auto drawPass = [&] {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        UINT passes = 0;
+        ASSERT_EQ(D3D_OK, effect->Begin(&passes, 0));
+        ASSERT_EQ(1u, passes);
+        ASSERT_EQ(D3D_OK, effect->BeginPass(0));
+        device->SetVertexDeclaration(declaration);
+        device->SetStreamSource(0, vb, 0, sizeof(ScreenVertex));
+        device->SetIndices(ib);
+        ASSERT_EQ(D3D_OK, device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2));
+        effect->EndPass();
+        effect->End();
+    };
+    auto pixel = [&](UINT x, UINT y) {
+        std::vector<std::uint8_t> rgba;
+        UINT w = 0, h = 0;
+        EXPECT_TRUE(d3d9::readBackBuffer(device, rgba, w, h));
+        const std::uint8_t* p = &rgba[(y * w + x) * 4];
+        return (p[0] << 16) | (p[1] << 8) | p[2];
+    };
+    ASSERT_EQ(D3D_OK, effect->SetTechnique("Plain"));
+    drawPass();
+    EXPECT_EQ(0x00FF00, pixel(0, 0));
+    EXPECT_EQ(0x00FF00, pixel(3, 7));
+    EXPECT_EQ(0x000000, pixel(4, 0));
+
+    // The stages apply: the texture factor replaces the vertex colour.
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, D3DCOLOR_ARGB(255, 255, 0, 255));
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+    drawPass();
+    EXPECT_EQ(0xFF00FF, pixel(1, 1));
+
+    ib->Release();
+    vb->Release();
+    declaration->Release();
+    effect->Release();
+    device->Release();
+}
