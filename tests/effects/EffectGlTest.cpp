@@ -354,4 +354,15 @@ TEST_F(EffectPixels, PixelShaderMayReadFewerComponentsThanWritten) {
     EXPECT_RGB(at(480, 360), 192, 192, 0);
 }
 
+TEST_F(EffectPixels, InitializerFormsDrawTheirValues) {
+    open();
+    device->BeginScene();
+    clear(D3DCOLOR_ARGB(255, 0, 0, 0));
+    rectangle(-0.5f, -0.5f, 639.5f, 479.5f);
+    draw("InitForms");
+    finish();
+    // rg from the array cast, b from the flat list's third scalar
+    EXPECT_RGB(at(320, 240), 64, 128, 191);
+}
+
 }  // namespace

@@ -41,7 +41,8 @@ TEST(FxTool, ListsShadersStatesIgnoredStatesAndAnnotations) {
     if (rc == -1) GTEST_SKIP() << "glimmerhop-tool is not built";
     EXPECT_EQ(rc, 0) << out;
     for (const char* line : {"    pass 0 Plain: vertex vs_2_0 VS(1), pixel ps_2_0 PS(false, 1.0)\n",
-                             "      AlphaRef = 50\n", "      ColorOp[1] = Modulate (ignored)\n",
+                             "      AlphaRef = kTaps * 10\n",
+                             "      ZEnable = TRUE\n", "      CullMode = NONE\n", "      ColorOp[1] = Modulate (ignored)\n",
                              "    pass 0 NoShaders: fixed function\n",
                              "    pass 1 VertexOnly: vertex vs_2_0 VS(1), pixel fixed function\n",
                              "    <int Order = 3>\n", "      <float Weight = 0.25>\n",

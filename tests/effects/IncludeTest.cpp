@@ -103,6 +103,18 @@ TEST(HlslRewrite, FormsGlslangRejects) {
               "float4 f(float4 x) : COLOR { return x ? a::b : c; }");
 }
 
+TEST(HlslRewrite, InitializerFormsOnlyWhenThePartsAddUp) {
+    std::string flat = "float4 a[2] = { 1, 2, 3, 4,\n 5, 6, 7, 8 }; float2 x, y;\n float4(x, y) = f();";
+    std::string out = fx::rewriteHlsl(flat);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
+    EXPECT_NE(out.find("{ float4(1, 2, 3, 4), float4(5, 6, 7, 8) }"), std::string::npos) << out;
+    EXPECT_NE(out.find("{ float4 gh_split1 = f(); x = gh_split1.xy; y = gh_split1.zw; }"), std::string::npos) << out;
+    // a short list, a name with no declaration, a cast of a size it cannot read
+    for (const char* same : {"float4 a[2] = { 1, 2, 3 };", "float2 x; float3(x, z) = f();",
+                             "float a[3] = (float[n]) v;", "float4( = 1;", "a[2] = { 1"})
+        EXPECT_EQ(fx::rewriteHlsl(same), same);
+}
+
 TEST(EffectCompiler, TakesWhatFxcTakes) {
     // normalize of a scalar, a centroid varying, and a pixel input no vertex output writes.
     std::string src =

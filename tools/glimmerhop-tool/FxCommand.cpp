@@ -92,7 +92,11 @@ void printPass(const fx::EffectDescription& d, std::size_t index, const fx::Pass
     printAnnotations(p.annotations, "      ");
     for (const fx::StateAssignment& a : p.states) {
         const fx::StateInfo* info = fx::renderStateById(a.state);
+        // a single word or number by its name; an expression as written
+        bool expression = a.written.find_first_of(" \t()+-*/|&<>?") != std::string::npos;
         std::string value = a.parameter >= 0 ? "<" + d.parameters[static_cast<std::size_t>(a.parameter)].name + ">"
+                            : expression     ? a.written
+                            : info           ? fx::stateValueName(info->kind, a.value)
                                              : std::to_string(a.value);
         std::printf("      %s = %s\n", info ? info->name : "?", value.c_str());
     }

@@ -100,6 +100,7 @@ int attributeLocation(BYTE usage, BYTE usageIndex) {
         case D3DDECLUSAGE_BINORMAL: return usageIndex == 0 ? 11 : -1;
         case D3DDECLUSAGE_COLOR: return usageIndex < 2 ? 12 + usageIndex : -1;
         case D3DDECLUSAGE_BLENDWEIGHT: return usageIndex == 0 ? 14 : -1;
+        case D3DDECLUSAGE_BLENDINDICES: return usageIndex == 0 ? 15 : -1;  // the last of GL's 16
         default: return -1;
     }
 }

@@ -91,3 +91,21 @@ technique RowMajor
 {
     pass P0 { VertexShader = compile vs_2_0 VSRowMajor(); PixelShader = compile ps_2_0 PSColor(); ZEnable = false; CullMode = None; }
 }
+
+// Initializers fxc takes and glslang does not: a flat list for an array of vectors, a
+// vector cast to an array, and a constructor assigned to (its parts split across names).
+float4 PSInitForms(VS_OUTPUT i) : COLOR
+{
+    float4 table[2] = { 0.25, 0.5, 0.75, 1,
+                        1, 0.75, 0.5, 0.25 };
+    float3 rgb = float3(0.25, 0.5, 0.75);
+    float parts[3] = (float[3]) rgb;
+    float2 rg, unused;
+    float b;
+    float3( rg, b ) = float3(parts[0], parts[1], table[0].z);
+    return float4(rg, b, table[1].w * 4);
+}
+technique InitForms
+{
+    pass P0 { PASS_SHADERS(PSInitForms) ZEnable = false; CullMode = None; }
+}

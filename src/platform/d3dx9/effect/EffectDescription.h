@@ -63,6 +63,7 @@ struct StateAssignment {
     D3DRENDERSTATETYPE state{};
     DWORD value = 0;
     int parameter = -1;  // index into the parameters, or -1 for the constant `value`
+    std::string written;  // the value as written, for the listing of expressions
 };
 
 // A state of a pass that the device does not take from an effect (fixed-function

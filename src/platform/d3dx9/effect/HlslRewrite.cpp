@@ -119,7 +119,7 @@ std::string rewriteHlsl(const std::string& hlsl) {
         s.out += w;
     }
     if (normalizeUsed) s.out.insert(0, kNormalizeHelpers);
-    return s.out;
+    return rewriteInitializers(s.out);
 }
 
 }  // namespace fx

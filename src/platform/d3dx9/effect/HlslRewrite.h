@@ -10,7 +10,13 @@ namespace fx {
 // float4x3 and float3; `_centroid` on a semantic goes (GL interpolates at the centre
 // unless told, and D3D9 only hints); VPOS and VFACE become the system values they name;
 // normalize() of a scalar is the sign fxc gives it. Returns the text unchanged when none
-// of these occur.
+// of these occur. It also applies rewriteInitializers.
 std::string rewriteHlsl(const std::string& hlsl);
+
+// `float4 a[2] = { 8 scalars }` gets a constructor per element; `(float[3]) v` as an
+// initializer becomes the list of v's components; `float4(a, b) = e;` assigns e's
+// components to a and b in turn (their sizes from their declarations). Anything else,
+// and any of these whose parts do not add up, stays as written.
+std::string rewriteInitializers(const std::string& hlsl);
 
 }  // namespace fx

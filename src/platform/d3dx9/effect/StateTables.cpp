@@ -98,7 +98,44 @@ bool lookUp(const NamedValue (&table)[N], const std::string& word, const char* p
     return false;
 }
 
+template <std::size_t N>
+const char* nameOf(const NamedValue (&table)[N], DWORD value) {
+    for (const NamedValue& v : table)
+        if (v.value == value) return v.name;
+    return nullptr;
+}
+
 }  // namespace
+
+std::string stateValueName(StateValueKind kind, DWORD value) {
+    const char* name = nullptr;
+    switch (kind) {
+        case StateValueKind::Bool: name = nameOf(kBool, value); break;
+        case StateValueKind::ZBuffer: name = nameOf(kZBuffer, value); break;
+        case StateValueKind::Fill: name = nameOf(kFill, value); break;
+        case StateValueKind::Blend: name = nameOf(kBlend, value); break;
+        case StateValueKind::BlendOp: name = nameOf(kBlendOp, value); break;
+        case StateValueKind::Cull: name = nameOf(kCull, value); break;
+        case StateValueKind::Compare: name = nameOf(kCompare, value); break;
+        case StateValueKind::StencilOp: name = nameOf(kStencilOp, value); break;
+        case StateValueKind::Filter: name = nameOf(kFilter, value); break;
+        case StateValueKind::Address: name = nameOf(kAddress, value); break;
+        case StateValueKind::ColorMask: {
+            // a mask of channels: their names joined; any bit without one keeps the number
+            std::string out;
+            DWORD rest = value;
+            for (const NamedValue& v : kColorMask)
+                if (value & v.value) {
+                    out += (out.empty() ? "" : " | ") + std::string(v.name);
+                    rest &= ~v.value;
+                }
+            if (rest == 0) return out.empty() ? "0" : out;
+            break;
+        }
+        case StateValueKind::Number: break;
+    }
+    return name ? name : std::to_string(value);
+}
 
 bool equalsIgnoreCase(const std::string& a, const char* b) {
     std::size_t n = std::strlen(b);

@@ -26,6 +26,10 @@ const StateInfo* findSamplerState(const std::string& name);
 // the given kind. False when the name means nothing for that kind.
 bool stateValue(StateValueKind kind, const std::string& word, DWORD& value);
 
+// The value's name for a state of that kind ("NONE", "SRCALPHA", "RED | GREEN"), or the
+// number itself when it has no name (numbers, bools set from an integer).
+std::string stateValueName(StateValueKind kind, DWORD value);
+
 bool equalsIgnoreCase(const std::string& a, const char* b);
 
 }  // namespace fx

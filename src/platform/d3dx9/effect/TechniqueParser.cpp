@@ -136,7 +136,7 @@ void EffectSyntaxParser::passAssignment(PassDescription& pass) {
     for (std::size_t i = first; i < last; ++i) value.push_back(&tokens_[i]);
     const StateInfo* info = indexText.empty() ? findRenderState(state.text) : nullptr;
     if (info) {
-        renderState(pass, state, *info, value);
+        if (renderState(pass, state, *info, value)) pass.states.back().written = textOf(first, last);
         return;
     }
     int index = indexText.empty() ? 0 : std::atoi(indexText.c_str() + 1);
