@@ -169,7 +169,7 @@ namespace {
 
 // One argument as a vec4: its source, then the modifiers.
 std::string argument(std::uint8_t arg, unsigned stage) {
-    static const char* const sources[] = {"diff", "cur", "tex", "uTextureFactor", "spec", "temp", nullptr};
+    static const char* const sources[] = {"diff", "cur", "tex", "uTextureFactor", "specular", "temp", nullptr};
     std::string x;
     if ((arg & 7) == D3DTA_CONSTANT) {
         x = "uStageConstant[" + std::to_string(stage) + "]";
@@ -244,7 +244,7 @@ std::string fixedFunctionPixelGlsl(const FixedFunctionKey& k) {
     add(s, "uniform vec4 uTextureFactor, uFogColor;\nuniform vec4 uStageConstant[8], uBumpMatrix[8];\n"
            "uniform vec2 uBumpLuminance[8];\nuniform vec3 uFog;\nuniform float uAlphaRef;\n"
            "layout(location = 0) out vec4 oColor;\nvoid main() {\n"
-           "    vec4 diff = vDiffuse, spec = vSpecular, cur = vDiffuse, temp = vec4(0.0);\n"
+           "    vec4 diff = vDiffuse, specular = vSpecular, cur = vDiffuse, temp = vec4(0.0);\n"
            "    vec2 bump = vec2(0.0);\n    float lum = 1.0;\n");
     for (unsigned st = 0; st < k.stageCount; ++st) {
         const FixedFunctionStage& t = k.stages[st];
@@ -282,7 +282,7 @@ std::string fixedFunctionPixelGlsl(const FixedFunctionKey& k) {
         }
         add(s, "    }\n");
     }
-    if (k.specular) add(s, "    cur.rgb = clamp(cur.rgb + spec.rgb, 0.0, 1.0);\n");
+    if (k.specular) add(s, "    cur.rgb = clamp(cur.rgb + specular.rgb, 0.0, 1.0);\n");
     if (k.tableFog) {
         fogFactor(s, k.tableFog, "vFog");
         add(s, "    cur.rgb = mix(uFogColor.rgb, cur.rgb, clamp(fog, 0.0, 1.0));\n");
