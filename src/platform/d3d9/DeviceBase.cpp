@@ -37,7 +37,10 @@ const char* nameOf(T* object) {
     return object ? object->name() : "null";
 }
 
-// Indices a primitive count needs; 0 for an unknown type.
+bool samplesValid(DWORD type) { return type == 0 || (type >= 1 && type <= 16); }
+
+}  // namespace
+
 UINT indexCountOf(D3DPRIMITIVETYPE type, UINT primitives) {
     switch (type) {
         case D3DPT_POINTLIST: return primitives;
@@ -49,10 +52,6 @@ UINT indexCountOf(D3DPRIMITIVETYPE type, UINT primitives) {
     }
     return 0;
 }
-
-bool samplesValid(DWORD type) { return type == 0 || (type >= 1 && type <= 16); }
-
-}  // namespace
 
 DeviceBase::DeviceBase(Backend backend, TraceSink* sink, IDirect3D9* d3d)
     : backend_(backend), sink_(sink), d3d_(d3d) {

@@ -12,6 +12,9 @@
 
 namespace d3d9::detail {
 
+// Vertices (or indices) a primitive count needs; 0 for an unknown type.
+UINT indexCountOf(D3DPRIMITIVETYPE type, UINT primitives);
+
 constexpr DWORD kRenderStateCount = 256;
 constexpr DWORD kSamplerCount = 16;
 constexpr DWORD kSamplerStateCount = 14;

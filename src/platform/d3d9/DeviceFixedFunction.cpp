@@ -284,18 +284,6 @@ HRESULT DeviceBase::GetMaterial(D3DMATERIAL9* material) {
 namespace d3d9::detail {
 namespace {
 
-UINT vertexCountOf(D3DPRIMITIVETYPE type, UINT primitives) {
-    switch (type) {
-        case D3DPT_POINTLIST: return primitives;
-        case D3DPT_LINELIST: return primitives * 2;
-        case D3DPT_LINESTRIP: return primitives + 1;
-        case D3DPT_TRIANGLELIST: return primitives * 3;
-        case D3DPT_TRIANGLESTRIP:
-        case D3DPT_TRIANGLEFAN: return primitives + 2;
-    }
-    return 0;
-}
-
 // Larger draws from memory are refused rather than copied.
 constexpr unsigned long long kMaxUpBytes = 64ull << 20;
 
@@ -322,7 +310,7 @@ UINT fvfVertexSize(DWORD fvf) {
 
 HRESULT DeviceBase::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     HRESULT hr = D3DERR_INVALIDCALL;
-    const UINT count = vertexCountOf(type, primitiveCount);
+    const UINT count = indexCountOf(type, primitiveCount);
     const UINT size = fvfVertexSize(fvf_);
     if (primitiveCount > 0 && count > 0 && size > 0 && stream_ && streamStride_ >= size) {
         const unsigned long long end = streamOffset_ +
@@ -342,7 +330,7 @@ HRESULT DeviceBase::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
 HRESULT DeviceBase::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
                                     UINT stride) {
     HRESULT hr = D3DERR_INVALIDCALL;
-    const UINT count = vertexCountOf(type, primitiveCount);
+    const UINT count = indexCountOf(type, primitiveCount);
     const UINT size = fvfVertexSize(fvf_);
     if (vertices && primitiveCount > 0 && count > 0 && size > 0 && stride >= size &&
         static_cast<unsigned long long>(count) * stride <= kMaxUpBytes) {
