@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
+
+#include <unistd.h>
 
 #include "effects/DeviceFixture.h"
 #include "platform/d3d9/internal.h"
@@ -44,6 +47,7 @@ protected:
         indices->Unlock();
     }
     void TearDown() override {
+        if (!dir.empty()) std::filesystem::remove_all(dir);
         if (texture) texture->Release();
         if (effect) effect->Release();
         if (declaration) declaration->Release();
@@ -55,7 +59,11 @@ protected:
     std::string load(const std::string& text) {
         if (effect) effect->Release();
         effect = nullptr;
-        std::string path = ::testing::TempDir() + "asm_test.fx";
+        // ctest runs these cases side by side: a file of each process's own, named as the
+        // messages expect.
+        dir = ::testing::TempDir() + "asm-" + std::to_string(getpid());
+        std::filesystem::create_directories(dir);
+        std::string path = dir + "/asm_test.fx";
         std::ofstream(path) << text;
         ID3DXBuffer* errors = nullptr;
         HRESULT hr = D3DXCreateEffectFromFileA(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors);
@@ -110,6 +118,7 @@ protected:
     IDirect3DVertexBuffer9* vertices = nullptr;
     IDirect3DIndexBuffer9* indices = nullptr;
     IDirect3DTexture9* texture = nullptr;
+    std::string dir;
     std::vector<std::uint8_t> pixels;
 };
 
