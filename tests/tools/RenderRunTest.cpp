@@ -229,7 +229,7 @@ TEST(RenderRun, Mp4FramesAreThePngFramesOfTheSameSpan) {
 
     const std::string again = dir + "/again.mp4";
     ASSERT_EQ(std::system(("ffmpeg -v error -y -framerate 20 -i " + dir +
-                           "/frames/frame%05d.png -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p " + again)
+                           "/frames/frame%05d.png -c:v libx264 -preset superfast -crf 18 -pix_fmt yuv420p " + again)
                               .c_str()),
               0);
     const std::string decode = " -f rawvideo -pix_fmt rgb24 -";
