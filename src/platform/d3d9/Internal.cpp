@@ -109,6 +109,14 @@ void setFixedFunctionPass(IDirect3DDevice9* device, bool on) {
     if (device) base(device)->setFixedFunctionPass(on);
 }
 
+void setShaderPass(IDirect3DDevice9* device, unsigned stage, unsigned shader, const std::uint8_t* linkSizes) {
+    if (device) base(device)->setShaderPass(stage, shader, linkSizes);
+}
+
+void forgetShader(IDirect3DDevice9* device, unsigned shader) {
+    if (device && shader) base(device)->forgetShader(shader);
+}
+
 bool alphaTest(IDirect3DDevice9* device, DWORD& func, float& ref) {
     const detail::DeviceBase* d = base(device);
     func = d->renderState(D3DRS_ALPHAFUNC);

@@ -31,9 +31,15 @@ struct SamplerBinding {
     int texture = -1;   // texture parameter index, -1 for none
 };
 
+// Varying locations (as varyingLocation numbers them) a one-shader pass reports.
+constexpr unsigned kLinkLocations = 32;
+
 struct CompiledProgram {
-    std::string vertexEntry, pixelEntry;
+    std::string vertexEntry, pixelEntry;  // one may be empty: that stage is fixed function
     std::string vertexGlsl, fragmentGlsl;
+    // With one stage only: the components it writes (vertex) or reads (pixel) at each
+    // varying location, 0 for none, for the device's fixed-function half.
+    std::uint8_t linkSizes[kLinkLocations] = {};
     std::uint32_t blockSize = 0;  // size of "_Global"; 0 when the shaders read no globals
     std::vector<UniformMember> members;
     std::vector<SamplerBinding> samplers;
@@ -45,7 +51,7 @@ constexpr const char* kAlphaFuncUniform = "gh_alphaFunc";      // int: D3DCMP, 0
 constexpr const char* kAlphaRefUniform = "gh_alphaRef";        // float 0..255, as D3DRS_ALPHAREF
 constexpr const char* kGlobalBlock = "_Global";
 
-// Compiles the pass's two entry points. On failure returns false and appends the
+// Compiles the pass's entry points (both, or the one it has). On failure returns false and appends the
 // compiler's messages to `errors`, each as "<fileName>(<line>): error: <text>".
 bool compileProgram(const EffectDescription& effect, const PassDescription& pass,
                     const std::string& fileName, AttributeLocationFn attributeLocation,
