@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "PlotCanvas.h"
+#include "platform/d3dx9/effect/CompiledEffect.h"
 #include "platform/d3dx9/effect/EffectDescription.h"
 
 namespace tool {
@@ -129,7 +130,8 @@ bool parseMatrixName(const std::string& text, MatrixRequest& request) {
     static const struct {
         const char* token;
         bool world, view, projection;
-    } bases[] = {{"WORLDVIEWPROJECTION", 1, 1, 1}, {"MODELVIEWPROJECTION", 1, 1, 1}, {"WORLDVIEWPROJ", 1, 1, 1},
+    } bases[] = {{"OBJECTTOVIEW", 1, 1, 0},       {"OBJECTTOCLIP", 1, 1, 1},       {"OBJECTTOWORLD", 1, 0, 0},
+                 {"WORLDTOVIEW", 0, 1, 0},        {"WORLDVIEWPROJECTION", 1, 1, 1}, {"MODELVIEWPROJECTION", 1, 1, 1}, {"WORLDVIEWPROJ", 1, 1, 1},
                  {"MODELVIEWPROJ", 1, 1, 1},       {"VIEWPROJECTION", 0, 1, 1},      {"WORLDVIEW", 1, 1, 0},
                  {"MODELVIEW", 1, 1, 0},           {"PROJECTION", 0, 0, 1},          {"VIEWPROJ", 0, 1, 1},
                  {"WORLD", 1, 0, 0},               {"MODEL", 1, 0, 0},               {"VIEW", 0, 1, 0},
@@ -210,6 +212,23 @@ IDirect3DTexture9* PreviewBinder::fromFile(const std::string& name, std::string&
     return nullptr;
 }
 
+void PreviewBinder::bindStages(const fx::CompiledEffect& compiled, std::vector<std::string>& report) {
+    bool done[16] = {};
+    for (const fx::CompiledProgram& program : compiled.programs) {
+        for (std::size_t unit = 0; unit < program.samplers.size(); ++unit) {
+            const fx::SamplerBinding& b = program.samplers[unit];
+            const int stage = b.stage >= 0 ? b.stage : static_cast<int>(unit);
+            if (b.texture >= 0 || stage >= 16 || done[stage]) continue;
+            done[stage] = true;
+            std::string why;
+            IDirect3DTexture9* t = builtIn(false, why);
+            if (t) device_->SetTexture(static_cast<DWORD>(stage), t);
+            report.push_back(std::string(t ? "bound     " : "not bound ") + "sampler " + b.name + " (stage " +
+                             std::to_string(stage) + ", no texture of its own): " + (t ? "built-in checker" : why));
+        }
+    }
+}
+
 void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, const PreviewScene& s,
                          std::vector<std::string>& report) {
     for (const fx::Parameter& p : d.parameters) {
@@ -283,6 +302,11 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                                             "VIEWPOSITION", "VIEWPOS", "EYE", "WORLDEYEPOS", "EYEPOSW"}))) {
                 std::copy(s.eye, s.eye + 3, v);
                 bound = "camera position " + formatted(v, n);
+            } else if (n == 1 && light && (contains(k, "INTENSITY") || contains(k, "BRIGHTNESS")) &&
+                       std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return w == 0; })) {
+                // A light the host would switch on: at 0 it leaves the mesh black.
+                v[0] = 1.0f;
+                bound = "light intensity the file leaves 0 " + formatted(v, 1);
             } else if (n >= 3 && light && (sem == "DIRECTION" || contains(k, "DIR") || contains(k, "VEC"))) {
                 // Files disagree on the sign. A file's own value shows which one its shaders use;
                 // without one, a DIRECTION semantic (as in FX Composer's files) is the way the
@@ -301,7 +325,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 bound = "light position " + formatted(v, n);
             } else if (n >= 3 && light && (oneOf(sem, {"DIFFUSE", "SPECULAR", "COLOR", "COLOUR", "LIGHTCOLOR"}) ||
                                            contains(k, "COLOR") || contains(k, "COLOUR") || contains(k, "DIFFUSE") ||
-                                           contains(k, "SPECULAR"))) {
+                                           contains(k, "SPECULAR") || contains(k, "INTENSITY"))) {
                 v[0] = v[1] = v[2] = 1.0f;
                 bound = "light colour " + formatted(v, n);
             } else if (n >= 3 && !initialFloats(p) &&

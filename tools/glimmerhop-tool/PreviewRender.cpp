@@ -200,6 +200,7 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
         std::vector<std::string> report;
         const PreviewScene scene = defaultPreviewScene(o.width, o.height);
         binder.bind(effect, d, scene, report);
+        binder.bindStages(static_cast<fx::Effect*>(effect)->compiled(), report);
         setFixedFunctionScene(scene);
         std::printf("%s: %zu technique%s, tiles %ux%u\nparameters:\n", path, chosen.size(),
                     chosen.size() == 1 ? "" : "s", o.width, o.height);

@@ -80,6 +80,12 @@ void setTextureName(IDirect3DBaseTexture9* t, const char* path) {
 
 unsigned glTexture(IDirect3DBaseTexture9* t) { return t ? texture(t)->glName : 0; }
 
+unsigned glStageTexture(IDirect3DDevice9* device, DWORD stage) {
+    if (!device || stage >= detail::kSamplerCount) return 0;
+    const detail::Texture* t = base(device)->boundTexture(stage);
+    return t ? t->glName : 0;
+}
+
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height) {
     base(device)->renderTargetSize(width, height);
 }

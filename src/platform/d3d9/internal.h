@@ -28,6 +28,9 @@ void setTextureName(IDirect3DBaseTexture9* texture, const char* path);
 // bindings alone. Programs, uniform buffers, texture units and samplers are free to use.
 // The GL texture object of a texture (0 for none).
 unsigned glTexture(IDirect3DBaseTexture9* texture);
+// The texture the device has on a sampler stage (SetTexture), for a shader sampler that
+// names no texture of its effect; 0 for none.
+unsigned glStageTexture(IDirect3DDevice9* device, DWORD stage);
 // Size of the current render target in pixels, for the half-pixel offset of D3D9's
 // pixel centres: vertex shaders add (+1/width, -1/height) * w to the clip position.
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height);

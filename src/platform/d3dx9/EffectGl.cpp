@@ -141,9 +141,12 @@ void Effect::applyPassGl(bool rebindAll) {
         glBindBufferBase(GL_UNIFORM_BUFFER, 0, gp.uniformBuffer);
     }
     for (std::size_t unit = 0; unit < cp.samplers.size(); ++unit) {
-        int t = cp.samplers[unit].texture;
-        IDirect3DBaseTexture9* texture = t >= 0 ? textures_[static_cast<std::size_t>(t)] : nullptr;
-        glBindTextureUnit(static_cast<GLuint>(unit), d3d9::internal::glTexture(texture));
+        const SamplerBinding& b = cp.samplers[unit];
+        // A sampler naming no texture of the effect reads the device's texture on its
+        // register's stage, as the host set it (SetTexture).
+        const unsigned name = b.texture >= 0 ? d3d9::internal::glTexture(textures_[static_cast<std::size_t>(b.texture)])
+                                             : d3d9::internal::glStageTexture(device_, static_cast<DWORD>(b.stage >= 0 ? b.stage : static_cast<int>(unit)));
+        glBindTextureUnit(static_cast<GLuint>(unit), name);
         glBindSampler(static_cast<GLuint>(unit), gp.samplers[unit]);
     }
     // The device sets the injected uniforms of a one-shader pass on the program it links.

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -248,6 +249,19 @@ struct Stage {
     }
 };
 
+// An array varying (`float2 uv[4] : TEXCOORD0`) reaches here as one variable per
+// element, each with the array's semantic: element k is TEXCOORD0+k, the next free one.
+std::string distinct(std::string semantic, std::vector<std::string>& seen) {
+    while (std::find(seen.begin(), seen.end(), semantic) != seen.end()) {
+        std::size_t digits = semantic.size();
+        while (digits > 0 && std::isdigit(static_cast<unsigned char>(semantic[digits - 1]))) --digits;
+        if (digits == semantic.size()) break;
+        semantic = semantic.substr(0, digits) + std::to_string(std::strtol(semantic.c_str() + digits, nullptr, 10) + 1);
+    }
+    seen.push_back(semantic);
+    return semantic;
+}
+
 bool loadStage(SpvcContext& ctx, const std::vector<unsigned>& spirv, Stage& stage) {
     spvc_parsed_ir ir = nullptr;
     if (spvc_context_parse_spirv(ctx.context, spirv.data(), spirv.size(), &ir) != SPVC_SUCCESS) return false;
@@ -312,13 +326,13 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         spvc_compiler_set_name(vs.compiler, r.id, ("gh_in_" + sem).c_str());
     }
     // Varyings: linked by semantic.
-    std::vector<std::string> written;
+    std::vector<std::string> written, outputsSeen, inputsSeen;
     std::vector<unsigned> writtenSize;
     std::vector<std::pair<std::string, unsigned>> widened;  // pixel inputs read from wider outputs
     std::vector<std::string> unwritten;                      // pixel inputs no vertex output feeds
     std::vector<std::pair<std::string, unsigned>> narrowed;  // pixel inputs read from narrower outputs
     for (const spvc_reflected_resource& r : hasVs ? vs.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT) : Resources{}) {
-        std::string sem = vs.semantic(r.id);
+        std::string sem = distinct(vs.semantic(r.id), outputsSeen);
         int location = varyingLocation(sem);
         if (location < 0)
             return problem(pass.vertexLine, "vertex output semantic '" + sem + "' of " + pass.vertexEntry +
@@ -331,7 +345,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
             out.linkSizes[location] = static_cast<std::uint8_t>(writtenSize.back());
     }
     for (const spvc_reflected_resource& r : hasPs ? ps.list(SPVC_RESOURCE_TYPE_STAGE_INPUT) : Resources{}) {
-        std::string sem = ps.semantic(r.id);
+        std::string sem = distinct(ps.semantic(r.id), inputsSeen);
         int location = varyingLocation(sem);
         bool found = false;
         // Fixed-function vertex processing writes texture coordinates 0-7 and two colours.
@@ -386,6 +400,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
             if (unit == out.samplers.size()) {
                 SamplerBinding b;
                 b.name = name;
+                b.stage = samplerRegister(effect.hlsl, name);
                 for (std::size_t s = 0; s < effect.samplers.size(); ++s)
                     if (effect.samplers[s].name == name) {
                         b.sampler = static_cast<int>(s);

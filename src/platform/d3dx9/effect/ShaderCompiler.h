@@ -29,6 +29,7 @@ struct SamplerBinding {
     std::string name;   // sampler name in the shaders; its texture unit is its index
     int sampler = -1;   // index into EffectDescription::samplers, -1 without sampler_state
     int texture = -1;   // texture parameter index, -1 for none
+    int stage = -1;     // its `register(sN)`, -1 when the file gives none
 };
 
 // Varying locations (as varyingLocation numbers them) a one-shader pass reports.
@@ -57,6 +58,8 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
                     const std::string& fileName, AttributeLocationFn attributeLocation,
                     CompiledProgram& out, std::string& errors);
 
+// N of `name : register(sN)` in the shader code, -1 when the sampler has none.
+int samplerRegister(const std::string& hlsl, const std::string& name);
 // Location of a varying with this semantic ("TEXCOORD3", "COLOR0"), -1 for unknown ones.
 int varyingLocation(const std::string& semantic);
 // Splits "TEXCOORD3" into usage (D3DDECLUSAGE) and index; false when not a D3D usage.
