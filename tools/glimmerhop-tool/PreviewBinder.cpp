@@ -272,6 +272,30 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 effect->SetMatrix(h, &m);
                 bound = describe(r);
             }
+        } else if (p.rows == 1 && p.cols == 2 && !annotationText(p, "ConvertPixelsToTexels").empty()) {
+            // The DirectX samples' convention: offsets in pixels, which the host divides by
+            // the size of the target the pass reads (here the tile's).
+            const std::string from = annotationText(p, "ConvertPixelsToTexels");
+            const int source = d.findParameter(from);
+            const fx::Parameter* pixels = source >= 0 ? &d.parameters[static_cast<std::size_t>(source)] : nullptr;
+            const std::size_t count = static_cast<std::size_t>(p.elementCount()) * 2;
+            if (pixels && pixels->kind == fx::ValueKind::Float && pixels->initial.size() >= count) {
+                std::vector<float> texels(count);
+                std::memcpy(texels.data(), pixels->initial.data(), count * sizeof(float));
+                for (std::size_t i = 0; i < count; ++i) texels[i] /= static_cast<float>(i % 2 ? s.height : s.width);
+                effect->SetFloatArray(h, texels.data(), static_cast<UINT>(count));
+                bound = from + " in texels of the " + std::to_string(s.width) + "x" + std::to_string(s.height) + " target";
+            } else {
+                unbound = "no pixel offsets named " + from + " to convert";
+            }
+        } else if (p.rows == 3 && p.cols == 3 && p.arraySize == 0 && contains(k, "NORMAL")) {
+            // A normal matrix (as "g_mNormalXform"): normals into camera space, as the
+            // inverse transpose of world x view; its upper 3x3 is what the shader reads.
+            MatrixRequest r;
+            r.world = r.view = r.inverse = r.transpose = true;
+            const D3DXMATRIX m = product(s, r);
+            effect->SetMatrix(h, &m);
+            bound = "normal matrix (" + describe(r) + ")";
         } else if (p.rows >= 3 && p.cols >= 3 && p.arraySize > 0 &&
                    std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return w == 0; })) {
             // A matrix palette (skinning bones) the application fills: identity keeps the
