@@ -17,6 +17,7 @@ enum class PassDraw {
     Mesh,          // the preview mesh through the world, view and projection
     ScreenPixels,  // a pre-transformed quad (XYZRHW) covering the target
     ScreenClip,    // a quad whose positions span clip space, for a vertex shader that passes them on
+    Skipped,       // it renders into a render-target texture, which this device cannot make
 };
 
 struct PassPlan {
@@ -24,7 +25,8 @@ struct PassPlan {
     std::string why;  // for the printout
 };
 
-// From the pass's Script annotation ("Draw=Buffer" / "Draw=Geometry"), its shaders (a
+// From the pass's Script annotation ("Draw=Buffer" / "Draw=Geometry"; a pass that sets
+// "RenderColorTarget0=NAME" draws off screen and is skipped), its shaders (a
 // pixel shader alone is a screen pass in D3D9 programs) and its vertex shader's inputs
 // (POSITIONT: pre-transformed vertices).
 PassPlan planPass(const fx::EffectDescription& effect, const fx::PassDescription& pass);

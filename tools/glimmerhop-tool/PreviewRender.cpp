@@ -139,6 +139,7 @@ bool drawTechnique(ID3DXEffect* effect, D3DXHANDLE technique, const std::vector<
         ok = false;
     } else {
         for (UINT p = 0; p < passes; ++p) {
+            if (p < plans.size() && plans[p].draw == PassDraw::Skipped) continue;
             if (FAILED(effect->BeginPass(p))) {
                 why = "pass " + std::to_string(p) + " would not begin";
                 ok = false;
