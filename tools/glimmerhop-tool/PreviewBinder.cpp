@@ -231,7 +231,10 @@ void PreviewBinder::bindStages(const fx::CompiledEffect& compiled, std::vector<s
 
 void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, const PreviewScene& s,
                          std::vector<std::string>& report) {
-    for (const fx::Parameter& p : d.parameters) {
+    for (std::size_t index = 0; index < d.parameters.size(); ++index) {
+        // The register files of asm shaders follow the file's own parameters: the pass fills them.
+        if (d.hiddenParameters >= 0 && index >= static_cast<std::size_t>(d.hiddenParameters)) break;
+        const fx::Parameter& p = d.parameters[index];
         const std::string sem = key(p.semantic), k = key(bareName(bareName(p.name)));
         const std::string type = p.typeName + (p.arraySize > 0 ? "[" + std::to_string(p.arraySize) + "]" : "");
         const std::string title = p.name + " (" + type + (p.semantic.empty() ? "" : " : " + p.semantic) + ")";
