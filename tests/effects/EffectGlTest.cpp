@@ -354,6 +354,18 @@ TEST_F(EffectPixels, PixelShaderMayReadFewerComponentsThanWritten) {
     EXPECT_RGB(at(480, 360), 192, 192, 0);
 }
 
+TEST_F(EffectPixels, ArrayOutputsAndWiderInputsLinkAsInD3D9) {
+    open();
+    device->BeginScene();
+    clear(D3DCOLOR_ARGB(255, 0, 0, 255));
+    rectangle(-0.5f, -0.5f, 639.5f, 479.5f);
+    draw("Narrowed");
+    finish();
+    // At uv (0.25, 0.25): TEXCOORD0 reads (0.25, 0.25, 0, 1), TEXCOORD1 (0.75, 0.75, 0, 1).
+    EXPECT_RGB(at(160, 120), 64, 191, 128);
+    EXPECT_RGB(at(480, 360), 191, 64, 128);
+}
+
 TEST_F(EffectPixels, InitializerFormsDrawTheirValues) {
     open();
     device->BeginScene();

@@ -48,12 +48,18 @@ TEST(EffectSyntax, ConstantsArgumentsShaderVariablesAndPassesWithoutShaders) {
     EXPECT_EQ(vars.shaderConstants[0].maxRegisters, 4);
     EXPECT_EQ(vars.shaderConstants[0].parameter, d.findParameter("matViewProj"));
 
-    // Equal bindings share an entry; passes without both shaders have no program.
+    // Equal bindings share an entry; a pass without shaders has no program, a pass with
+    // one has a vertex stage alone, which reports the varyings it writes (COLOR0: 16).
     EXPECT_EQ(d.techniques[1].passes.at(1).vertexEntry, plain.vertexEntry);
-    EXPECT_EQ(effect->programs.size(), 2u);
+    ASSERT_EQ(effect->programs.size(), 3u);
     ASSERT_EQ(effect->passPrograms.at(1).size(), 2u);
     EXPECT_EQ(effect->passPrograms[1][0], -1);
-    EXPECT_EQ(effect->passPrograms[1][1], -1);
+    ASSERT_EQ(effect->passPrograms[1][1], 2);
+    const fx::CompiledProgram& alone = effect->programs[2];
+    EXPECT_TRUE(alone.pixelEntry.empty() && alone.fragmentGlsl.empty());
+    EXPECT_FALSE(alone.vertexGlsl.empty());
+    EXPECT_EQ(alone.linkSizes[16], 4);
+    EXPECT_EQ(alone.linkSizes[0], 0);
     EXPECT_TRUE(d.techniques[1].passes[0].vertexEntry.empty());
     ASSERT_EQ(d.techniques[1].passes[0].states.size(), 1u);
     EXPECT_EQ(d.techniques[1].passes[0].states[0].value, static_cast<DWORD>(D3DCULL_NONE));

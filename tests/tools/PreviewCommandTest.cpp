@@ -148,6 +148,55 @@ TEST(PreviewCommand, MissingTextureFallsBackAndBadRequestsLeaveNoSheet) {
     EXPECT_EQ(fx(dir + "two.fx --render x.png --size 4x4").status, 2);
 }
 
+// A pixel shader alone is a screen pass: it covers the target, its texture lands texel
+// for texel (32 texels over 64 pixels: 2 pixels a texel, stripes 8 pixels wide). A vertex
+// shader alone draws the mesh, its colour passed on by the fixed-function texture stage.
+// A pass that renders into a render target is left out, the tile keeping its background.
+TEST(PreviewCommand, ScreenPassesCoverTheTargetAndOneShaderPassesDraw) {
+    const std::string dir = writeEffect("screen", "stripes.png");
+    std::ofstream(dir + "screen.fx") << R"(
+float4x4 WorldViewProj : WORLDVIEWPROJECTION;
+texture stripes < string ResourceName = "stripes.png"; >;
+sampler2D stripeSampler = sampler_state { Texture = <stripes>; MinFilter = Point; MagFilter = Point; };
+float4 copy(float2 uv : TEXCOORD0) : COLOR { return tex2D(stripeSampler, uv); }
+struct VsOut { float4 pos : POSITION; float4 colour : COLOR0; };
+VsOut blue(float4 p : POSITION) { VsOut o; o.pos = mul(p, WorldViewProj); o.colour = float4(0, 0, 1, 1); return o; }
+technique Post { pass p0 { VertexShader = null; PixelShader = compile ps_2_0 copy(); } }
+technique Blue { pass p0 { VertexShader = compile vs_2_0 blue(); } }
+technique Offscreen { pass p0 < string Script = "RenderColorTarget0=Glow; Draw=Buffer;"; > { PixelShader = compile ps_2_0 copy(); } }
+)";
+    const FxRun r = fx(dir + "screen.fx --render " + dir + "sheet.png --size 64x64");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("over the target (pass 0: a pixel shader without a vertex shader)"), std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("Blue                     1 pass, drew"), std::string::npos) << r.output;
+    int w = 0, h = 0, n = 0;
+    unsigned char* rgb = stbi_load((dir + "sheet.png").c_str(), &w, &h, &n, 3);
+    ASSERT_NE(rgb, nullptr);
+    const Tile post = tileOf(rgb, w, 0, 64, 64), blue = tileOf(rgb, w, 64, 64, 64);
+    // Past the sheet's one-pixel separator, the third tile.
+    const Tile offscreen = tileOf(rgb, w, 129, 63, 64);
+    stbi_image_free(rgb);
+    auto red = [](const unsigned char* p) { return p[0] == 255 && p[1] == 0 && p[2] == 0; };
+    auto green = [](const unsigned char* p) { return p[0] == 0 && p[1] == 255 && p[2] == 0; };
+    for (int y : {0, 31, 63}) {
+        for (int x = 0; x < 64; ++x) {
+            const unsigned char* p = &post.rgb[static_cast<std::size_t>(y * 64 + x) * 3];
+            EXPECT_TRUE((x / 8) % 2 == 0 ? red(p) : green(p)) << x << "," << y;
+        }
+    }
+    // The mesh in the middle of the tile in pure blue, the background around it.
+    const unsigned char* middle = &blue.rgb[static_cast<std::size_t>(32 * 64 + 32) * 3];
+    EXPECT_EQ(middle[0] + middle[1], 0);
+    EXPECT_EQ(middle[2], 255);
+    EXPECT_NE(blue.rgb[0], 0);
+    EXPECT_NE(r.output.find("Offscreen                1 pass, drew nothing"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("skipped: it renders into GLOW,"), std::string::npos) << r.output;
+    // The background grey everywhere.
+    EXPECT_EQ(offscreen.colours(), 1u);
+    EXPECT_EQ(offscreen.rgb[0] << 16 | offscreen.rgb[1] << 8 | offscreen.rgb[2], 110 << 16 | 110 << 8 | 116);
+}
+
 TEST(PreviewBinder, ReadsTheUsualMatrixNames) {
     struct Case {
         const char* name;

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "PlotCanvas.h"
+#include "platform/d3dx9/effect/CompiledEffect.h"
 #include "platform/d3dx9/effect/EffectDescription.h"
 
 namespace tool {
@@ -129,7 +130,8 @@ bool parseMatrixName(const std::string& text, MatrixRequest& request) {
     static const struct {
         const char* token;
         bool world, view, projection;
-    } bases[] = {{"WORLDVIEWPROJECTION", 1, 1, 1}, {"MODELVIEWPROJECTION", 1, 1, 1}, {"WORLDVIEWPROJ", 1, 1, 1},
+    } bases[] = {{"OBJECTTOVIEW", 1, 1, 0},       {"OBJECTTOCLIP", 1, 1, 1},       {"OBJECTTOWORLD", 1, 0, 0},
+                 {"WORLDTOVIEW", 0, 1, 0},        {"WORLDVIEWPROJECTION", 1, 1, 1}, {"MODELVIEWPROJECTION", 1, 1, 1}, {"WORLDVIEWPROJ", 1, 1, 1},
                  {"MODELVIEWPROJ", 1, 1, 1},       {"VIEWPROJECTION", 0, 1, 1},      {"WORLDVIEW", 1, 1, 0},
                  {"MODELVIEW", 1, 1, 0},           {"PROJECTION", 0, 0, 1},          {"VIEWPROJ", 0, 1, 1},
                  {"WORLD", 1, 0, 0},               {"MODEL", 1, 0, 0},               {"VIEW", 0, 1, 0},
@@ -210,9 +212,29 @@ IDirect3DTexture9* PreviewBinder::fromFile(const std::string& name, std::string&
     return nullptr;
 }
 
+void PreviewBinder::bindStages(const fx::CompiledEffect& compiled, std::vector<std::string>& report) {
+    bool done[16] = {};
+    for (const fx::CompiledProgram& program : compiled.programs) {
+        for (std::size_t unit = 0; unit < program.samplers.size(); ++unit) {
+            const fx::SamplerBinding& b = program.samplers[unit];
+            const int stage = b.stage >= 0 ? b.stage : static_cast<int>(unit);
+            if (b.texture >= 0 || stage >= 16 || done[stage]) continue;
+            done[stage] = true;
+            std::string why;
+            IDirect3DTexture9* t = builtIn(false, why);
+            if (t) device_->SetTexture(static_cast<DWORD>(stage), t);
+            report.push_back(std::string(t ? "bound     " : "not bound ") + "sampler " + b.name + " (stage " +
+                             std::to_string(stage) + ", no texture of its own): " + (t ? "built-in checker" : why));
+        }
+    }
+}
+
 void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, const PreviewScene& s,
                          std::vector<std::string>& report) {
-    for (const fx::Parameter& p : d.parameters) {
+    for (std::size_t index = 0; index < d.parameters.size(); ++index) {
+        // The register files of asm shaders follow the file's own parameters: the pass fills them.
+        if (d.hiddenParameters >= 0 && index >= static_cast<std::size_t>(d.hiddenParameters)) break;
+        const fx::Parameter& p = d.parameters[index];
         const std::string sem = key(p.semantic), k = key(bareName(bareName(p.name)));
         const std::string type = p.typeName + (p.arraySize > 0 ? "[" + std::to_string(p.arraySize) + "]" : "");
         const std::string title = p.name + " (" + type + (p.semantic.empty() ? "" : " : " + p.semantic) + ")";
@@ -253,6 +275,30 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 effect->SetMatrix(h, &m);
                 bound = describe(r);
             }
+        } else if (p.rows == 1 && p.cols == 2 && !annotationText(p, "ConvertPixelsToTexels").empty()) {
+            // The DirectX samples' convention: offsets in pixels, which the host divides by
+            // the size of the target the pass reads (here the tile's).
+            const std::string from = annotationText(p, "ConvertPixelsToTexels");
+            const int source = d.findParameter(from);
+            const fx::Parameter* pixels = source >= 0 ? &d.parameters[static_cast<std::size_t>(source)] : nullptr;
+            const std::size_t count = static_cast<std::size_t>(p.elementCount()) * 2;
+            if (pixels && pixels->kind == fx::ValueKind::Float && pixels->initial.size() >= count) {
+                std::vector<float> texels(count);
+                std::memcpy(texels.data(), pixels->initial.data(), count * sizeof(float));
+                for (std::size_t i = 0; i < count; ++i) texels[i] /= static_cast<float>(i % 2 ? s.height : s.width);
+                effect->SetFloatArray(h, texels.data(), static_cast<UINT>(count));
+                bound = from + " in texels of the " + std::to_string(s.width) + "x" + std::to_string(s.height) + " target";
+            } else {
+                unbound = "no pixel offsets named " + from + " to convert";
+            }
+        } else if (p.rows == 3 && p.cols == 3 && p.arraySize == 0 && contains(k, "NORMAL")) {
+            // A normal matrix (as "g_mNormalXform"): normals into camera space, as the
+            // inverse transpose of world x view; its upper 3x3 is what the shader reads.
+            MatrixRequest r;
+            r.world = r.view = r.inverse = r.transpose = true;
+            const D3DXMATRIX m = product(s, r);
+            effect->SetMatrix(h, &m);
+            bound = "normal matrix (" + describe(r) + ")";
         } else if (p.rows >= 3 && p.cols >= 3 && p.arraySize > 0 &&
                    std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return w == 0; })) {
             // A matrix palette (skinning bones) the application fills: identity keeps the
@@ -283,6 +329,11 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                                             "VIEWPOSITION", "VIEWPOS", "EYE", "WORLDEYEPOS", "EYEPOSW"}))) {
                 std::copy(s.eye, s.eye + 3, v);
                 bound = "camera position " + formatted(v, n);
+            } else if (n == 1 && light && (contains(k, "INTENSITY") || contains(k, "BRIGHTNESS")) &&
+                       std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return w == 0; })) {
+                // A light the host would switch on: at 0 it leaves the mesh black.
+                v[0] = 1.0f;
+                bound = "light intensity the file leaves 0 " + formatted(v, 1);
             } else if (n >= 3 && light && (sem == "DIRECTION" || contains(k, "DIR") || contains(k, "VEC"))) {
                 // Files disagree on the sign. A file's own value shows which one its shaders use;
                 // without one, a DIRECTION semantic (as in FX Composer's files) is the way the
@@ -301,7 +352,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 bound = "light position " + formatted(v, n);
             } else if (n >= 3 && light && (oneOf(sem, {"DIFFUSE", "SPECULAR", "COLOR", "COLOUR", "LIGHTCOLOR"}) ||
                                            contains(k, "COLOR") || contains(k, "COLOUR") || contains(k, "DIFFUSE") ||
-                                           contains(k, "SPECULAR"))) {
+                                           contains(k, "SPECULAR") || contains(k, "INTENSITY"))) {
                 v[0] = v[1] = v[2] = 1.0f;
                 bound = "light colour " + formatted(v, n);
             } else if (n >= 3 && !initialFloats(p) &&

@@ -9,6 +9,7 @@
 
 namespace fx {
 struct EffectDescription;
+struct CompiledEffect;
 }
 
 namespace tool {
@@ -44,6 +45,10 @@ public:
     // Sets every parameter it recognises; one line per parameter into `report`.
     void bind(ID3DXEffect* effect, const fx::EffectDescription& description, const PreviewScene& scene,
               std::vector<std::string>& report);
+
+    // Samplers that name no texture of the effect read the device's stage (register sN):
+    // the host's render targets. Puts the built-in checker there; one line per stage.
+    void bindStages(const fx::CompiledEffect& compiled, std::vector<std::string>& report);
 
 private:
     IDirect3DTexture9* builtIn(bool normalMap, std::string& why);

@@ -37,7 +37,9 @@ void put(PreviewMesh& m, V3 p, V3 n, V3 t, float u, float v) {
     for (int k = 0; k < 4; ++k)
         for (int i = 0; i < 3; ++i) dst[k][i] = src[k][i];
     x.colour0 = colourOf(n);
-    x.colour1 = D3DCOLOR_ARGB(255, 255, 255, 255);
+    // Mid grey: shaders that take per-instance data from the second colour (offsets
+    // around 0.5) then keep the mesh where it is.
+    x.colour1 = D3DCOLOR_ARGB(255, 128, 128, 128);
     for (auto& uv : x.uv) uv[0] = u, uv[1] = v;
     m.vertices.push_back(x);
 }

@@ -1,11 +1,13 @@
 #include "PreviewRender.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
 #include "PreviewBinder.h"
+#include "PreviewPass.h"
 #include "PreviewSheet.h"
 #include "RenderRun.h"
 #include "ShowHost.h"
@@ -73,15 +75,63 @@ struct ScratchFolder {
     }
 };
 
-// Draws one technique, every pass in order; false with `why` when the effect refuses.
-bool drawTechnique(ID3DXEffect* effect, D3DXHANDLE technique, const MeshBuffers& mesh, UINT& passes,
-                   std::string& why) {
+// What a fixed-function pass needs from its host: the camera's transforms, a white
+// light from the scene's light position and a light grey material, as a D3D9 program
+// would set them before drawing.
+void setFixedFunctionScene(const PreviewScene& scene) {
+    const std::pair<D3DTRANSFORMSTATETYPE, const D3DXMATRIX*> transforms[] = {
+        {D3DTS_WORLD, &scene.world}, {D3DTS_VIEW, &scene.view}, {D3DTS_PROJECTION, &scene.projection}};
+    for (const auto& [slot, m] : transforms) {
+        D3DMATRIX d;
+        static_assert(sizeof d == sizeof *m);
+        std::memcpy(&d, m, sizeof d);
+        gDevice->SetTransform(slot, &d);
+    }
+    D3DMATERIAL9 material{};
+    material.Diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
+    material.Ambient = {0.8f, 0.8f, 0.8f, 1.0f};
+    material.Specular = {0.5f, 0.5f, 0.5f, 1.0f};
+    material.Power = 24.0f;
+    gDevice->SetMaterial(&material);
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    light.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float* p = scene.lightPosition;
+    const float length = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+    light.Direction = {-p[0] / length, -p[1] / length, -p[2] / length};
+    gDevice->SetLight(0, &light);
+    gDevice->LightEnable(0, TRUE);
+    gDevice->SetRenderState(D3DRS_AMBIENT, D3DCOLOR_ARGB(255, 48, 48, 48));
+}
+
+// Draws one technique, every pass in order, each on the mesh or over the target as its
+// plan says; false with `why` when the effect refuses.
+// ", over the target (pass 0: a pixel shader without a vertex shader)" and the like.
+std::string drawnHow(const std::vector<PassPlan>& plans) {
+    std::string screen, mesh;
+    for (std::size_t p = 0; p < plans.size(); ++p) {
+        if (plans[p].draw == PassDraw::Mesh) {
+            mesh += (mesh.empty() ? "" : ", ") + std::to_string(p);
+        } else {
+            screen += (screen.empty() ? "pass " : "; pass ") + std::to_string(p) + ": " + plans[p].why;
+        }
+    }
+    if (screen.empty()) return ", on the mesh";
+    return ", over the target (" + screen + ")" + (mesh.empty() ? "" : ", passes " + mesh + " on the mesh");
+}
+
+bool drawTechnique(ID3DXEffect* effect, D3DXHANDLE technique, const std::vector<PassPlan>& plans,
+                   const MeshBuffers& mesh, unsigned width, unsigned height, UINT& passes, std::string& why) {
     gDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL,
                    D3DCOLOR_ARGB(255, kGrey[0], kGrey[1], kGrey[2]), 1.0f, 0);
     gDevice->BeginScene();
     gDevice->SetVertexDeclaration(mesh.declaration);
     gDevice->SetStreamSource(0, mesh.vertices, 0, sizeof(PreviewVertex));
     gDevice->SetIndices(mesh.indices);
+    QuadVertex quads[2][4];
+    screenQuad(PassDraw::ScreenPixels, width, height, quads[0]);
+    screenQuad(PassDraw::ScreenClip, width, height, quads[1]);
     bool ok = true;
     passes = 0;
     if (FAILED(effect->SetTechnique(technique)) || FAILED(effect->Begin(&passes, 0))) {
@@ -89,12 +139,20 @@ bool drawTechnique(ID3DXEffect* effect, D3DXHANDLE technique, const MeshBuffers&
         ok = false;
     } else {
         for (UINT p = 0; p < passes; ++p) {
+            if (p < plans.size() && plans[p].draw == PassDraw::Skipped) continue;
             if (FAILED(effect->BeginPass(p))) {
                 why = "pass " + std::to_string(p) + " would not begin";
                 ok = false;
                 continue;
             }
-            gDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, mesh.vertexCount, 0, mesh.triangleCount);
+            const PassDraw draw = p < plans.size() ? plans[p].draw : PassDraw::Mesh;
+            if (draw == PassDraw::Mesh) {
+                gDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, mesh.vertexCount, 0, mesh.triangleCount);
+            } else {
+                const bool pixels = draw == PassDraw::ScreenPixels;
+                gDevice->SetFVF(pixels ? kQuadFvfPixels : kQuadFvfClip);
+                gDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quads[pixels ? 0 : 1], sizeof(QuadVertex));
+            }
             effect->EndPass();
         }
         effect->End();
@@ -141,7 +199,10 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
     {
         PreviewBinder binder(gDevice, folder, scratch.path);
         std::vector<std::string> report;
-        binder.bind(effect, d, defaultPreviewScene(o.width, o.height), report);
+        const PreviewScene scene = defaultPreviewScene(o.width, o.height);
+        binder.bind(effect, d, scene, report);
+        binder.bindStages(static_cast<fx::Effect*>(effect)->compiled(), report);
+        setFixedFunctionScene(scene);
         std::printf("%s: %zu technique%s, tiles %ux%u\nparameters:\n", path, chosen.size(),
                     chosen.size() == 1 ? "" : "s", o.width, o.height);
         for (const std::string& line : report) std::printf("  %s\n", line.c_str());
@@ -155,14 +216,18 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
             tile.label = t.name.empty() ? "(unnamed " + std::to_string(i) + ")" : t.name;
             UINT passes = 0, w = 0, h = 0;
             std::string why;
-            const bool ok = drawTechnique(effect, effect->GetTechnique(static_cast<UINT>(i)), mesh, passes, why);
+            std::vector<PassPlan> plans;
+            for (const fx::PassDescription& pass : t.passes) plans.push_back(planPass(d, pass));
+            const bool ok = drawTechnique(effect, effect->GetTechnique(static_cast<UINT>(i)), plans, mesh, o.width,
+                                          o.height, passes, why);
             if (!d3d9::readBackBuffer(gDevice, tile.rgba, w, h) || w != o.width || h != o.height) tile.rgba.clear();
             const double share = drawnShare(tile.rgba, kGrey);
             if (share > 0) ++drew;
             std::printf("  %-24s %u pass%s, ", tile.label.c_str(), passes, passes == 1 ? "" : "es");
             if (!ok) std::printf("%s; ", why.c_str());
-            if (share > 0) std::printf("drew %.0f%% of the tile\n", share * 100 < 1 ? 1.0 : share * 100);
-            else std::printf("drew nothing\n");
+            if (share > 0) std::printf("drew %.0f%% of the tile", share * 100 < 1 ? 1.0 : share * 100);
+            else std::printf("drew nothing");
+            std::printf("%s\n", drawnHow(plans).c_str());
             tiles.push_back(std::move(tile));
         }
         const PlotCanvas sheet = composeSheet(tiles, static_cast<int>(o.width), static_cast<int>(o.height));

@@ -19,6 +19,8 @@ constexpr DWORD kRenderStateCount = 256;
 constexpr DWORD kSamplerCount = 16;
 constexpr DWORD kSamplerStateCount = 14;
 constexpr DWORD kTextureStageCount = 8;
+// Varying locations an effect's shader links by (TEXCOORDn n, COLORn 16+n, FOG 27, PSIZE 28).
+constexpr unsigned kLinkLocations = 32;
 constexpr DWORD kStageStateCount = 33;  // D3DTSS_CONSTANT is the last
 // View, projection, texture 0..7, world 0..3.
 constexpr DWORD kTransformCount = 14;
@@ -154,7 +156,27 @@ public:
     const std::vector<LightSlot>& lights() const { return lights_; }
     const D3DMATERIAL9& material() const { return material_; }
 
-    void setFixedFunctionPass(bool on) { fixedFunctionPass_ = on; }
+    void setFixedFunctionPass(bool on) {
+        fixedFunctionPass_ = on;
+        shaderPass_ = false;
+        halfShader_ = 0;
+        halfStage_ = 0;
+    }
+    // An effect pass with both shaders (`stage` 0), or with one (1: vertex, 2: pixel;
+    // `shader` its GL shader object, `linkSizes` the components it uses at each varying
+    // location): the device builds the other stage from its fixed-function state.
+    void setShaderPass(unsigned stage, unsigned shader, const std::uint8_t* linkSizes) {
+        fixedFunctionPass_ = stage != 0;
+        shaderPass_ = stage == 0;
+        halfStage_ = static_cast<std::uint8_t>(stage);
+        halfShader_ = shader;
+        for (unsigned i = 0; i < kLinkLocations; ++i) halfSizes_[i] = linkSizes && stage ? linkSizes[i] : 0;
+    }
+    std::uint8_t halfStage() const { return halfStage_; }
+    unsigned halfShader() const { return halfShader_; }
+    const std::uint8_t* halfLinkSizes() const { return halfSizes_; }
+    // The effect deletes one of its shader objects: programs built with it go too.
+    virtual void forgetShader(unsigned) {}
 
     void childCreated() { ++children_; }
     void childDestroyed();
@@ -197,6 +219,10 @@ protected:
     DWORD stages_[kTextureStageCount][kStageStateCount] = {};
     DWORD fvf_ = 0;
     bool fixedFunctionPass_ = false;
+    bool shaderPass_ = false;  // the effect's own program draws, DrawPrimitive* included
+    std::uint8_t halfStage_ = 0;
+    unsigned halfShader_ = 0;
+    std::uint8_t halfSizes_[kLinkLocations] = {};
     std::vector<LightSlot> lights_;
     D3DMATERIAL9 material_{};
     const char* labelEffect_ = "";

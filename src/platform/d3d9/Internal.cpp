@@ -80,6 +80,12 @@ void setTextureName(IDirect3DBaseTexture9* t, const char* path) {
 
 unsigned glTexture(IDirect3DBaseTexture9* t) { return t ? texture(t)->glName : 0; }
 
+unsigned glStageTexture(IDirect3DDevice9* device, DWORD stage) {
+    if (!device || stage >= detail::kSamplerCount) return 0;
+    const detail::Texture* t = base(device)->boundTexture(stage);
+    return t ? t->glName : 0;
+}
+
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height) {
     base(device)->renderTargetSize(width, height);
 }
@@ -107,6 +113,14 @@ int attributeLocation(BYTE usage, BYTE usageIndex) {
 
 void setFixedFunctionPass(IDirect3DDevice9* device, bool on) {
     if (device) base(device)->setFixedFunctionPass(on);
+}
+
+void setShaderPass(IDirect3DDevice9* device, unsigned stage, unsigned shader, const std::uint8_t* linkSizes) {
+    if (device) base(device)->setShaderPass(stage, shader, linkSizes);
+}
+
+void forgetShader(IDirect3DDevice9* device, unsigned shader) {
+    if (device && shader) base(device)->forgetShader(shader);
 }
 
 bool alphaTest(IDirect3DDevice9* device, DWORD& func, float& ref) {

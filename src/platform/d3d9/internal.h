@@ -28,6 +28,9 @@ void setTextureName(IDirect3DBaseTexture9* texture, const char* path);
 // bindings alone. Programs, uniform buffers, texture units and samplers are free to use.
 // The GL texture object of a texture (0 for none).
 unsigned glTexture(IDirect3DBaseTexture9* texture);
+// The texture the device has on a sampler stage (SetTexture), for a shader sampler that
+// names no texture of its effect; 0 for none.
+unsigned glStageTexture(IDirect3DDevice9* device, DWORD stage);
 // Size of the current render target in pixels, for the half-pixel offset of D3D9's
 // pixel centres: vertex shaders add (+1/width, -1/height) * w to the clip position.
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height);
@@ -48,6 +51,14 @@ int attributeLocation(BYTE usage, BYTE usageIndex);
 // pass with a program turns it off); DrawIndexedPrimitive then draws its declaration's
 // vertices through the fixed-function pipeline.
 void setFixedFunctionPass(IDirect3DDevice9* device, bool on);
+// A pass with both shaders (stage 0: the bound program draws every kind of draw), or
+// with only one: stage 1 a vertex shader, 2 a pixel shader, `shader` its GL shader object
+// and `linkSizes` the component count at each of its varying locations (its outputs or
+// its inputs, indexed as fx::varyingLocation; d3d9::detail::kLinkLocations entries). The
+// device then links it with fixed-function GLSL for the other stage, by semantic.
+void setShaderPass(IDirect3DDevice9* device, unsigned stage, unsigned shader, const std::uint8_t* linkSizes);
+// Before an effect deletes a shader object it gave setShaderPass.
+void forgetShader(IDirect3DDevice9* device, unsigned shader);
 
 // Core OpenGL has no alpha test: pixel shaders discard instead. True when
 // D3DRS_ALPHATESTENABLE is set; func is D3DRS_ALPHAFUNC (a D3DCMPFUNC) and ref is

@@ -55,9 +55,29 @@ GLuint createSampler(const SamplerDescription& s) {
     return sampler;
 }
 
+void createBlockAndSamplers(const CompiledEffect& effect, const CompiledProgram& program, GlProgram& out) {
+    if (program.blockSize) {
+        glCreateBuffers(1, &out.uniformBuffer);
+        glNamedBufferData(out.uniformBuffer, program.blockSize, nullptr, GL_DYNAMIC_DRAW);
+        out.block.assign(program.blockSize, 0);
+    }
+    for (const SamplerBinding& b : program.samplers)
+        out.samplers.push_back(createSampler(b.sampler >= 0 ? effect.description.samplers[static_cast<std::size_t>(b.sampler)]
+                                                            : SamplerDescription{}));
+}
+
 }  // namespace
 
 bool createGlProgram(const CompiledEffect& effect, const CompiledProgram& program, GlProgram& out, std::string& log) {
+    if (program.vertexEntry.empty() || program.pixelEntry.empty()) {
+        // One shader: kept as an object, linked by the device with its other half.
+        out.stage = program.pixelEntry.empty() ? 1 : 2;
+        out.shader = out.stage == 1 ? compileShader(GL_VERTEX_SHADER, program.vertexGlsl, log)
+                                    : compileShader(GL_FRAGMENT_SHADER, program.fragmentGlsl, log);
+        if (!out.shader) return false;
+        createBlockAndSamplers(effect, program, out);
+        return true;
+    }
     GLuint vs = compileShader(GL_VERTEX_SHADER, program.vertexGlsl, log);
     GLuint fs = compileShader(GL_FRAGMENT_SHADER, program.fragmentGlsl, log);
     if (!vs || !fs) {
@@ -77,25 +97,22 @@ bool createGlProgram(const CompiledEffect& effect, const CompiledProgram& progra
         char buffer[2048] = {};
         glGetProgramInfoLog(out.program, sizeof buffer, nullptr, buffer);
         log += buffer;
-        destroyGlProgram(out);
+        destroyGlProgram(out, nullptr);
         return false;
     }
     out.pixelOffset = glGetUniformLocation(out.program, kPixelOffsetUniform);
     out.alphaFunc = glGetUniformLocation(out.program, kAlphaFuncUniform);
     out.alphaRef = glGetUniformLocation(out.program, kAlphaRefUniform);
-    if (program.blockSize) {
-        glCreateBuffers(1, &out.uniformBuffer);
-        glNamedBufferData(out.uniformBuffer, program.blockSize, nullptr, GL_DYNAMIC_DRAW);
-        out.block.assign(program.blockSize, 0);
-    }
-    for (const SamplerBinding& b : program.samplers)
-        out.samplers.push_back(createSampler(b.sampler >= 0 ? effect.description.samplers[static_cast<std::size_t>(b.sampler)]
-                                                            : SamplerDescription{}));
+    createBlockAndSamplers(effect, program, out);
     return true;
 }
 
-void destroyGlProgram(GlProgram& p) {
+void destroyGlProgram(GlProgram& p, IDirect3DDevice9* device) {
     if (p.program) glDeleteProgram(p.program);
+    if (p.shader) {
+        d3d9::internal::forgetShader(device, p.shader);
+        glDeleteShader(p.shader);
+    }
     if (p.uniformBuffer) glDeleteBuffers(1, &p.uniformBuffer);
     if (!p.samplers.empty()) glDeleteSamplers(static_cast<GLsizei>(p.samplers.size()), p.samplers.data());
     p = GlProgram{};
@@ -106,13 +123,15 @@ void Effect::applyPassGl(bool rebindAll) {
     // Neither shader: the device's fixed-function pipeline draws the pass.
     const fx::PassDescription& passText = compiled_->description.techniques[static_cast<std::size_t>(begunTechnique_)]
                                               .passes[static_cast<std::size_t>(pass_)];
-    d3d9::internal::setFixedFunctionPass(
-        device_, index < 0 && passText.vertexEntry.empty() && passText.pixelEntry.empty());
-    if (index < 0) return;
+    if (index < 0) {
+        d3d9::internal::setFixedFunctionPass(device_, passText.vertexEntry.empty() && passText.pixelEntry.empty());
+        return;
+    }
     const CompiledProgram& cp = compiled_->programs[static_cast<std::size_t>(index)];
     GlProgram& gp = glPrograms_[static_cast<std::size_t>(index)];
+    d3d9::internal::setShaderPass(device_, gp.stage, gp.shader, cp.linkSizes);
     d3d9::internal::makeCurrent(device_);
-    glUseProgram(gp.program);
+    if (gp.program) glUseProgram(gp.program);
     if (cp.blockSize) {
         if (gp.uploadedVersion != version_) {
             fillUniformBlock(*compiled_, cp, values_.data(), valueOffsets_, gp.block);
@@ -122,12 +141,16 @@ void Effect::applyPassGl(bool rebindAll) {
         glBindBufferBase(GL_UNIFORM_BUFFER, 0, gp.uniformBuffer);
     }
     for (std::size_t unit = 0; unit < cp.samplers.size(); ++unit) {
-        int t = cp.samplers[unit].texture;
-        IDirect3DBaseTexture9* texture = t >= 0 ? textures_[static_cast<std::size_t>(t)] : nullptr;
-        glBindTextureUnit(static_cast<GLuint>(unit), d3d9::internal::glTexture(texture));
+        const SamplerBinding& b = cp.samplers[unit];
+        // A sampler naming no texture of the effect reads the device's texture on its
+        // register's stage, as the host set it (SetTexture).
+        const unsigned name = b.texture >= 0 ? d3d9::internal::glTexture(textures_[static_cast<std::size_t>(b.texture)])
+                                             : d3d9::internal::glStageTexture(device_, static_cast<DWORD>(b.stage >= 0 ? b.stage : static_cast<int>(unit)));
+        glBindTextureUnit(static_cast<GLuint>(unit), name);
         glBindSampler(static_cast<GLuint>(unit), gp.samplers[unit]);
     }
-    if (!rebindAll) return;
+    // The device sets the injected uniforms of a one-shader pass on the program it links.
+    if (!rebindAll || !gp.program) return;
     int width = 0, height = 0;
     d3d9::internal::renderTargetSize(device_, width, height);
     if (gp.pixelOffset >= 0 && width > 0 && height > 0)

@@ -64,7 +64,7 @@ Effect::~Effect() {
         if (t) t->Release();
     if (!glPrograms_.empty()) {
         d3d9::internal::makeCurrent(device_);
-        for (GlProgram& p : glPrograms_) destroyGlProgram(p);
+        for (GlProgram& p : glPrograms_) destroyGlProgram(p, device_);
     }
     device_->Release();
 }
@@ -308,6 +308,8 @@ HRESULT Effect::End() {
     savedStates_.clear();
     begunTechnique_ = -1;
     pass_ = -1;
+    // Draws after the technique are the device's own again.
+    if (!traceBackend_) d3d9::internal::setFixedFunctionPass(device_, false);
     return D3D_OK;
 }
 

@@ -20,13 +20,16 @@ struct GlProgram {
     std::vector<std::uint8_t> block;  // the "_Global" image uploaded to the buffer
     std::uint64_t uploadedVersion = ~std::uint64_t{0};
     int pixelOffset = -1, alphaFunc = -1, alphaRef = -1;  // uniform locations
+    // A pass with one shader has no program of its own: the shader object (stage 1
+    // vertex, 2 pixel), which the device links with its fixed-function half.
+    unsigned shader = 0, stage = 0;
     std::vector<unsigned> samplers;  // GL sampler objects, one per texture unit
 };
 
 // Builds the GL objects of a compiled program; false with the driver's log on failure.
 bool createGlProgram(const CompiledEffect& effect, const CompiledProgram& program, GlProgram& out,
                      std::string& log);
-void destroyGlProgram(GlProgram& program);
+void destroyGlProgram(GlProgram& program, IDirect3DDevice9* device);
 
 class Effect final : public ID3DXEffect {
 public:

@@ -78,6 +78,23 @@ technique Widened
     pass P0 { VertexShader = compile vs_2_0 VSWide(); PixelShader = compile ps_2_0 PSNarrow(); ZEnable = false; CullMode = None; }
 }
 
+// An array output fills consecutive semantics (TEXCOORD0, TEXCOORD1); the pixel shader
+// reads four components of each, of which the vertex shader writes two.
+struct ARRAY_OUTPUT { float4 pos : POSITION; float2 uv[2] : TEXCOORD0; };
+ARRAY_OUTPUT VSArray(VS_INPUT i)
+{
+    ARRAY_OUTPUT o;
+    o.pos = mul(float4(i.pos, 1), matWorldViewProjection);
+    o.uv[0] = i.uv;
+    o.uv[1] = 1 - i.uv;
+    return o;
+}
+float4 PSWide(float4 a : TEXCOORD0, float4 b : TEXCOORD1) : COLOR { return float4(a.x, b.y, a.z + 0.5 * b.w, 1); }
+technique Narrowed
+{
+    pass P0 { VertexShader = compile vs_2_0 VSArray(); PixelShader = compile ps_2_0 PSWide(); ZEnable = false; CullMode = None; }
+}
+
 // The same transform from a matrix declared row_major.
 row_major float4x4 matRowMajor;
 VS_OUTPUT VSRowMajor(VS_INPUT i)

@@ -59,14 +59,20 @@ void layOut(GLuint vao, DWORD fvf) {
 
 void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const void* vertices,
                            UINT stride) {
-    FixedFunctionKey key;
-    DWORD lights[kFixedLights] = {};
-    buildFixedFunctionKey(*this, fvf_, key, lights);
-    const FixedFunctionPrograms::Program& program = fixedPrograms_.find(key);
-    if (!program.name) return;
-    int w = 0, h = 0;
-    renderTargetSize(w, h);
-    fixedPrograms_.upload(program, *this, lights, w, h);
+    // In an effect pass with both shaders its program draws the FVF vertices (a screen
+    // quad of a post-process pass, say): they are laid out at the same locations.
+    unsigned name = 0;
+    if (!shaderPass_) {
+        FixedFunctionKey key;
+        DWORD lights[kFixedLights] = {};
+        buildFixedFunctionKey(*this, fvf_, key, lights);
+        const FixedFunctionPrograms::Program& program = fixedPrograms_.find(key);
+        if (!program.name) return;
+        int w = 0, h = 0;
+        renderTargetSize(w, h);
+        fixedPrograms_.upload(program, *this, lights, w, h);
+        name = program.name;
+    }
 
     if (!fixedVao_) glCreateVertexArrays(1, &fixedVao_);
     layOut(fixedVao_, fvf_);
@@ -84,11 +90,16 @@ void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const 
     // Whatever program an effect bound stays bound once the draw is done.
     GLint previous = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
-    glUseProgram(program.name);
+    if (name) glUseProgram(name);
     if (profiling_) beginDrawQueries();
     glDrawArrays(modeOf(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
     if (profiling_) endDrawQueries();
-    glUseProgram(static_cast<GLuint>(previous));
+    if (name) glUseProgram(static_cast<GLuint>(previous));
+}
+
+void GlDevice::forgetShader(unsigned shader) {
+    makeCurrent();
+    fixedPrograms_.forget(shader);
 }
 
 void GlDevice::releaseFixedFunction() {

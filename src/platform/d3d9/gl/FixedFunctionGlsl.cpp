@@ -19,6 +19,26 @@ void add(std::string& s, const char* format, ...) {
     if (n > 0) s.append(line, static_cast<std::size_t>(n) < sizeof line ? n : sizeof line - 1);
 }
 
+const char* floatType(unsigned size) {
+    static const char* const types[] = {"vec4", "float", "vec2", "vec3", "vec4"};
+    return types[size <= 4 ? size : 0];
+}
+
+const char* swizzle(unsigned size) {
+    static const char* const parts[] = {"", ".x", ".xy", ".xyz", ""};
+    return parts[size <= 4 ? size : 0];
+}
+
+// An effect's varying of `size` components read as a vec4: the missing ones 0, w 1.
+std::string padded(const std::string& name, unsigned size) {
+    switch (size) {
+        case 1: return "vec4(" + name + ", 0.0, 0.0, 1.0)";
+        case 2: return "vec4(" + name + ", 0.0, 1.0)";
+        case 3: return "vec4(" + name + ", 1.0)";
+        default: return name;
+    }
+}
+
 const char* materialColour(std::uint8_t source, const char* material) {
     if (source == D3DMCS_COLOR1) return "inDiffuse";
     if (source == D3DMCS_COLOR2) return "inSpecular";
@@ -93,9 +113,17 @@ std::string fixedFunctionVertexGlsl(const FixedFunctionKey& k) {
            "uniform float uMaterialPower;\nuniform vec4 uAmbient;\n"
            "uniform vec4 uLightDiffuse[8], uLightSpecular[8], uLightAmbient[8], uLightAttenuation[8];\n"
            "uniform vec3 uLightPosition[8], uLightDirection[8], uLightSpot[8];\nuniform vec3 uFog;\n");
-    add(s, "layout(location = %d) out vec4 vDiffuse;\nlayout(location = %d) out vec4 vSpecular;\n"
-           "layout(location = %d) out float vFog;\n", kVaryingDiffuse, kVaryingSpecular, kVaryingFog);
-    for (unsigned st = 0; st < k.stageCount; ++st) add(s, "layout(location = %u) out vec4 vTex%u;\n", kVaryingTex + st, st);
+    if (k.shaderStage == 2) {
+        // Feeding an effect's pixel shader: its inputs, at its locations and sizes.
+        add(s, "vec4 vDiffuse, vSpecular;\nfloat vFog;\n");
+        for (unsigned loc = 0; loc < kLinkLocations; ++loc)
+            if (k.linkSizes[loc]) add(s, "layout(location = %u) out %s gh_link%u;\n", loc, floatType(k.linkSizes[loc]), loc);
+    } else {
+        add(s, "layout(location = %d) out vec4 vDiffuse;\nlayout(location = %d) out vec4 vSpecular;\n"
+               "layout(location = %d) out float vFog;\n", kVaryingDiffuse, kVaryingSpecular, kVaryingFog);
+        for (unsigned st = 0; st < k.stageCount; ++st)
+            add(s, "layout(location = %u) out vec4 vTex%u;\n", kVaryingTex + st, st);
+    }
     add(s, "void main() {\n");
     if (k.pretransformed) {
         // Screen pixels, D3D9's pixel centres on integers; w = 1/rhw keeps perspective.
@@ -139,7 +167,10 @@ std::string fixedFunctionVertexGlsl(const FixedFunctionKey& k) {
         // Table fog reads camera-space depth per pixel.
         add(s, "    vFog = cp.z;\n");
     }
-    for (unsigned st = 0; st < k.stageCount; ++st) {
+    for (unsigned st = 0; st < kTextureStageCount; ++st) {
+        // Set n of the vertex pipeline's output is stage n's coordinates.
+        const bool wanted = k.shaderStage == 2 ? k.linkSizes[st] != 0 : st < k.stageCount;
+        if (!wanted) continue;
         const FixedFunctionStage& t = k.stages[st];
         add(s, "    {\n        vec4 tc = vec4(0.0, 0.0, 0.0, 1.0);\n");
         switch (t.texGen) {
@@ -159,7 +190,15 @@ std::string fixedFunctionVertexGlsl(const FixedFunctionKey& k) {
                 }
         }
         if (t.transformFlags & 7) add(s, "        tc = uTextureMatrix[%u] * tc;\n", st);
-        add(s, "        vTex%u = tc;\n    }\n", st);
+        if (k.shaderStage == 2) add(s, "        gh_link%u = tc%s;\n    }\n", st, swizzle(k.linkSizes[st]));
+        else add(s, "        vTex%u = tc;\n    }\n", st);
+    }
+    if (k.shaderStage == 2) {
+        for (unsigned loc = 8; loc < kLinkLocations; ++loc) {
+            if (!k.linkSizes[loc]) continue;
+            const char* value = loc == 16 ? "vDiffuse" : loc == 17 ? "vSpecular" : loc == 27 ? "vec4(vFog)" : "vec4(0.0)";
+            add(s, "    gh_link%u = %s%s;\n", loc, value, swizzle(k.linkSizes[loc]));
+        }
     }
     add(s, "}\n");
     return s;
@@ -235,16 +274,39 @@ const char* alphaCompare(unsigned func) {
 std::string fixedFunctionPixelGlsl(const FixedFunctionKey& k) {
     std::string s;
     s.reserve(4096);
-    add(s, "#version 450 core\nlayout(location = %d) in vec4 vDiffuse;\nlayout(location = %d) in vec4 vSpecular;\n"
-           "layout(location = %d) in float vFog;\n", kVaryingDiffuse, kVaryingSpecular, kVaryingFog);
-    for (unsigned st = 0; st < k.stageCount; ++st) {
-        add(s, "layout(location = %u) in vec4 vTex%u;\n", kVaryingTex + st, st);
-        add(s, "layout(binding = %u) uniform sampler2D uTexture%u;\n", st, st);
+    std::string linked;  // fed by an effect's vertex shader: its outputs as the usual names
+    if (k.shaderStage == 1) {
+        add(s, "#version 450 core\n");
+        bool declared[kLinkLocations] = {};
+        auto input = [&](unsigned loc, const char* name, const char* unwritten) {
+            if (!k.linkSizes[loc]) {
+                linked += std::string("    ") + name + " = " + unwritten + ";\n";
+                return;
+            }
+            if (!declared[loc]) add(s, "layout(location = %u) in %s gh_link%u;\n", loc, floatType(k.linkSizes[loc]), loc);
+            declared[loc] = true;
+            const std::string value = padded("gh_link" + std::to_string(loc), k.linkSizes[loc]);
+            linked += std::string("    ") + name + " = " + value + (loc == 27 ? ".x" : "") + ";\n";
+        };
+        add(s, "vec4 vDiffuse, vSpecular;\nfloat vFog;\n");
+        input(16, "vDiffuse", "vec4(1.0)");
+        input(17, "vSpecular", "vec4(0.0)");
+        input(27, "vFog", "1.0");
+        for (unsigned st = 0; st < k.stageCount; ++st) {
+            add(s, "vec4 vTex%u;\n", st);
+            input(k.stages[st].texCoord, ("vTex" + std::to_string(st)).c_str(), "vec4(0.0)");
+        }
+    } else {
+        add(s, "#version 450 core\nlayout(location = %d) in vec4 vDiffuse;\nlayout(location = %d) in vec4 vSpecular;\n"
+               "layout(location = %d) in float vFog;\n", kVaryingDiffuse, kVaryingSpecular, kVaryingFog);
+        for (unsigned st = 0; st < k.stageCount; ++st) add(s, "layout(location = %u) in vec4 vTex%u;\n", kVaryingTex + st, st);
     }
+    for (unsigned st = 0; st < k.stageCount; ++st) add(s, "layout(binding = %u) uniform sampler2D uTexture%u;\n", st, st);
     add(s, "uniform vec4 uTextureFactor, uFogColor;\nuniform vec4 uStageConstant[8], uBumpMatrix[8];\n"
            "uniform vec2 uBumpLuminance[8];\nuniform vec3 uFog;\nuniform float uAlphaRef;\n"
-           "layout(location = 0) out vec4 oColor;\nvoid main() {\n"
-           "    vec4 diff = vDiffuse, specular = vSpecular, cur = vDiffuse, temp = vec4(0.0);\n"
+           "layout(location = 0) out vec4 oColor;\nvoid main() {\n");
+    s += linked;
+    add(s, "    vec4 diff = vDiffuse, specular = vSpecular, cur = vDiffuse, temp = vec4(0.0);\n"
            "    vec2 bump = vec2(0.0);\n    float lum = 1.0;\n");
     for (unsigned st = 0; st < k.stageCount; ++st) {
         const FixedFunctionStage& t = k.stages[st];

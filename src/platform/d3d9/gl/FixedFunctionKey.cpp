@@ -16,6 +16,34 @@ std::uint8_t source(DWORD chosen, bool colourVertex, bool diffuse, bool specular
 
 std::uint8_t fogMode(DWORD mode) { return mode <= D3DFOG_LINEAR ? static_cast<std::uint8_t>(mode) : 0; }
 
+void withShader(const DeviceBase& d, FixedFunctionKey& key) {
+    key.shaderStage = d.halfStage();
+    key.shader = d.halfShader();
+    std::memcpy(key.linkSizes, d.halfLinkSizes(), sizeof key.linkSizes);
+    if (key.shaderStage == 1) {
+        // The vertex shader does the vertex work; its fog output is the factor itself.
+        const std::uint8_t fog = d.renderState(D3DRS_FOGENABLE) && !key.tableFog ? 1 : 0;
+        const FixedFunctionKey pixel = key;
+        std::memset(&key, 0, offsetof(FixedFunctionKey, stageCount));
+        key.vertexFog = pixel.tableFog ? 0 : fog;
+        key.tableFog = pixel.tableFog;
+        key.specular = pixel.specular;
+    } else {
+        // The pixel shader does the pixel work. Output set n of the vertex pipeline takes
+        // stage n's coordinate index, generation and transform, whatever its colour op.
+        std::memset(&key.stageCount, 0, offsetof(FixedFunctionKey, pad) - offsetof(FixedFunctionKey, stageCount));
+        key.specular = key.vertexFog = key.tableFog = key.rangeFog = 0;
+        for (DWORD s = 0; s < kTextureStageCount; ++s) {
+            FixedFunctionStage& st = key.stages[s];
+            const DWORD tci = d.stageState(s, D3DTSS_TEXCOORDINDEX);
+            st.texCoord = static_cast<std::uint8_t>(tci & 7);
+            st.texGen = static_cast<std::uint8_t>(std::min<DWORD>(tci >> 16, 4));
+            const DWORD ttf = d.stageState(s, D3DTSS_TEXTURETRANSFORMFLAGS);
+            st.transformFlags = static_cast<std::uint8_t>((ttf & 7) > 4 ? 0 : (ttf & 7));
+        }
+    }
+}
+
 }  // namespace
 
 void buildFixedFunctionKey(const DeviceBase& d, DWORD fvf, FixedFunctionKey& key,
@@ -85,6 +113,8 @@ void buildFixedFunctionKey(const DeviceBase& d, DWORD fvf, FixedFunctionKey& key
         const DWORD func = d.renderState(D3DRS_ALPHAFUNC);
         key.alphaFunc = static_cast<std::uint8_t>(func >= D3DCMP_NEVER && func <= D3DCMP_ALWAYS ? func : 0);
     }
+    if (d.halfStage()) withShader(d, key);
 }
+
 
 }  // namespace d3d9::detail

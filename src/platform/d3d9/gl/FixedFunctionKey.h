@@ -3,6 +3,7 @@
 // fog distances) travels as uniforms.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -39,9 +40,18 @@ struct FixedFunctionKey {
     FixedFunctionStage stages[kTextureStageCount];
     std::uint8_t alphaFunc;  // 0: no alpha test
     std::uint8_t pad[3];
+    // A pass that brings one shader (1: vertex, 2: pixel; 0: none): only the other stage
+    // is generated, linked to the shader by its varying locations and component counts.
+    std::uint8_t shaderStage;
+    std::uint8_t linkSizes[kLinkLocations];
+    std::uint8_t pad2[2];
+    std::uint32_t shader;  // the effect's GL shader object
 
     bool operator==(const FixedFunctionKey& o) const { return std::memcmp(this, &o, sizeof o) == 0; }
 };
+// No padding, so that memcmp sees only the fields.
+static_assert(offsetof(FixedFunctionKey, shader) % 4 == 0 &&
+              sizeof(FixedFunctionKey) == offsetof(FixedFunctionKey, shader) + 4);
 
 // Fills `key` from the device's state (zeroing it first, so padding compares too).
 // `lightIndex` receives which device light feeds each of the key's light slots.

@@ -19,6 +19,8 @@ const char* const kUniformNames[FixedFunctionPrograms::kUniformCount] = {
     "uLightAttenuation", "uLightPosition", "uLightDirection", "uLightSpot", "uFog",
     "uTextureFactor", "uFogColor", "uStageConstant", "uBumpMatrix", "uBumpLuminance",
     "uAlphaRef",
+    // What an effect's own shader reads besides its uniform block (ShaderCompiler.h).
+    "gh_pixelOffset", "gh_alphaFunc", "gh_alphaRef",
 };
 
 unsigned compile(GLenum stage, const std::string& text) {
@@ -60,8 +62,10 @@ const FixedFunctionPrograms::Program& FixedFunctionPrograms::find(const FixedFun
     }
     Program p;
     p.key = key;
-    const unsigned vs = compile(GL_VERTEX_SHADER, fixedFunctionVertexGlsl(key));
-    const unsigned fs = vs ? compile(GL_FRAGMENT_SHADER, fixedFunctionPixelGlsl(key)) : 0;
+    // A pass's own shader is the effect's to keep; only the generated one goes here.
+    const bool ownVs = key.shaderStage != 1, ownFs = key.shaderStage != 2;
+    const unsigned vs = ownVs ? compile(GL_VERTEX_SHADER, fixedFunctionVertexGlsl(key)) : key.shader;
+    const unsigned fs = !vs ? 0 : ownFs ? compile(GL_FRAGMENT_SHADER, fixedFunctionPixelGlsl(key)) : key.shader;
     if (vs && fs) {
         p.name = glCreateProgram();
         glAttachShader(p.name, vs);
@@ -77,8 +81,8 @@ const FixedFunctionPrograms::Program& FixedFunctionPrograms::find(const FixedFun
             p.name = 0;
         }
     }
-    if (vs) glDeleteShader(vs);
-    if (fs) glDeleteShader(fs);
+    if (vs && ownVs) glDeleteShader(vs);
+    if (fs && ownFs) glDeleteShader(fs);
     for (int i = 0; i < kUniformCount; ++i) p.uniforms[i] = p.name ? glGetUniformLocation(p.name, kUniformNames[i]) : -1;
     programs_.push_back(p);
     return programs_.back();
@@ -151,6 +155,20 @@ void FixedFunctionPrograms::upload(const Program& p, const DeviceBase& d,
     glProgramUniform4fv(g, u[kBumpMatrix], 8, bump);
     glProgramUniform2fv(g, u[kBumpLuminance], 8, luminance);
     glProgramUniform1f(g, u[kAlphaRef], static_cast<float>(d.renderState(D3DRS_ALPHAREF) & 0xFF) / 255.0f);
+    if (p.key.shaderStage) {
+        glProgramUniform2f(g, u[kEffectPixelOffset], 1.0f / w, -1.0f / h);
+        const DWORD func = d.renderState(D3DRS_ALPHATESTENABLE) ? d.renderState(D3DRS_ALPHAFUNC) : 0;
+        glProgramUniform1i(g, u[kEffectAlphaFunc], static_cast<GLint>(func));
+        glProgramUniform1f(g, u[kEffectAlphaRef], static_cast<float>(d.renderState(D3DRS_ALPHAREF) & 0xFF));
+    }
+}
+
+void FixedFunctionPrograms::forget(unsigned shader) {
+    for (std::size_t i = programs_.size(); i-- > 0;) {
+        if (programs_[i].key.shaderStage == 0 || programs_[i].key.shader != shader) continue;
+        if (programs_[i].name) glDeleteProgram(programs_[i].name);
+        programs_.erase(programs_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
 }
 
 void FixedFunctionPrograms::release() {

@@ -1,4 +1,5 @@
-// GL programs for fixed-function draws, one per FixedFunctionKey, compiled the first time
+// GL programs for fixed-function draws (or the fixed-function half of an effect pass
+// that brings one shader), one per FixedFunctionKey, compiled the first time
 // a key is drawn and kept for the device's life; and the uniforms they read, uploaded
 // from the device state before each draw.
 #pragma once
@@ -16,7 +17,8 @@ public:
         kMaterialDiffuse, kMaterialAmbient, kMaterialSpecular, kMaterialEmissive, kMaterialPower,
         kAmbient, kLightDiffuse, kLightSpecular, kLightAmbient, kLightAttenuation,
         kLightPosition, kLightDirection, kLightSpot, kFog, kTextureFactor, kFogColor,
-        kStageConstant, kBumpMatrix, kBumpLuminance, kAlphaRef, kUniformCount
+        kStageConstant, kBumpMatrix, kBumpLuminance, kAlphaRef,
+        kEffectPixelOffset, kEffectAlphaFunc, kEffectAlphaRef, kUniformCount
     };
     struct Program {
         FixedFunctionKey key;
@@ -28,6 +30,8 @@ public:
     const Program& find(const FixedFunctionKey& key);
     void upload(const Program& program, const DeviceBase& device,
                 const DWORD lightIndex[kFixedLights], int width, int height) const;
+    // Drops the programs linked with an effect's shader object before it is deleted.
+    void forget(unsigned shader);
     // Programs built so far (failed ones included).
     unsigned count() const { return static_cast<unsigned>(programs_.size()); }
     // With the device's context current.

@@ -38,6 +38,7 @@ public:
     void destroyGl(Surface& surface) override;
     void destroyGl(Texture& texture) override;
     unsigned fixedFunctionPrograms() const override { return fixedPrograms_.count(); }
+    void forgetShader(unsigned shader) override;
 
 protected:
     ~GlDevice() override;

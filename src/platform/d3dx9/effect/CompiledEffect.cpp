@@ -26,8 +26,8 @@ std::shared_ptr<const CompiledEffect> compileUncached(const PreprocessResult& pr
         std::vector<int> programs;
         for (const PassDescription& pass : technique.passes) {
             int index = -1;
-            // A pass without both shaders has no program: drawing it is left to the device.
-            if (pass.vertexEntry.empty() || pass.pixelEntry.empty()) {
+            // A pass with neither shader has no program: drawing it is left to the device.
+            if (pass.vertexEntry.empty() && pass.pixelEntry.empty()) {
                 programs.push_back(-1);
                 continue;
             }

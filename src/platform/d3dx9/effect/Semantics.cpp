@@ -41,6 +41,31 @@ bool semanticUsage(const std::string& semantic, BYTE& usage, BYTE& index) {
     return false;
 }
 
+int samplerRegister(const std::string& hlsl, const std::string& name) {
+    if (name.empty()) return -1;
+    auto identifier = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+    auto skip = [&](std::size_t at) {
+        while (at < hlsl.size() && std::isspace(static_cast<unsigned char>(hlsl[at]))) ++at;
+        return at;
+    };
+    for (std::size_t at = hlsl.find(name); at != std::string::npos; at = hlsl.find(name, at + 1)) {
+        if ((at > 0 && identifier(hlsl[at - 1])) || (at + name.size() < hlsl.size() && identifier(hlsl[at + name.size()])))
+            continue;
+        std::size_t p = skip(at + name.size());
+        if (p >= hlsl.size() || hlsl[p] != ':') continue;
+        p = skip(p + 1);
+        if (hlsl.compare(p, 8, "register") != 0) continue;
+        p = skip(p + 8);
+        if (p >= hlsl.size() || hlsl[p] != '(') continue;
+        p = skip(p + 1);
+        if (p + 1 >= hlsl.size() || (hlsl[p] != 's' && hlsl[p] != 'S') || !std::isdigit(static_cast<unsigned char>(hlsl[p + 1])))
+            continue;
+        const long n = std::strtol(hlsl.c_str() + p + 1, nullptr, 10);
+        return n >= 0 && n < 16 ? static_cast<int>(n) : -1;
+    }
+    return -1;
+}
+
 int varyingLocation(const std::string& semantic) {
     // TEXCOORD0..15 -> 0..15, COLOR0..3 -> 16..19, NORMAL0..1 -> 20..21, TANGENT 22,
     // BINORMAL 23, POSITION1..3 (POSITION0 is the clip position) -> 24..26, FOG 27, PSIZE 28.

@@ -2,6 +2,7 @@
 
 #include "platform/d3dx9/effect/ShaderCompiler.h"
 
+#include "platform/d3dx9/effect/GlslPatch.h"
 #include "platform/d3dx9/effect/HlslRewrite.h"
 
 #include <glslang/Public/ResourceLimits.h>
@@ -12,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -219,6 +221,8 @@ struct SpvcContext {
     ~SpvcContext() { spvc_context_destroy(context); }
 };
 
+using Resources = std::vector<spvc_reflected_resource>;
+
 struct Stage {
     spvc_compiler compiler = nullptr;
     spvc_resources resources = nullptr;
@@ -245,6 +249,19 @@ struct Stage {
     }
 };
 
+// An array varying (`float2 uv[4] : TEXCOORD0`) reaches here as one variable per
+// element, each with the array's semantic: element k is TEXCOORD0+k, the next free one.
+std::string distinct(std::string semantic, std::vector<std::string>& seen) {
+    while (std::find(seen.begin(), seen.end(), semantic) != seen.end()) {
+        std::size_t digits = semantic.size();
+        while (digits > 0 && std::isdigit(static_cast<unsigned char>(semantic[digits - 1]))) --digits;
+        if (digits == semantic.size()) break;
+        semantic = semantic.substr(0, digits) + std::to_string(std::strtol(semantic.c_str() + digits, nullptr, 10) + 1);
+    }
+    seen.push_back(semantic);
+    return semantic;
+}
+
 bool loadStage(SpvcContext& ctx, const std::vector<unsigned>& spirv, Stage& stage) {
     spvc_parsed_ir ir = nullptr;
     if (spvc_context_parse_spirv(ctx.context, spirv.data(), spirv.size(), &ir) != SPVC_SUCCESS) return false;
@@ -267,73 +284,6 @@ bool emitGlsl(Stage& stage, std::string& glsl) {
     return true;
 }
 
-// Inserts declarations after the #version/#extension lines and code at the end of main
-// (the last closing brace: SPIRV-Cross writes main last, with no early return).
-bool inject(std::string& glsl, const std::string& declarations, const std::string& endOfMain) {
-    std::size_t at = 0;
-    while (at < glsl.size() && glsl[at] == '#') {
-        std::size_t nl = glsl.find('\n', at);
-        if (nl == std::string::npos) return false;
-        at = nl + 1;
-    }
-    glsl.insert(at, declarations);
-    std::size_t close = glsl.rfind('}');
-    if (close == std::string::npos) return false;
-    glsl.insert(close, endOfMain);
-    return true;
-}
-
-bool isIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
-
-// Declares the input `name` with `wide` components and reads the first `used` of them
-// wherever the shader used the narrow one.
-bool widenInput(std::string& glsl, const std::string& name, unsigned used, unsigned wide) {
-    static const char* const floatTypes[] = {"", "float", "vec2", "vec3", "vec4"};
-    static const char* const swizzles[] = {"", ".x", ".xy", ".xyz", ".xyzw"};
-    if (used < 1 || used > 4 || wide < 2 || wide > 4) return false;
-    std::string declaration = std::string(" in ") + floatTypes[used] + " " + name + ";";
-    std::size_t at = glsl.find(declaration);
-    if (at == std::string::npos) return false;
-    glsl.replace(at, declaration.size(), std::string(" in ") + floatTypes[wide] + " " + name + ";");
-    std::size_t declarationEnd = glsl.find('\n', at);
-    std::size_t pos = declarationEnd;
-    while ((pos = glsl.find(name, pos)) != std::string::npos) {
-        std::size_t end = pos + name.size();
-        bool whole = (pos == 0 || !isIdentifierChar(glsl[pos - 1])) && (end >= glsl.size() || !isIdentifierChar(glsl[end]));
-        if (whole) {
-            glsl.insert(end, swizzles[used]);
-            end += std::strlen(swizzles[used]);
-        }
-        pos = end;
-    }
-    return true;
-}
-
-// Turns the input declaration of `name` into a global that holds zero.
-bool zeroInput(std::string& glsl, const std::string& name) {
-    std::size_t at = 0;
-    while ((at = glsl.find(" " + name + ";", at)) != std::string::npos) {
-        std::size_t begin = glsl.rfind('\n', at);
-        begin = begin == std::string::npos ? 0 : begin + 1;
-        std::size_t end = glsl.find('\n', at);
-        if (end == std::string::npos) end = glsl.size();
-        std::string declaration = glsl.substr(begin, end - begin);
-        std::size_t in = declaration.find(" in ");
-        if (declaration.rfind("in ", 0) == 0) in = 0;
-        else if (in != std::string::npos) in += 1;
-        if (in == std::string::npos) {
-            at = end;
-            continue;
-        }
-        std::size_t typeStart = in + 3;
-        std::size_t typeEnd = declaration.find(' ', typeStart);
-        std::string type = declaration.substr(typeStart, typeEnd - typeStart);
-        glsl.replace(begin, end - begin, type + " " + name + " = " + type + "(0);");
-        return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 bool compileProgram(const EffectDescription& effect, const PassDescription& pass,
@@ -342,24 +292,30 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
     out = CompiledProgram{};
     out.vertexEntry = pass.vertexEntry;
     out.pixelEntry = pass.pixelEntry;
+    // A pass may bring one shader only: the device then generates the other stage.
+    const bool hasVs = !pass.vertexEntry.empty(), hasPs = !pass.pixelEntry.empty();
+    if (!hasVs && !hasPs) return false;
     std::vector<unsigned> vsSpirv, psSpirv;
-    bool vsOk = compileStage(effect.hlsl, EShLangVertex, pass.vertexEntry, fileName, vsSpirv, errors);
-    bool psOk = compileStage(effect.hlsl, EShLangFragment, pass.pixelEntry, fileName, psSpirv, errors);
+    bool vsOk = !hasVs || compileStage(effect.hlsl, EShLangVertex, pass.vertexEntry, fileName, vsSpirv, errors);
+    bool psOk = !hasPs || compileStage(effect.hlsl, EShLangFragment, pass.pixelEntry, fileName, psSpirv, errors);
     if (!vsOk || !psOk) return false;
 
     SpvcContext ctx;
     Stage vs, ps;
-    if (!loadStage(ctx, vsSpirv, vs) || !loadStage(ctx, psSpirv, ps)) {
+    if ((hasVs && !loadStage(ctx, vsSpirv, vs)) || (hasPs && !loadStage(ctx, psSpirv, ps))) {
         errors += fileName + ": error: cannot translate the shaders: " + ctx.error + "\n";
         return false;
     }
+    std::vector<Stage*> stages;
+    if (hasVs) stages.push_back(&vs);
+    if (hasPs) stages.push_back(&ps);
     auto problem = [&](int line, const std::string& message) {
         errors += fileName + "(" + std::to_string(line) + "): error: " + message + "\n";
         return false;
     };
 
     // Vertex inputs: the device binds declaration elements by usage and usage index.
-    for (const spvc_reflected_resource& r : vs.list(SPVC_RESOURCE_TYPE_STAGE_INPUT)) {
+    for (const spvc_reflected_resource& r : hasVs ? vs.list(SPVC_RESOURCE_TYPE_STAGE_INPUT) : Resources{}) {
         std::string sem = vs.semantic(r.id);
         BYTE usage = 0, index = 0;
         int location = semanticUsage(sem, usage, index) ? attributeLocation(usage, index) : -1;
@@ -370,12 +326,13 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         spvc_compiler_set_name(vs.compiler, r.id, ("gh_in_" + sem).c_str());
     }
     // Varyings: linked by semantic.
-    std::vector<std::string> written;
+    std::vector<std::string> written, outputsSeen, inputsSeen;
     std::vector<unsigned> writtenSize;
     std::vector<std::pair<std::string, unsigned>> widened;  // pixel inputs read from wider outputs
     std::vector<std::string> unwritten;                      // pixel inputs no vertex output feeds
-    for (const spvc_reflected_resource& r : vs.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT)) {
-        std::string sem = vs.semantic(r.id);
+    std::vector<std::pair<std::string, unsigned>> narrowed;  // pixel inputs read from narrower outputs
+    for (const spvc_reflected_resource& r : hasVs ? vs.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT) : Resources{}) {
+        std::string sem = distinct(vs.semantic(r.id), outputsSeen);
         int location = varyingLocation(sem);
         if (location < 0)
             return problem(pass.vertexLine, "vertex output semantic '" + sem + "' of " + pass.vertexEntry +
@@ -384,11 +341,19 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         spvc_compiler_set_name(vs.compiler, r.id, ("gh_v_" + sem).c_str());
         written.push_back(sem);
         writtenSize.push_back(spvc_type_get_vector_size(spvc_compiler_get_type_handle(vs.compiler, r.type_id)));
+        if (!hasPs && location < static_cast<int>(kLinkLocations))
+            out.linkSizes[location] = static_cast<std::uint8_t>(writtenSize.back());
     }
-    for (const spvc_reflected_resource& r : ps.list(SPVC_RESOURCE_TYPE_STAGE_INPUT)) {
-        std::string sem = ps.semantic(r.id);
+    for (const spvc_reflected_resource& r : hasPs ? ps.list(SPVC_RESOURCE_TYPE_STAGE_INPUT) : Resources{}) {
+        std::string sem = distinct(ps.semantic(r.id), inputsSeen);
         int location = varyingLocation(sem);
         bool found = false;
+        // Fixed-function vertex processing writes texture coordinates 0-7 and two colours.
+        if (!hasVs && ((location >= 0 && location < 8) || location == 16 || location == 17)) {
+            found = true;
+            out.linkSizes[location] = static_cast<std::uint8_t>(
+                spvc_type_get_vector_size(spvc_compiler_get_type_handle(ps.compiler, r.type_id)));
+        }
         for (std::size_t w = 0; w < written.size(); ++w) {
             if (written[w] != sem) continue;
             found = true;
@@ -396,6 +361,8 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
             // DX9 lets the pixel shader read fewer components than the vertex shader
             // writes (float4 out, float2 in); GL wants the same type on both sides.
             if (size < writtenSize[w]) widened.push_back({"gh_v_" + sem + ":" + std::to_string(size), writtenSize[w]});
+            // And more (float2 out, float4 in): the rest reads as D3D9 fills it.
+            if (size > writtenSize[w]) narrowed.push_back({"gh_v_" + sem + ":" + std::to_string(size), writtenSize[w]});
         }
         if (!found) {
             // D3D9 reads 0 from an input the vertex shader does not write.
@@ -410,7 +377,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         spvc_compiler_set_name(ps.compiler, r.id, ("gh_v_" + sem).c_str());
     }
     std::string colorOutput;
-    for (const spvc_reflected_resource& r : ps.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT)) {
+    for (const spvc_reflected_resource& r : hasPs ? ps.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT) : Resources{}) {
         std::string sem = ps.semantic(r.id);
         std::string base = sem;
         long n = 0;
@@ -425,7 +392,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
     }
 
     // Samplers: one texture unit each, shared by both stages.
-    for (Stage* stage : {&vs, &ps}) {
+    for (Stage* stage : stages) {
         for (const spvc_reflected_resource& r : stage->list(SPVC_RESOURCE_TYPE_SAMPLED_IMAGE)) {
             std::string name = r.name;
             std::size_t unit = 0;
@@ -433,6 +400,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
             if (unit == out.samplers.size()) {
                 SamplerBinding b;
                 b.name = name;
+                b.stage = samplerRegister(effect.hlsl, name);
                 for (std::size_t s = 0; s < effect.samplers.size(); ++s)
                     if (effect.samplers[s].name == name) {
                         b.sampler = static_cast<int>(s);
@@ -449,7 +417,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
     }
 
     // The globals: one block, the same layout in both stages (every global is a member).
-    for (Stage* stage : {&vs, &ps}) {
+    for (Stage* stage : stages) {
         for (const spvc_reflected_resource& r : stage->list(SPVC_RESOURCE_TYPE_UNIFORM_BUFFER)) {
             spvc_compiler_set_decoration(stage->compiler, r.id, SpvDecorationBinding, 0);
             spvc_compiler_set_name(stage->compiler, r.base_type_id, kGlobalBlock);
@@ -488,7 +456,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         }
     }
 
-    if (!emitGlsl(vs, out.vertexGlsl) || !emitGlsl(ps, out.fragmentGlsl)) {
+    if ((hasVs && !emitGlsl(vs, out.vertexGlsl)) || (hasPs && !emitGlsl(ps, out.fragmentGlsl))) {
         errors += fileName + ": error: cannot translate the shaders: " + ctx.error + "\n";
         return false;
     }
@@ -501,23 +469,17 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
                         size))
             return problem(pass.pixelLine, "cannot match the pixel shader input " + key.substr(0, colon));
     }
-    // D3D9 samples pixel centres at integer coordinates: shift clip space by half a pixel.
-    inject(out.vertexGlsl, std::string("uniform vec2 ") + kPixelOffsetUniform + ";\n",
-           std::string("    gl_Position.xy += ") + kPixelOffsetUniform + " * gl_Position.w;\n");
-    // The alpha test of the fixed pipeline, which GL core no longer has.
-    if (!colorOutput.empty()) {
-        std::string decl = std::string("uniform int ") + kAlphaFuncUniform + ";\nuniform float " + kAlphaRefUniform +
-                           ";\n"
-                           "bool gh_alphaPasses(float alpha)\n{\n"
-                           "    float a = floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5);\n"
-                           "    float r = " + kAlphaRefUniform + ";\n"
-                           "    switch (" + kAlphaFuncUniform + ")\n    {\n"
-                           "        case 1: return false;\n        case 2: return a < r;\n"
-                           "        case 3: return a == r;\n        case 4: return a <= r;\n"
-                           "        case 5: return a > r;\n        case 6: return a != r;\n"
-                           "        case 7: return a >= r;\n        default: return true;\n    }\n}\n";
-        inject(out.fragmentGlsl, decl, "    if (!gh_alphaPasses(" + colorOutput + ".a)) discard;\n");
+    for (const auto& [key, size] : narrowed) {
+        std::size_t colon = key.find(':');
+        if (!narrowInput(out.fragmentGlsl, key.substr(0, colon), static_cast<unsigned>(std::stoul(key.substr(colon + 1))),
+                         size))
+            return problem(pass.pixelLine, "cannot match the pixel shader input " + key.substr(0, colon));
     }
+    // D3D9 samples pixel centres at integer coordinates: shift clip space by half a pixel.
+    if (hasVs)
+        inject(out.vertexGlsl, std::string("uniform vec2 ") + kPixelOffsetUniform + ";\n",
+               std::string("    gl_Position.xy += ") + kPixelOffsetUniform + " * gl_Position.w;\n");
+    if (!colorOutput.empty()) injectAlphaTest(out.fragmentGlsl, colorOutput);
     return true;
 }
 

@@ -29,11 +29,18 @@ struct SamplerBinding {
     std::string name;   // sampler name in the shaders; its texture unit is its index
     int sampler = -1;   // index into EffectDescription::samplers, -1 without sampler_state
     int texture = -1;   // texture parameter index, -1 for none
+    int stage = -1;     // its `register(sN)`, -1 when the file gives none
 };
 
+// Varying locations (as varyingLocation numbers them) a one-shader pass reports.
+constexpr unsigned kLinkLocations = 32;
+
 struct CompiledProgram {
-    std::string vertexEntry, pixelEntry;
+    std::string vertexEntry, pixelEntry;  // one may be empty: that stage is fixed function
     std::string vertexGlsl, fragmentGlsl;
+    // With one stage only: the components it writes (vertex) or reads (pixel) at each
+    // varying location, 0 for none, for the device's fixed-function half.
+    std::uint8_t linkSizes[kLinkLocations] = {};
     std::uint32_t blockSize = 0;  // size of "_Global"; 0 when the shaders read no globals
     std::vector<UniformMember> members;
     std::vector<SamplerBinding> samplers;
@@ -45,12 +52,14 @@ constexpr const char* kAlphaFuncUniform = "gh_alphaFunc";      // int: D3DCMP, 0
 constexpr const char* kAlphaRefUniform = "gh_alphaRef";        // float 0..255, as D3DRS_ALPHAREF
 constexpr const char* kGlobalBlock = "_Global";
 
-// Compiles the pass's two entry points. On failure returns false and appends the
+// Compiles the pass's entry points (both, or the one it has). On failure returns false and appends the
 // compiler's messages to `errors`, each as "<fileName>(<line>): error: <text>".
 bool compileProgram(const EffectDescription& effect, const PassDescription& pass,
                     const std::string& fileName, AttributeLocationFn attributeLocation,
                     CompiledProgram& out, std::string& errors);
 
+// N of `name : register(sN)` in the shader code, -1 when the sampler has none.
+int samplerRegister(const std::string& hlsl, const std::string& name);
 // Location of a varying with this semantic ("TEXCOORD3", "COLOR0"), -1 for unknown ones.
 int varyingLocation(const std::string& semantic);
 // Splits "TEXCOORD3" into usage (D3DDECLUSAGE) and index; false when not a D3D usage.

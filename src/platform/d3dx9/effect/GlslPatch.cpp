@@ -1,0 +1,109 @@
+#include "platform/d3dx9/effect/GlslPatch.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "platform/d3dx9/effect/ShaderCompiler.h"
+
+namespace fx {
+
+bool inject(std::string& glsl, const std::string& declarations, const std::string& endOfMain) {
+    std::size_t at = 0;
+    while (at < glsl.size() && glsl[at] == '#') {
+        std::size_t nl = glsl.find('\n', at);
+        if (nl == std::string::npos) return false;
+        at = nl + 1;
+    }
+    glsl.insert(at, declarations);
+    std::size_t close = glsl.rfind('}');
+    if (close == std::string::npos) return false;
+    glsl.insert(close, endOfMain);
+    return true;
+}
+
+namespace {
+
+bool isIdentifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+}  // namespace
+
+bool widenInput(std::string& glsl, const std::string& name, unsigned used, unsigned wide) {
+    static const char* const floatTypes[] = {"", "float", "vec2", "vec3", "vec4"};
+    static const char* const swizzles[] = {"", ".x", ".xy", ".xyz", ".xyzw"};
+    if (used < 1 || used > 4 || wide < 2 || wide > 4) return false;
+    std::string declaration = std::string(" in ") + floatTypes[used] + " " + name + ";";
+    std::size_t at = glsl.find(declaration);
+    if (at == std::string::npos) return false;
+    glsl.replace(at, declaration.size(), std::string(" in ") + floatTypes[wide] + " " + name + ";");
+    std::size_t declarationEnd = glsl.find('\n', at);
+    std::size_t pos = declarationEnd;
+    while ((pos = glsl.find(name, pos)) != std::string::npos) {
+        std::size_t end = pos + name.size();
+        bool whole = (pos == 0 || !isIdentifierChar(glsl[pos - 1])) && (end >= glsl.size() || !isIdentifierChar(glsl[end]));
+        if (whole) {
+            glsl.insert(end, swizzles[used]);
+            end += std::strlen(swizzles[used]);
+        }
+        pos = end;
+    }
+    return true;
+}
+
+bool zeroInput(std::string& glsl, const std::string& name) {
+    std::size_t at = 0;
+    while ((at = glsl.find(" " + name + ";", at)) != std::string::npos) {
+        std::size_t begin = glsl.rfind('\n', at);
+        begin = begin == std::string::npos ? 0 : begin + 1;
+        std::size_t end = glsl.find('\n', at);
+        if (end == std::string::npos) end = glsl.size();
+        std::string declaration = glsl.substr(begin, end - begin);
+        std::size_t in = declaration.find(" in ");
+        if (declaration.rfind("in ", 0) == 0) in = 0;
+        else if (in != std::string::npos) in += 1;
+        if (in == std::string::npos) {
+            at = end;
+            continue;
+        }
+        std::size_t typeStart = in + 3;
+        std::size_t typeEnd = declaration.find(' ', typeStart);
+        std::string type = declaration.substr(typeStart, typeEnd - typeStart);
+        glsl.replace(begin, end - begin, type + " " + name + " = " + type + "(0);");
+        return true;
+    }
+    return false;
+}
+
+bool narrowInput(std::string& glsl, const std::string& name, unsigned used, unsigned written) {
+    static const char* const floatTypes[] = {"", "float", "vec2", "vec3", "vec4"};
+    if (written < 1 || written > 3 || used <= written || used > 4) return false;
+    const std::string declaration = std::string(" in ") + floatTypes[used] + " " + name + ";";
+    const std::size_t at = glsl.find(declaration);
+    if (at == std::string::npos) return false;
+    glsl.replace(at, declaration.size(), std::string(" in ") + floatTypes[written] + " " + name + "_written;\n" +
+                                             floatTypes[used] + " " + name + ";");
+    const std::string start = "void main()\n{\n";
+    const std::size_t main = glsl.find(start);
+    if (main == std::string::npos) return false;
+    // The components the vertex shader leaves out read 0, and w reads 1.
+    std::string value = std::string(floatTypes[used]) + "(" + name + "_written";
+    for (unsigned c = written; c < used; ++c) value += c == 3 ? ", 1.0" : ", 0.0";
+    value += ")";
+    glsl.insert(main + start.size(), "    " + name + " = " + value + ";\n");
+    return true;
+}
+
+bool injectAlphaTest(std::string& glsl, const std::string& colorOutput) {
+    const std::string decl = std::string("uniform int ") + kAlphaFuncUniform + ";\nuniform float " +
+                             kAlphaRefUniform + ";\n"
+                             "bool gh_alphaPasses(float alpha)\n{\n"
+                             "    float a = floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5);\n"
+                             "    float r = " + kAlphaRefUniform + ";\n"
+                             "    switch (" + kAlphaFuncUniform + ")\n    {\n"
+                             "        case 1: return false;\n        case 2: return a < r;\n"
+                             "        case 3: return a == r;\n        case 4: return a <= r;\n"
+                             "        case 5: return a > r;\n        case 6: return a != r;\n"
+                             "        case 7: return a >= r;\n        default: return true;\n    }\n}\n";
+    return inject(glsl, decl, "    if (!gh_alphaPasses(" + colorOutput + ".a)) discard;\n");
+}
+
+}  // namespace fx

@@ -1,0 +1,23 @@
+// Text patches on the GLSL that SPIRV-Cross writes: code injected into main, varyings
+// widened or zeroed where the two stages of a pass disagree the way D3D9 allows.
+#pragma once
+
+#include <string>
+
+namespace fx {
+
+// Inserts declarations after the #version/#extension lines and code at the end of main
+// (the last closing brace: SPIRV-Cross writes main last, with no early return).
+bool inject(std::string& glsl, const std::string& declarations, const std::string& endOfMain);
+// Declares the input `name` with `wide` components and reads the first `used` of them
+// wherever the shader used the narrow one.
+bool widenInput(std::string& glsl, const std::string& name, unsigned used, unsigned wide);
+// Declares the input `name` with the `written` components the other stage writes and
+// makes the `used`-component variable the shader reads from it (0 for the rest, w 1).
+bool narrowInput(std::string& glsl, const std::string& name, unsigned used, unsigned written);
+// Turns the input declaration of `name` into a global that holds zero.
+bool zeroInput(std::string& glsl, const std::string& name);
+// The alpha test of the fixed pipeline, which GL core no longer has, on `colorOutput`.
+bool injectAlphaTest(std::string& glsl, const std::string& colorOutput);
+
+}  // namespace fx
