@@ -4,6 +4,7 @@
 
 #include "platform/d3d9/DeviceBase.h"
 #include "platform/d3d9/backend.h"
+#include "platform/d3d9/gl/GlDevice.h"
 #include "platform/d3d9/internal.h"
 
 namespace d3d9 {
@@ -79,6 +80,10 @@ void setTextureName(IDirect3DBaseTexture9* t, const char* path) {
 }
 
 unsigned glTexture(IDirect3DBaseTexture9* t) { return t ? texture(t)->glName : 0; }
+
+unsigned glTextureFor(IDirect3DBaseTexture9* t, bool srgb) {
+    return t ? detail::textureForSampling(*texture(t), srgb) : 0;
+}
 
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height) {
     base(device)->renderTargetSize(width, height);

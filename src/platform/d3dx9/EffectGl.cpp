@@ -2,6 +2,10 @@
 // sampler objects built from sampler_state blocks.
 #include <epoxy/gl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 #include "platform/d3d9/internal.h"
 #include "platform/d3dx9/EffectObject.h"
 #include "platform/d3dx9/effect/UniformBlock.h"
@@ -52,6 +56,20 @@ GLuint createSampler(const SamplerDescription& s) {
     GLfloat border[4] = {((c >> 16) & 0xff) / 255.0f, ((c >> 8) & 0xff) / 255.0f, (c & 0xff) / 255.0f,
                          ((c >> 24) & 0xff) / 255.0f};
     glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+    float bias = 0.0f;
+    std::memcpy(&bias, &s.mipLodBias, sizeof bias);
+    glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, std::isfinite(bias) ? bias : 0.0f);
+    // The most detailed level allowed, as a floor on the level of detail.
+    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(std::min<DWORD>(s.maxMipLevel, 1000)));
+    // Anisotropy where GL has it and a filter asks for it.
+    const bool anisotropic = s.minFilter == D3DTEXF_ANISOTROPIC || s.magFilter == D3DTEXF_ANISOTROPIC;
+    if (anisotropic && (epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic") ||
+                        epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic"))) {
+        float most = 1.0f;
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY, &most);
+        glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY,
+                            std::clamp(static_cast<float>(s.maxAnisotropy), 1.0f, std::max(most, 1.0f)));
+    }
     return sampler;
 }
 
@@ -124,7 +142,12 @@ void Effect::applyPassGl(bool rebindAll) {
     for (std::size_t unit = 0; unit < cp.samplers.size(); ++unit) {
         int t = cp.samplers[unit].texture;
         IDirect3DBaseTexture9* texture = t >= 0 ? textures_[static_cast<std::size_t>(t)] : nullptr;
-        glBindTextureUnit(static_cast<GLuint>(unit), d3d9::internal::glTexture(texture));
+        const int described = cp.samplers[unit].sampler;
+        const SamplerDescription* s =
+            described >= 0 ? &compiled_->description.samplers[static_cast<std::size_t>(described)] : nullptr;
+        glBindTextureUnit(static_cast<GLuint>(unit),
+                          s ? d3d9::internal::glTextureFor(texture, s->srgbTexture != FALSE)
+                            : d3d9::internal::glTexture(texture));
         glBindSampler(static_cast<GLuint>(unit), gp.samplers[unit]);
     }
     if (!rebindAll) return;

@@ -44,6 +44,17 @@ constexpr const char* kPixelOffsetUniform = "gh_pixelOffset";  // vec2: (+1/w, -
 constexpr const char* kAlphaFuncUniform = "gh_alphaFunc";      // int: D3DCMP, 0 = off
 constexpr const char* kAlphaRefUniform = "gh_alphaRef";        // float 0..255, as D3DRS_ALPHAREF
 constexpr const char* kGlobalBlock = "_Global";
+// The device's clip planes (d3d9::internal::kClipPlaneBinding), in clip space; a distance
+// is only used while its GL_CLIP_DISTANCEi is on.
+constexpr const char* kClipPlaneBlock =
+    "layout(std140, binding = 1) uniform gh_ClipPlanes { vec4 gh_clipPlane[6]; };\n";
+constexpr const char* kClipDistances =
+    "    gl_ClipDistance[0] = dot(gl_Position, gh_clipPlane[0]);\n"
+    "    gl_ClipDistance[1] = dot(gl_Position, gh_clipPlane[1]);\n"
+    "    gl_ClipDistance[2] = dot(gl_Position, gh_clipPlane[2]);\n"
+    "    gl_ClipDistance[3] = dot(gl_Position, gh_clipPlane[3]);\n"
+    "    gl_ClipDistance[4] = dot(gl_Position, gh_clipPlane[4]);\n"
+    "    gl_ClipDistance[5] = dot(gl_Position, gh_clipPlane[5]);\n";
 
 // Compiles the pass's two entry points. On failure returns false and appends the
 // compiler's messages to `errors`, each as "<fileName>(<line>): error: <text>".

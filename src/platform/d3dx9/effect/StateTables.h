@@ -8,8 +8,9 @@
 
 namespace fx {
 
+// Float: a number kept as the bits of a float (DepthBias = 0.001 is 0x3a83126f).
 enum class StateValueKind { Bool, ZBuffer, Fill, Blend, BlendOp, Cull, Compare, StencilOp,
-                            ColorMask, Number, Filter, Address };
+                            ColorMask, Number, Filter, Address, Float };
 
 struct StateInfo {
     const char* name;
