@@ -202,6 +202,30 @@ TEST_F(DeviceStates, ClipPlanesCutInClipSpace) {
     EXPECT_TRUE(near(at(16, 10), 255, 255, 255));
 }
 
+TEST_F(DeviceStates, PointSizeIsClampedToItsLimits) {
+    open();
+    struct ScreenPoint {
+        float x, y, z, rhw;
+    };
+    const ScreenPoint point{20, 20, 0.5f, 1};
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetFVF(D3DFVF_XYZRHW);
+    // Size 5 around the centre of pixel 20 covers pixels 18..22; a maximum of 3 makes it 19..21.
+    for (const float most : {64.0f, 3.0f}) {
+        clear(D3DCOLOR_ARGB(255, 0, 0, 0));
+        device->SetRenderState(D3DRS_POINTSIZE, floatBits(5.0f));
+        device->SetRenderState(D3DRS_POINTSIZE_MAX, floatBits(most));
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof point), D3D_OK);
+        readBack();
+        const int reach = most > 5 ? 2 : 1;
+        EXPECT_TRUE(near(at(20 - reach, 20), 255, 255, 255)) << most;
+        EXPECT_TRUE(near(at(20 + reach, 20 + reach), 255, 255, 255)) << most;
+        EXPECT_TRUE(near(at(19 - reach, 20), 0, 0, 0)) << most;
+        EXPECT_TRUE(near(at(20, 21 + reach), 0, 0, 0)) << most;
+    }
+}
+
 TEST_F(DeviceStates, MultisampleMaskKeepsOnlyTheSamplesItNames) {
     open(D3DMULTISAMPLE_4_SAMPLES);
     clear(D3DCOLOR_ARGB(255, 0, 0, 0));

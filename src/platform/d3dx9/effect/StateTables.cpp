@@ -46,7 +46,7 @@ const StateInfo kRenderStates[] = {
     {"SrcBlendAlpha", D3DRS_SRCBLENDALPHA, StateValueKind::Blend},
     {"DestBlendAlpha", D3DRS_DESTBLENDALPHA, StateValueKind::Blend},
     {"BlendOpAlpha", D3DRS_BLENDOPALPHA, StateValueKind::BlendOp},
-    {"BlendFactor", D3DRS_BLENDFACTOR, StateValueKind::Number},
+    {"BlendFactor", D3DRS_BLENDFACTOR, StateValueKind::Color},
     {"SRGBWriteEnable", D3DRS_SRGBWRITEENABLE, StateValueKind::Bool},
     {"PointSize", D3DRS_POINTSIZE, StateValueKind::Float},
     {"PointSize_Min", D3DRS_POINTSIZE_MIN, StateValueKind::Float},
@@ -60,7 +60,7 @@ const StateInfo kSamplerStates[] = {
     {"AddressU", D3DSAMP_ADDRESSU, StateValueKind::Address},
     {"AddressV", D3DSAMP_ADDRESSV, StateValueKind::Address},
     {"AddressW", D3DSAMP_ADDRESSW, StateValueKind::Address},
-    {"BorderColor", D3DSAMP_BORDERCOLOR, StateValueKind::Number},
+    {"BorderColor", D3DSAMP_BORDERCOLOR, StateValueKind::Color},
     {"MagFilter", D3DSAMP_MAGFILTER, StateValueKind::Filter},
     {"MinFilter", D3DSAMP_MINFILTER, StateValueKind::Filter},
     {"MipFilter", D3DSAMP_MIPFILTER, StateValueKind::Filter},
@@ -164,6 +164,11 @@ std::string stateValueName(StateValueKind kind, DWORD value) {
             std::snprintf(text, sizeof text, "%g", static_cast<double>(f));
             return text;
         }
+        case StateValueKind::Color: {
+            char text[16];
+            std::snprintf(text, sizeof text, "0x%08x", value);
+            return text;
+        }
         case StateValueKind::Number: break;
     }
     return name ? name : std::to_string(value);
@@ -211,7 +216,8 @@ bool stateValue(StateValueKind kind, const std::string& word, DWORD& value) {
         case StateValueKind::ColorMask: return lookUp(kColorMask, word, "D3DCOLORWRITEENABLE_", value);
         case StateValueKind::Filter: return lookUp(kFilter, word, "D3DTEXF_", value);
         case StateValueKind::Address: return lookUp(kAddress, word, "D3DTADDRESS_", value);
-        case StateValueKind::Number: return lookUp(kBool, word, "", value);
+        case StateValueKind::Number:
+        case StateValueKind::Color: return lookUp(kBool, word, "", value);
         case StateValueKind::Float:
             if (!lookUp(kBool, word, "", value)) return false;
             value = value ? 0x3f800000u : 0u;  // true is 1.0
