@@ -226,7 +226,7 @@ TEST_F(DeviceStates, PointSizeIsClampedToItsLimits) {
     }
 }
 
-TEST_F(DeviceStates, MultisampleMaskKeepsOnlyTheSamplesItNames) {
+TEST_F(DeviceStates, MultisampleMaskAndAntialiasSwitch) {
     open(D3DMULTISAMPLE_4_SAMPLES);
     clear(D3DCOLOR_ARGB(255, 0, 0, 0));
     setColor(1, 1, 1);
@@ -241,6 +241,23 @@ TEST_F(DeviceStates, MultisampleMaskKeepsOnlyTheSamplesItNames) {
     EXPECT_TRUE(near(at(16, 32), 0, 0, 0));
     // Two samples of four: half way once resolved.
     EXPECT_TRUE(near(at(48, 32), 128, 128, 128, 2));
+
+    // An edge three quarters into pixel 32: part of its samples with antialiasing, the
+    // whole pixel (its centre is inside) without.
+    for (const BOOL antialias : {TRUE, FALSE}) {
+        clear(D3DCOLOR_ARGB(255, 0, 0, 0));
+        device->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, antialias);
+        rectangle(0, 0, 32.25f, 64);
+        draw();
+        readBack();
+        EXPECT_TRUE(near(at(31, 32), 255, 255, 255));
+        if (antialias) {
+            EXPECT_GT(at(32, 32).r, 60);
+            EXPECT_LT(at(32, 32).r, 230);
+        } else {
+            EXPECT_TRUE(near(at(32, 32), 255, 255, 255));
+        }
+    }
 }
 
 }  // namespace

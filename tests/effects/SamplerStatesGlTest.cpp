@@ -25,6 +25,13 @@ TEST_F(SamplerStates, BorderColourOutsideTheTextureAndLevelsByBiasAndMaxMipLevel
     EXPECT_TRUE(near(at(40, 8), 0, 255, 0));
     EXPECT_TRUE(near(at(16, 0), 0, 0, 0));
     EXPECT_TRUE(near(at(17, 0), 255, 255, 255));
+    // Mirrored once: texel 15 - i left of the texture, the last texel right of it.
+    draw("MirroredOnce");
+    readBack();
+    EXPECT_TRUE(near(at(0, 0), 255, 255, 255));
+    EXPECT_TRUE(near(at(1, 0), 0, 0, 0));
+    EXPECT_TRUE(near(at(40, 0), 255, 255, 255));
+    EXPECT_TRUE(near(at(40, 1), 0, 0, 0));
 
     // Level 0 is the checker, every level below it mid grey.
     texelQuad();

@@ -10,6 +10,12 @@ sampler2D bordered = sampler_state
     AddressU = Border; AddressV = Border;
     BorderColor = 0xff00ff00;
 };
+sampler2D mirroredOnce = sampler_state
+{
+    Texture = <checker>;
+    MinFilter = Point; MagFilter = Point; MipFilter = None;
+    AddressU = MirrorOnce; AddressV = Clamp;
+};
 sampler2D biased = sampler_state
 {
     Texture = <checker>;
@@ -48,6 +54,7 @@ VertexOut Transform(VertexIn i)
 
 float4 Flat(VertexOut i) : COLOR { return color; }
 float4 Bordered(VertexOut i) : COLOR { return tex2D(bordered, i.uv); }
+float4 MirroredOnce(VertexOut i) : COLOR { return tex2D(mirroredOnce, i.uv); }
 float4 Biased(VertexOut i) : COLOR { return tex2D(biased, i.uv); }
 float4 DetailLimited(VertexOut i) : COLOR { return tex2D(detailLimited, i.uv); }
 float4 Decoded(VertexOut i) : COLOR { return tex2D(decoded, i.uv); }
@@ -58,6 +65,7 @@ float4 Plain(VertexOut i) : COLOR { return tex2D(plain, i.uv); }
 technique Flat { pass { SHADERS(Flat) ZEnable = false; CullMode = None; } }
 technique Depth { pass { SHADERS(Flat) ZEnable = true; ZWriteEnable = true; ZFunc = LessEqual; CullMode = None; } }
 technique Bordered { pass { SHADERS(Bordered) ZEnable = false; CullMode = None; } }
+technique MirroredOnce { pass { SHADERS(MirroredOnce) ZEnable = false; CullMode = None; } }
 technique Biased { pass { SHADERS(Biased) ZEnable = false; CullMode = None; } }
 technique DetailLimited { pass { SHADERS(DetailLimited) ZEnable = false; CullMode = None; } }
 technique Decoded { pass { SHADERS(Decoded) ZEnable = false; CullMode = None; } }
