@@ -50,6 +50,28 @@ TEST_F(DeviceStates, WireframeLeavesTheInsideAndDepthBiasMovesDepthByItsValue) {
     device->SetRenderState(D3DRS_DEPTHBIAS, 0);
     readBack();
     EXPECT_TRUE(near(at(48, 32), 255, 0, 0));
+
+    // The same distances on a 16-bit depth buffer.
+    IDirect3DSurface9* shallow = nullptr;
+    ASSERT_EQ(device->CreateDepthStencilSurface(kSize, kSize, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, TRUE, &shallow,
+                                                nullptr),
+              D3D_OK);
+    ASSERT_EQ(device->SetDepthStencilSurface(shallow), D3D_OK);
+    clear(D3DCOLOR_ARGB(255, 0, 0, 0), D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
+    setColor(1, 0, 0);
+    fullScreen(0.5f);
+    draw("Depth");
+    setColor(0, 1, 0);
+    for (const float bias : {-0.002f, -0.0002f}) {
+        rectangle(bias < -0.001f ? 0.0f : 32.0f, 0, bias < -0.001f ? 32.0f : 64.0f, 64, 0.501f);
+        device->SetRenderState(D3DRS_DEPTHBIAS, floatBits(bias));
+        draw("Depth");
+    }
+    readBack();
+    EXPECT_TRUE(near(at(16, 32), 0, 255, 0));
+    EXPECT_TRUE(near(at(48, 32), 255, 0, 0));
+    device->SetDepthStencilSurface(nullptr);
+    shallow->Release();
 }
 
 TEST_F(DeviceStates, ScissorRectangleIsTopDownAndLimitsClearsAndDraws) {

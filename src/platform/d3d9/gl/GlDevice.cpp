@@ -148,6 +148,11 @@ HRESULT GlDevice::attachDepth(Surface* surface) {
             return D3DERR_INVALIDCALL;
         }
     }
+    const float steps = surface && surface->desc.Format == D3DFMT_D16 ? 65536.0f : 16777216.0f;
+    if (steps != depthSteps_) {
+        depthSteps_ = steps;
+        applyDepthBias();
+    }
     return D3D_OK;
 }
 

@@ -110,6 +110,9 @@ private:
     int maxSamples_ = 0;
     unsigned glSamplers_[kSamplerCount] = {};
     float maxAnisotropy_ = 0.0f;  // 0: GL_TEXTURE_MAX_ANISOTROPY not available
+    // D3D9's depth bias is a distance in the 0..1 range, GL's a count of steps of the
+    // depth buffer: 2^16 or 2^24 of them.
+    float depthSteps_ = 16777216.0f;
     unsigned clipBuffer_ = 0;     // the planes, as the vertex shaders read them
     DWORD clipDistances_ = 0;     // GL_CLIP_DISTANCEi now enabled
     unsigned boundVao_ = 0;

@@ -105,10 +105,6 @@ void colorMask(GLuint target, DWORD mask) {
                  (mask & D3DCOLORWRITEENABLE_BLUE) != 0, (mask & D3DCOLORWRITEENABLE_ALPHA) != 0);
 }
 
-// D3D9's bias is a distance in the 0..1 depth range; GL's units are steps of the
-// depth buffer, 2^-24 for the 24-bit buffers the device makes.
-constexpr float kDepthSteps = 16777216.0f;
-
 }  // namespace
 
 void GlDevice::applyBlendFunc() {
@@ -164,7 +160,7 @@ void GlDevice::applyDepthBias() {
     enable(GL_POLYGON_OFFSET_FILL, on);
     enable(GL_POLYGON_OFFSET_LINE, on);
     enable(GL_POLYGON_OFFSET_POINT, on);
-    glPolygonOffset(slope, bias * kDepthSteps);
+    glPolygonOffset(slope, bias * depthSteps_);
 }
 
 void GlDevice::applyPointSize() {
