@@ -1,4 +1,5 @@
 // sampler_state blocks, and the constant values of states.
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -14,6 +15,12 @@ DWORD floatBits(double value) {
     DWORD bits;
     std::memcpy(&bits, &f, sizeof bits);
     return bits;
+}
+
+// A DWORD state from a file's number: out of range saturates, not a number is 0.
+DWORD wordOf(double value) {
+    if (!(value == value)) return 0;
+    return static_cast<DWORD>(static_cast<long long>(std::clamp(value, -2147483648.0, 4294967295.0)));
 }
 
 }  // namespace
@@ -132,7 +139,7 @@ bool EffectSyntaxParser::constantValue(const StateInfo& info, const std::vector<
             double d = 0;
             if (!parseNumber(v->text, d)) return false;
             if (negative) d = -d;
-            part = info.kind == StateValueKind::Float ? floatBits(d) : static_cast<DWORD>(static_cast<long long>(d));
+            part = info.kind == StateValueKind::Float ? floatBits(d) : wordOf(d);
         } else if (v->kind != Tok::Ident || !stateValue(info.kind, v->text, part)) {
             named = false;
             break;
@@ -160,7 +167,7 @@ bool EffectSyntaxParser::constantValue(const StateInfo& info, const std::vector<
     std::size_t i = 0;
     if (!evaluateInitializer(tokens, i, tokens.size() - 1, constants_, v) || i != tokens.size() - 1 || v.empty())
         return false;
-    out = info.kind == StateValueKind::Float ? floatBits(v[0]) : static_cast<DWORD>(static_cast<long long>(v[0]));
+    out = info.kind == StateValueKind::Float ? floatBits(v[0]) : wordOf(v[0]);
     return true;
 }
 
