@@ -39,7 +39,7 @@ TEST_F(SamplerStates, BorderColourOutsideTheTextureAndLevelsByBiasAndMaxMipLevel
     readBack();
     EXPECT_TRUE(near(at(0, 0), 0, 0, 0));
     EXPECT_TRUE(near(at(1, 0), 255, 255, 255));
-    for (const char* technique : {"Biased", "DetailLimited"}) {
+    for (const char* technique : {"Biased", "DetailLimited", "HeldLevel"}) {
         draw(technique);
         readBack();
         EXPECT_TRUE(near(at(0, 0), 128, 128, 128, 2)) << technique;
@@ -87,7 +87,8 @@ TEST_F(SamplerStates, DeviceLodBiasAndMaxMipLevel) {
     };
     const Case cases[] = {{D3DSAMP_MIPMAPLODBIAS, 0, false},       {D3DSAMP_MIPMAPLODBIAS, floatBits(1.0f), true},
                           {D3DSAMP_MIPMAPLODBIAS, 0, false},       {D3DSAMP_MAXMIPLEVEL, 1, true},
-                          {D3DSAMP_MAXMIPLEVEL, 0, false}};
+                          {D3DSAMP_MAXMIPLEVEL, 0, false},        {D3DSAMP_MIPFILTER, D3DTEXF_NONE, false},
+                          {D3DSAMP_MAXMIPLEVEL, 1, true},          {D3DSAMP_MAXMIPLEVEL, 0, false}};
     for (const Case& c : cases) {
         device->SetSamplerState(0, c.type, c.value);
         clear(D3DCOLOR_ARGB(255, 0, 0, 255));

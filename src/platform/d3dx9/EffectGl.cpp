@@ -45,7 +45,12 @@ GLuint createSampler(const SamplerDescription& s) {
     glCreateSamplers(1, &sampler);
     bool linearMin = s.minFilter >= D3DTEXF_LINEAR;
     GLint minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
-    if (s.mipFilter == D3DTEXF_POINT) minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    // The most detailed level allowed is a floor on the level of detail; without
+    // mipmapping that level alone is sampled (a mipmapped filter held there).
+    const auto level = static_cast<float>(std::min<DWORD>(s.maxMipLevel, 1000));
+    const bool heldLevel = s.mipFilter == D3DTEXF_NONE && level > 0;
+    if (s.mipFilter == D3DTEXF_POINT || heldLevel)
+        minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
     if (s.mipFilter >= D3DTEXF_LINEAR) minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
     glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
     glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, s.magFilter >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
@@ -59,8 +64,8 @@ GLuint createSampler(const SamplerDescription& s) {
     float bias = 0.0f;
     std::memcpy(&bias, &s.mipLodBias, sizeof bias);
     glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, std::isfinite(bias) ? bias : 0.0f);
-    // The most detailed level allowed, as a floor on the level of detail.
-    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(std::min<DWORD>(s.maxMipLevel, 1000)));
+    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, level);
+    if (heldLevel) glSamplerParameterf(sampler, GL_TEXTURE_MAX_LOD, level);
     // Anisotropy where GL has it and a filter asks for it.
     const bool anisotropic = s.minFilter == D3DTEXF_ANISOTROPIC || s.magFilter == D3DTEXF_ANISOTROPIC;
     if (anisotropic && (epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic") ||

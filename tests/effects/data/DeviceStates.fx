@@ -28,6 +28,12 @@ sampler2D detailLimited = sampler_state
     MinFilter = Point; MagFilter = Point; MipFilter = Point;
     MaxMipLevel = 1;
 };
+sampler2D heldLevel = sampler_state
+{
+    Texture = <checker>;
+    MinFilter = Point; MagFilter = Point; MipFilter = None;
+    MaxMipLevel = 1;
+};
 sampler2D decoded = sampler_state
 {
     Texture = <checker>;
@@ -57,6 +63,7 @@ float4 Bordered(VertexOut i) : COLOR { return tex2D(bordered, i.uv); }
 float4 MirroredOnce(VertexOut i) : COLOR { return tex2D(mirroredOnce, i.uv); }
 float4 Biased(VertexOut i) : COLOR { return tex2D(biased, i.uv); }
 float4 DetailLimited(VertexOut i) : COLOR { return tex2D(detailLimited, i.uv); }
+float4 HeldLevel(VertexOut i) : COLOR { return tex2D(heldLevel, i.uv); }
 float4 Decoded(VertexOut i) : COLOR { return tex2D(decoded, i.uv); }
 float4 Plain(VertexOut i) : COLOR { return tex2D(plain, i.uv); }
 
@@ -68,6 +75,7 @@ technique Bordered { pass { SHADERS(Bordered) ZEnable = false; CullMode = None; 
 technique MirroredOnce { pass { SHADERS(MirroredOnce) ZEnable = false; CullMode = None; } }
 technique Biased { pass { SHADERS(Biased) ZEnable = false; CullMode = None; } }
 technique DetailLimited { pass { SHADERS(DetailLimited) ZEnable = false; CullMode = None; } }
+technique HeldLevel { pass { SHADERS(HeldLevel) ZEnable = false; CullMode = None; } }
 technique Decoded { pass { SHADERS(Decoded) ZEnable = false; CullMode = None; } }
 technique Plain { pass { SHADERS(Plain) ZEnable = false; CullMode = None; } }
 

@@ -270,15 +270,23 @@ void GlDevice::applyRenderState(DWORD state, DWORD value) {
     }
 }
 
+// D3DSAMP_MAXMIPLEVEL is a floor on the level of detail (GL_TEXTURE_MIN_LOD), so that
+// minifying filters start at that level; without mipmapping D3D9 samples that level
+// alone, which GL does as a mipmapped filter held there by GL_TEXTURE_MAX_LOD.
 void GlDevice::applyMinFilter(DWORD sampler) {
     const bool linear = samplers_[sampler][D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
+    const DWORD mip = samplers_[sampler][D3DSAMP_MIPFILTER];
+    const auto level = static_cast<float>(std::min<DWORD>(samplers_[sampler][D3DSAMP_MAXMIPLEVEL], 1000));
     GLenum filter = linear ? GL_LINEAR : GL_NEAREST;
-    switch (samplers_[sampler][D3DSAMP_MIPFILTER]) {
-        case D3DTEXF_NONE: break;
-        case D3DTEXF_POINT: filter = linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST; break;
-        default: filter = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR; break;
+    if (mip == D3DTEXF_POINT || (mip == D3DTEXF_NONE && level > 0)) {
+        filter = linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    } else if (mip != D3DTEXF_NONE) {
+        filter = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
     }
-    glSamplerParameteri(glSamplers_[sampler], GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
+    const GLuint name = glSamplers_[sampler];
+    glSamplerParameteri(name, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
+    glSamplerParameterf(name, GL_TEXTURE_MIN_LOD, level);
+    glSamplerParameterf(name, GL_TEXTURE_MAX_LOD, mip == D3DTEXF_NONE && level > 0 ? level : 1000.0f);
 }
 
 // Anisotropy counts only where a filter asks for it.
@@ -319,14 +327,10 @@ void GlDevice::applySamplerState(DWORD sampler, DWORD type, DWORD value) {
             applyMinFilter(sampler);
             applyAnisotropy(sampler);
             break;
-        case D3DSAMP_MIPFILTER: applyMinFilter(sampler); break;
+        case D3DSAMP_MIPFILTER:
+        case D3DSAMP_MAXMIPLEVEL: applyMinFilter(sampler); break;
         case D3DSAMP_MAXANISOTROPY: applyAnisotropy(sampler); break;
         case D3DSAMP_MIPMAPLODBIAS: glSamplerParameterf(name, GL_TEXTURE_LOD_BIAS, asFloat(value)); break;
-        // The most detailed level: a floor on the level of detail, so that minifying
-        // filters start there (a sampler without mipmaps keeps sampling level 0).
-        case D3DSAMP_MAXMIPLEVEL:
-            glSamplerParameterf(name, GL_TEXTURE_MIN_LOD, static_cast<float>(std::min<DWORD>(value, 1000)));
-            break;
         case D3DSAMP_SRGBTEXTURE:
             if (textures_[sampler]) applyTexture(sampler);
             break;
