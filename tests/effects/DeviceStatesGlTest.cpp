@@ -224,27 +224,49 @@ TEST_F(DeviceStates, ClipPlanesCutInClipSpace) {
     EXPECT_TRUE(near(at(16, 10), 255, 255, 255));
 }
 
-TEST_F(DeviceStates, PointSizeIsClampedToItsLimits) {
+TEST_F(DeviceStates, PointSizeFromTheStateOrTheShaderIsClampedToItsLimits) {
     open();
     struct ScreenPoint {
         float x, y, z, rhw;
     };
     const ScreenPoint point{20, 20, 0.5f, 1};
-    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device->SetFVF(D3DFVF_XYZRHW);
-    // Size 5 around the centre of pixel 20 covers pixels 18..22; a maximum of 3 makes it 19..21.
-    for (const float most : {64.0f, 3.0f}) {
+    device->SetRenderState(D3DRS_POINTSIZE, floatBits(5.0f));
+    rectangle(20, 20, 40, 40);  // its first corner is the point the effects draw
+    struct Case {
+        const char* technique;  // null: fixed function
+        float most;
+        int reach;
+    };
+    // Size 5 reaches 2 pixels out; a shader's PSIZE of 7 reaches 3; a maximum of 3 reaches 1.
+    const Case cases[] = {{nullptr, 64, 2}, {nullptr, 3, 1}, {"Flat", 64, 2}, {"SizedPoints", 64, 3},
+                          {"SizedPoints", 3, 1}};
+    for (const Case& c : cases) {
         clear(D3DCOLOR_ARGB(255, 0, 0, 0));
-        device->SetRenderState(D3DRS_POINTSIZE, floatBits(5.0f));
-        device->SetRenderState(D3DRS_POINTSIZE_MAX, floatBits(most));
-        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof point), D3D_OK);
+        device->SetRenderState(D3DRS_POINTSIZE_MAX, floatBits(c.most));
+        if (!c.technique) {
+            device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+            device->SetFVF(D3DFVF_XYZRHW);
+            ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof point), D3D_OK);
+        } else {
+            effect->SetMatrix("matWorldViewProjection", &ortho);
+            device->SetVertexDeclaration(declaration);
+            device->SetStreamSource(0, vertices, 0, sizeof(Vertex));
+            device->SetIndices(indices);
+            effect->SetTechnique(c.technique);
+            UINT passes = 0;
+            effect->Begin(&passes, 0);
+            effect->BeginPass(0);
+            ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_POINTLIST, 0, 0, 4, 0, 1), D3D_OK);
+            effect->EndPass();
+            effect->End();
+        }
         readBack();
-        const int reach = most > 5 ? 2 : 1;
-        EXPECT_TRUE(near(at(20 - reach, 20), 255, 255, 255)) << most;
-        EXPECT_TRUE(near(at(20 + reach, 20 + reach), 255, 255, 255)) << most;
-        EXPECT_TRUE(near(at(19 - reach, 20), 0, 0, 0)) << most;
-        EXPECT_TRUE(near(at(20, 21 + reach), 0, 0, 0)) << most;
+        const char* name = c.technique ? c.technique : "fixed function";
+        EXPECT_TRUE(near(at(20 - c.reach, 20), 255, 255, 255)) << name << " " << c.most;
+        EXPECT_TRUE(near(at(20 + c.reach, 20 + c.reach), 255, 255, 255)) << name << " " << c.most;
+        EXPECT_TRUE(near(at(19 - c.reach, 20), 0, 0, 0)) << name << " " << c.most;
+        EXPECT_TRUE(near(at(20, 21 + c.reach), 0, 0, 0)) << name << " " << c.most;
     }
 }
 

@@ -27,7 +27,8 @@ void setTextureName(IDirect3DBaseTexture9* texture, const char* path);
 // reaches GL directly changes render states through SetRenderState and leaves those
 // bindings alone. Programs, uniform buffers, texture units and samplers are free to use.
 // The device keeps the user clip planes (SetClipPlane) in a uniform block at this
-// binding: std140, vec4 planes[6]; vertex shaders write gl_ClipDistance[i] from them.
+// binding: std140, vec4 planes[6], then vec4 (point size, minimum, maximum, 0); vertex
+// shaders write gl_ClipDistance[i] and gl_PointSize from them.
 constexpr unsigned kClipPlaneBinding = 1;
 // The GL texture object of a texture (0 for none).
 unsigned glTexture(IDirect3DBaseTexture9* texture);

@@ -58,6 +58,16 @@ VertexOut Transform(VertexIn i)
     return o;
 }
 
+// Points sized by the shader.
+struct PointOut { float4 pos : POSITION; float size : PSIZE; };
+PointOut Sized(VertexIn i)
+{
+    PointOut o;
+    o.pos = mul(float4(i.pos, 1), matWorldViewProjection);
+    o.size = 7;
+    return o;
+}
+
 float4 Flat(VertexOut i) : COLOR { return color; }
 float4 Bordered(VertexOut i) : COLOR { return tex2D(bordered, i.uv); }
 float4 MirroredOnce(VertexOut i) : COLOR { return tex2D(mirroredOnce, i.uv); }
@@ -70,6 +80,10 @@ float4 Plain(VertexOut i) : COLOR { return tex2D(plain, i.uv); }
 #define SHADERS(ps) VertexShader = compile vs_2_0 Transform(); PixelShader = compile ps_2_0 ps();
 
 technique Flat { pass { SHADERS(Flat) ZEnable = false; CullMode = None; } }
+technique SizedPoints
+{
+    pass { VertexShader = compile vs_2_0 Sized(); PixelShader = compile ps_2_0 Flat(); ZEnable = false; }
+}
 technique Depth { pass { SHADERS(Flat) ZEnable = true; ZWriteEnable = true; ZFunc = LessEqual; CullMode = None; } }
 technique Bordered { pass { SHADERS(Bordered) ZEnable = false; CullMode = None; } }
 technique MirroredOnce { pass { SHADERS(MirroredOnce) ZEnable = false; CullMode = None; } }

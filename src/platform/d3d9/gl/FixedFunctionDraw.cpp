@@ -64,7 +64,7 @@ void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const 
     buildFixedFunctionKey(*this, fvf_, key, lights);
     const FixedFunctionPrograms::Program& program = fixedPrograms_.find(key);
     if (!program.name) return;
-    enableClipPlanes(false);
+    prepareDraw(false);
     int w = 0, h = 0;
     renderTargetSize(w, h);
     fixedPrograms_.upload(program, *this, lights, w, h);

@@ -114,9 +114,9 @@ bool GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& params, HRESULT
         epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic")) {
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY, &maxAnisotropy_);
     }
-    // The clip planes live in one uniform block at a binding of their own; zero planes
-    // clip nothing.
-    const float noPlanes[kClipPlaneCount][4] = {};
+    // The clip planes and the point size live in one uniform block at a binding of their
+    // own; zero planes clip nothing.
+    const float noPlanes[kClipPlaneCount + 1][4] = {};
     glCreateBuffers(1, &clipBuffer_);
     glNamedBufferStorage(clipBuffer_, sizeof noPlanes, noPlanes, GL_DYNAMIC_STORAGE_BIT);
     glBindBufferBase(GL_UNIFORM_BUFFER, internal::kClipPlaneBinding, clipBuffer_);

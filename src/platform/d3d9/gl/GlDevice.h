@@ -68,8 +68,9 @@ private:
     void applyPointSize();
     void applyMinFilter(DWORD sampler);
     void applyAnisotropy(DWORD sampler);
-    // Clip distances are on only for draws with a vertex shader, which writes them.
-    void enableClipPlanes(bool shaderDraw);
+    // Clip distances and the shader's point size are on only for draws with a vertex
+    // shader, which writes them.
+    void prepareDraw(bool shaderDraw);
     void specifyVertexArray(VertexDeclaration& declaration);
     // Copies and read-backs move the stored bytes: no sRGB conversion, no scissor.
     struct RawColour {
@@ -115,6 +116,7 @@ private:
     float depthSteps_ = 16777216.0f;
     unsigned clipBuffer_ = 0;     // the planes, as the vertex shaders read them
     DWORD clipDistances_ = 0;     // GL_CLIP_DISTANCEi now enabled
+    bool programPointSize_ = false;
     unsigned boundVao_ = 0;
     // Fixed-function draws: their programs, the vertex array they set from the FVF, and
     // the buffer DrawPrimitiveUP copies into.

@@ -180,7 +180,7 @@ void GlDevice::doDraw(D3DPRIMITIVETYPE type, UINT indexCount, UINT startIndex, I
     specifyVertexArray(*declaration_);
     const unsigned fixedProgram = fixedFunctionPass_ ? useFixedFunctionFor(*declaration_) : 0;
     if (fixedFunctionPass_ && !fixedProgram) return;
-    enableClipPlanes(fixedProgram == 0);
+    prepareDraw(fixedProgram == 0);
     if (boundVao_ != declaration_->vao) {
         glBindVertexArray(declaration_->vao);
         boundVao_ = declaration_->vao;

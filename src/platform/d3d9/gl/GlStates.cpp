@@ -163,12 +163,15 @@ void GlDevice::applyDepthBias() {
     glPolygonOffset(slope, bias * depthSteps_);
 }
 
+// Fixed-function draws take glPointSize; shaders write gl_PointSize from the block,
+// clamping their own PSIZE output or the state's size. GL refuses sizes of 0 and below:
+// such points are one pixel wide.
 void GlDevice::applyPointSize() {
-    const float low = std::max(asFloat(states_[D3DRS_POINTSIZE_MIN]), 0.0f);
-    const float high = std::max(asFloat(states_[D3DRS_POINTSIZE_MAX]), low);
-    // GL refuses sizes of 0 and below; D3D9 draws such points one pixel wide too.
-    const float size = std::clamp(asFloat(states_[D3DRS_POINTSIZE]), low, high);
-    glPointSize(std::clamp(size, 1.0f, 8192.0f));
+    const float low = std::clamp(asFloat(states_[D3DRS_POINTSIZE_MIN]), 1.0f, 8192.0f);
+    const float high = std::clamp(asFloat(states_[D3DRS_POINTSIZE_MAX]), low, 8192.0f);
+    const float size[4] = {std::clamp(asFloat(states_[D3DRS_POINTSIZE]), low, high), low, high, 0.0f};
+    glPointSize(size[0]);
+    glNamedBufferSubData(clipBuffer_, sizeof clipPlanes_, sizeof size, size);
 }
 
 void GlDevice::applyScissorRect() {
@@ -184,7 +187,11 @@ void GlDevice::applyClipPlane(DWORD index) {
                          clipPlanes_[index]);
 }
 
-void GlDevice::enableClipPlanes(bool shaderDraw) {
+void GlDevice::prepareDraw(bool shaderDraw) {
+    if (shaderDraw != programPointSize_) {
+        enable(GL_PROGRAM_POINT_SIZE, shaderDraw);
+        programPointSize_ = shaderDraw;
+    }
     const DWORD wanted = shaderDraw ? states_[D3DRS_CLIPPLANEENABLE] & ((1u << kClipPlaneCount) - 1) : 0;
     if (wanted == clipDistances_) return;
     float planes[kClipPlaneCount][4] = {};

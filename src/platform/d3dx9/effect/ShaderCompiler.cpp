@@ -504,7 +504,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
     // D3D9 samples pixel centres at integer coordinates: shift clip space by half a pixel,
     // after the user clip planes have seen the shader's own position.
     inject(out.vertexGlsl, std::string("uniform vec2 ") + kPixelOffsetUniform + ";\n" + kClipPlaneBlock,
-           kClipDistances + std::string("    gl_Position.xy += ") + kPixelOffsetUniform + " * gl_Position.w;\n");
+           kClipDistances + pointSizeCode(out.vertexGlsl) + "    gl_Position.xy += " + kPixelOffsetUniform + " * gl_Position.w;\n");
     // The alpha test of the fixed pipeline, which GL core no longer has.
     if (!colorOutput.empty()) {
         std::string decl = std::string("uniform int ") + kAlphaFuncUniform + ";\nuniform float " + kAlphaRefUniform +
