@@ -149,6 +149,16 @@ TEST(TraceBackend, RenderStatesStartAtTheD3d9DefaultsAndRoundTrip) {
         {D3DRS_STENCILPASS, D3DSTENCILOP_KEEP},
         {D3DRS_STENCILMASK, 0xFFFFFFFFu},
         {D3DRS_STENCILWRITEMASK, 0xFFFFFFFFu},
+        {D3DRS_POINTSIZE, 0x3f800000u},      // 1.0f
+        {D3DRS_POINTSIZE_MAX, 0x42800000u},  // 64.0f
+        {D3DRS_MULTISAMPLEANTIALIAS, TRUE},
+        {D3DRS_MULTISAMPLEMASK, 0xFFFFFFFFu},
+        {D3DRS_COLORWRITEENABLE1, 0xF},
+        {D3DRS_BLENDFACTOR, 0xFFFFFFFFu},
+        {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
+        {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO},
+        {D3DRS_CCW_STENCILFUNC, D3DCMP_ALWAYS},
+        {D3DRS_DEPTHBIAS, 0},
     };
     for (const auto& [state, value] : defaults) {
         DWORD got = 12345;
@@ -172,6 +182,35 @@ TEST(TraceBackend, RenderStatesStartAtTheD3d9DefaultsAndRoundTrip) {
     EXPECT_TRUE(d3d9::internal::alphaTest(f.device, func, ref));
     EXPECT_EQ(static_cast<DWORD>(D3DCMP_GREATER), func);
     EXPECT_FLOAT_EQ(64.0f / 255.0f, ref);
+}
+
+TEST(TraceBackend, ScissorRectangleAndClipPlanesAreTracedAndChecked) {
+    LineSink sink;
+    DeviceFixture f;
+    ASSERT_TRUE(f.createTrace(&sink, 320, 200));
+    RECT rect{};
+    ASSERT_EQ(D3D_OK, f.device->GetScissorRect(&rect));
+    EXPECT_EQ(320, rect.right);  // the whole back buffer at first
+    EXPECT_EQ(200, rect.bottom);
+    sink.lines.clear();
+    const RECT inside{10, 20, 30, 40}, tooTall{0, 0, 10, 201};
+    EXPECT_EQ(D3D_OK, f.device->SetScissorRect(&inside));
+    EXPECT_EQ(D3DERR_INVALIDCALL, f.device->SetScissorRect(&tooTall));
+    const float plane[4] = {0.5f, 0, -1, 2};
+    EXPECT_EQ(D3D_OK, f.device->SetClipPlane(2, plane));
+    EXPECT_EQ(D3DERR_INVALIDCALL, f.device->SetClipPlane(2, nullptr));
+    f.device->SetRenderState(D3DRS_DEPTHBIAS, 0xbf000000u);  // -0.5f
+    ASSERT_EQ(5u, sink.lines.size());
+    EXPECT_EQ("SetScissorRect 10 20 30 40", sink.lines[0]);
+    EXPECT_EQ("SetScissorRect 0 0 10 201 failed 0x8876086c", sink.lines[1]);
+    EXPECT_EQ("SetClipPlane 2 0.5 0 -1 2", sink.lines[2]);
+    EXPECT_EQ("SetClipPlane 2 null failed 0x8876086c", sink.lines[3]);
+    EXPECT_EQ("SetRenderState D3DRS_DEPTHBIAS -0.5", sink.lines[4]);
+    float back[4] = {};
+    ASSERT_EQ(D3D_OK, f.device->GetClipPlane(2, back));
+    EXPECT_EQ(-1.0f, back[2]);
+    ASSERT_EQ(D3D_OK, f.device->GetScissorRect(&rect));
+    EXPECT_EQ(20, rect.top);
 }
 
 TEST(TraceBackend, AutomaticDepthBufferTurnsDepthTestOn) {

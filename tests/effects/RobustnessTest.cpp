@@ -60,3 +60,19 @@ TEST(EffectRobustness, DamagedBytesFailCleanly) {
 }
 
 }  // namespace
+
+// Numbers out of a state's range saturate instead of overflowing a conversion.
+TEST(EffectRobustness, HugeStateValuesSaturate) {
+    fx::PreprocessResult pre = fx::preprocess(
+        "technique T { pass { AlphaRef = 1e30; StencilRef = -1e30; DepthBias = 1e300; PointSize = -1e300; } }", {});
+    ASSERT_TRUE(pre.error.empty());
+    fx::EffectDescription d;
+    fx::ParseError e;
+    ASSERT_TRUE(fx::parseEffect(pre.text, d, e)) << e.message;
+    const std::vector<fx::StateAssignment>& states = d.techniques.at(0).passes.at(0).states;
+    ASSERT_EQ(states.size(), 4u);
+    EXPECT_EQ(states[0].value, 0xFFFFFFFFu);
+    EXPECT_EQ(states[1].value, 0x80000000u);
+    EXPECT_EQ(states[2].value, 0x7F7FFFFFu);  // the largest float
+    EXPECT_EQ(states[3].value, 0xFF7FFFFFu);
+}

@@ -126,11 +126,19 @@ void list(const char* path, const fx::CompiledEffect& effect) {
         printAnnotations(p.annotations, "    ");
     }
     if (!d.samplers.empty()) std::printf("samplers:\n");
-    for (const fx::SamplerDescription& s : d.samplers)
-        std::printf("  %-24s texture %s, min %s, mag %s, mip %s, address %s %s\n", s.name.c_str(),
+    for (const fx::SamplerDescription& s : d.samplers) {
+        std::printf("  %-24s texture %s, min %s, mag %s, mip %s, address %s %s", s.name.c_str(),
                     s.texture.empty() ? "(none)" : s.texture.c_str(), filterName(s.minFilter),
                     filterName(s.magFilter), filterName(s.mipFilter), addressName(s.addressU),
                     addressName(s.addressV));
+        // the rest only where it differs from D3D9's defaults
+        if (s.borderColor) std::printf(", border 0x%08x", s.borderColor);
+        if (s.mipLodBias) std::printf(", lod bias %s", fx::stateValueName(fx::StateValueKind::Float, s.mipLodBias).c_str());
+        if (s.maxMipLevel) std::printf(", max mip level %u", s.maxMipLevel);
+        if (s.maxAnisotropy != 1) std::printf(", max anisotropy %u", s.maxAnisotropy);
+        if (s.srgbTexture) std::printf(", sRGB");
+        std::printf("\n");
+    }
 }
 
 int run(int argc, char** argv) {

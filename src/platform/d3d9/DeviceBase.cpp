@@ -128,6 +128,7 @@ void DeviceBase::initStates(bool autoDepth) {
         sampler[10] = 1;  // max anisotropy
     }
     initFixedFunctionStates();
+    initMoreStates();
 }
 
 void DeviceBase::applyAllStates() {
@@ -137,6 +138,8 @@ void DeviceBase::applyAllStates() {
             applySamplerState(s, type, samplers_[s][type]);
         }
     }
+    applyScissorRect();
+    for (DWORD i = 0; i < kClipPlaneCount; ++i) applyClipPlane(i);
 }
 
 // ---- trace ---------------------------------------------------------------------------

@@ -27,6 +27,7 @@ constexpr DWORD kTransformCount = 14;
 // Light indices are the caller's choice in D3D9; effect files name them too, so they are
 // capped rather than letting one number reserve a table of any size.
 constexpr DWORD kMaxLights = 256;
+constexpr DWORD kClipPlaneCount = 6;
 
 // One light slot: what SetLight stored (or D3D9's default light) and its switch.
 struct LightSlot {
@@ -80,6 +81,11 @@ public:
                           D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) override;
     HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
+    // Scissor rectangle and clip planes (DeviceStates.cpp).
+    HRESULT SetScissorRect(const RECT* rect) override;
+    HRESULT GetScissorRect(RECT* rect) override;
+    HRESULT SetClipPlane(DWORD index, const float* plane) override;
+    HRESULT GetClipPlane(DWORD index, float* plane) override;
     // Fixed-function state (DeviceFixedFunction.cpp).
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
     HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
@@ -187,6 +193,8 @@ protected:
     virtual void applyRenderState(DWORD, DWORD) {}
     virtual void applySamplerState(DWORD, DWORD, DWORD) {}
     virtual void applyTexture(DWORD) {}
+    virtual void applyScissorRect() {}
+    virtual void applyClipPlane(DWORD) {}
     virtual HRESULT attachDepth(Surface*) { return D3D_OK; }
     virtual void doClear(DWORD, const RECT*, DWORD, D3DCOLOR, float, DWORD) {}
     virtual void doPresent() {}
@@ -208,6 +216,8 @@ protected:
     VertexDeclaration* declaration_ = nullptr;
     Surface* depth_ = nullptr;
     UINT width_ = 0, height_ = 0;  // back buffer
+    RECT scissor_{};                // the whole back buffer until set
+    float clipPlanes_[kClipPlaneCount][4] = {};
     DWORD samples_ = 0;            // back buffer samples (0: single)
     Texture* textures_[kSamplerCount] = {};
     bool inScene_ = false;
@@ -232,6 +242,7 @@ protected:
 private:
     void dropBindings();
     void initFixedFunctionStates();
+    void initMoreStates();  // DeviceStates.cpp
     void vtrace(HRESULT result, const char* format, va_list args);
 };
 

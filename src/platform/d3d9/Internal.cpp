@@ -4,6 +4,7 @@
 
 #include "platform/d3d9/DeviceBase.h"
 #include "platform/d3d9/backend.h"
+#include "platform/d3d9/gl/GlDevice.h"
 #include "platform/d3d9/internal.h"
 
 namespace d3d9 {
@@ -84,6 +85,10 @@ unsigned glStageTexture(IDirect3DDevice9* device, DWORD stage) {
     if (!device || stage >= detail::kSamplerCount) return 0;
     const detail::Texture* t = base(device)->boundTexture(stage);
     return t ? t->glName : 0;
+}
+
+unsigned glTextureFor(IDirect3DBaseTexture9* t, bool srgb) {
+    return t ? detail::textureForSampling(*texture(t), srgb) : 0;
 }
 
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height) {

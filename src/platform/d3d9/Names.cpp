@@ -1,6 +1,7 @@
 #include "platform/d3d9/Names.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace d3d9::detail {
 namespace {
@@ -33,6 +34,17 @@ constexpr Named kStates[] = {
     {58, "D3DRS_STENCILMASK"},      {59, "D3DRS_STENCILWRITEMASK"},
     {137, "D3DRS_LIGHTING"},        {168, "D3DRS_COLORWRITEENABLE"},
     {171, "D3DRS_BLENDOP"},         {174, "D3DRS_SCISSORTESTENABLE"},
+    {152, "D3DRS_CLIPPLANEENABLE"}, {154, "D3DRS_POINTSIZE"},
+    {155, "D3DRS_POINTSIZE_MIN"},   {161, "D3DRS_MULTISAMPLEANTIALIAS"},
+    {162, "D3DRS_MULTISAMPLEMASK"}, {166, "D3DRS_POINTSIZE_MAX"},
+    {175, "D3DRS_SLOPESCALEDEPTHBIAS"}, {185, "D3DRS_TWOSIDEDSTENCILMODE"},
+    {186, "D3DRS_CCW_STENCILFAIL"}, {187, "D3DRS_CCW_STENCILZFAIL"},
+    {188, "D3DRS_CCW_STENCILPASS"}, {189, "D3DRS_CCW_STENCILFUNC"},
+    {190, "D3DRS_COLORWRITEENABLE1"}, {191, "D3DRS_COLORWRITEENABLE2"},
+    {192, "D3DRS_COLORWRITEENABLE3"}, {193, "D3DRS_BLENDFACTOR"},
+    {194, "D3DRS_SRGBWRITEENABLE"}, {195, "D3DRS_DEPTHBIAS"},
+    {206, "D3DRS_SEPARATEALPHABLENDENABLE"}, {207, "D3DRS_SRCBLENDALPHA"},
+    {208, "D3DRS_DESTBLENDALPHA"},  {209, "D3DRS_BLENDOPALPHA"},
 };
 
 constexpr Named kZBuffer[] = {{0, "D3DZB_FALSE"}, {1, "D3DZB_TRUE"}, {2, "D3DZB_USEW"}};
@@ -51,7 +63,8 @@ constexpr Named kBlend[] = {
     {7, "D3DBLEND_DESTALPHA"},     {8, "D3DBLEND_INVDESTALPHA"},
     {9, "D3DBLEND_DESTCOLOR"},     {10, "D3DBLEND_INVDESTCOLOR"},
     {11, "D3DBLEND_SRCALPHASAT"},  {12, "D3DBLEND_BOTHSRCALPHA"},
-    {13, "D3DBLEND_BOTHINVSRCALPHA"},
+    {13, "D3DBLEND_BOTHINVSRCALPHA"}, {14, "D3DBLEND_BLENDFACTOR"},
+    {15, "D3DBLEND_INVBLENDFACTOR"},
 };
 constexpr Named kBlendOp[] = {
     {1, "D3DBLENDOP_ADD"}, {2, "D3DBLENDOP_SUBTRACT"}, {3, "D3DBLENDOP_REVSUBTRACT"},
@@ -131,12 +144,39 @@ void formatRenderStateValue(DWORD state, DWORD value, char* out, std::size_t siz
         case D3DRS_ZFUNC:
         case D3DRS_ALPHAFUNC:
         case D3DRS_STENCILFUNC: return writeNamed(lookup(kCmp, value), value, out, size);
+        case D3DRS_CCW_STENCILFUNC: return writeNamed(lookup(kCmp, value), value, out, size);
         case D3DRS_SRCBLEND:
-        case D3DRS_DESTBLEND: return writeNamed(lookup(kBlend, value), value, out, size);
-        case D3DRS_BLENDOP: return writeNamed(lookup(kBlendOp, value), value, out, size);
+        case D3DRS_DESTBLEND:
+        case D3DRS_SRCBLENDALPHA:
+        case D3DRS_DESTBLENDALPHA: return writeNamed(lookup(kBlend, value), value, out, size);
+        case D3DRS_BLENDOP:
+        case D3DRS_BLENDOPALPHA: return writeNamed(lookup(kBlendOp, value), value, out, size);
         case D3DRS_STENCILFAIL:
         case D3DRS_STENCILZFAIL:
-        case D3DRS_STENCILPASS: return writeNamed(lookup(kStencilOp, value), value, out, size);
+        case D3DRS_STENCILPASS:
+        case D3DRS_CCW_STENCILFAIL:
+        case D3DRS_CCW_STENCILZFAIL:
+        case D3DRS_CCW_STENCILPASS: return writeNamed(lookup(kStencilOp, value), value, out, size);
+        case D3DRS_MULTISAMPLEANTIALIAS:
+        case D3DRS_TWOSIDEDSTENCILMODE:
+        case D3DRS_SRGBWRITEENABLE:
+        case D3DRS_SEPARATEALPHABLENDENABLE: return writeNamed(lookup(kBool, value), value, out, size);
+        case D3DRS_POINTSIZE:
+        case D3DRS_POINTSIZE_MIN:
+        case D3DRS_POINTSIZE_MAX:
+        case D3DRS_SLOPESCALEDEPTHBIAS:
+        case D3DRS_DEPTHBIAS: {  // floats in the DWORD's bits
+            float f;
+            std::memcpy(&f, &value, sizeof f);
+            std::snprintf(out, size, "%g", static_cast<double>(f));
+            return;
+        }
+        case D3DRS_CLIPPLANEENABLE:
+        case D3DRS_MULTISAMPLEMASK:
+        case D3DRS_COLORWRITEENABLE1:
+        case D3DRS_COLORWRITEENABLE2:
+        case D3DRS_COLORWRITEENABLE3:
+        case D3DRS_BLENDFACTOR: std::snprintf(out, size, "0x%x", value); return;
         case D3DRS_ZWRITEENABLE:
         case D3DRS_ALPHATESTENABLE:
         case D3DRS_DITHERENABLE:
@@ -166,6 +206,13 @@ void formatSamplerStateValue(DWORD type, DWORD value, char* out, std::size_t siz
         case D3DSAMP_MINFILTER:
         case D3DSAMP_MIPFILTER: return writeNamed(lookup(kFilter, value), value, out, size);
         case D3DSAMP_BORDERCOLOR: std::snprintf(out, size, "0x%08x", value); return;
+        case D3DSAMP_MIPMAPLODBIAS: {
+            float f;
+            std::memcpy(&f, &value, sizeof f);
+            std::snprintf(out, size, "%g", static_cast<double>(f));
+            return;
+        }
+        case D3DSAMP_SRGBTEXTURE: return writeNamed(lookup(kBool, value), value, out, size);
         default: std::snprintf(out, size, "%u", value); return;
     }
 }

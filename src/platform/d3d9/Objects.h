@@ -92,6 +92,8 @@ public:
     DWORD usage, fvf;
     D3DPOOL pool;
     unsigned glName = 0;
+    // An sRGB view of the same storage, made when a sampler first decodes sRGB.
+    unsigned glSrgbView = 0;
 
 protected:
     void onRelease(ULONG left) override;
@@ -167,6 +169,10 @@ public:
     D3DFORMAT format;
     D3DPOOL pool;
     unsigned glName = 0;
+    // An sRGB view of the same storage, made when a sampler first decodes sRGB, and the
+    // base levels last set on both.
+    unsigned glSrgbView = 0;
+    UINT baseLevel = 0, srgbBaseLevel = 0;
 
 protected:
     void onRelease(ULONG left) override;

@@ -149,6 +149,8 @@ enum D3DTEXTUREFILTERTYPE : DWORD {
     D3DTEXF_ANISOTROPIC = 3,
 };
 
+#include "platform/d3d9/d3d9states.h"
+
 constexpr DWORD D3DCOLORWRITEENABLE_RED = 1, D3DCOLORWRITEENABLE_GREEN = 2,
                 D3DCOLORWRITEENABLE_BLUE = 4, D3DCOLORWRITEENABLE_ALPHA = 8;
 
@@ -547,6 +549,12 @@ struct IDirect3DDevice9 : IUnknown {
                                   HANDLE* sharedHandle) = 0;
     virtual HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) = 0;
     virtual HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) = 0;
+    // The scissor rectangle in pixels, origin top-left. Clip planes: a, b, c, d keep the
+    // points of ax + by + cz + dw >= 0 in clip space (draws with a vertex shader).
+    virtual HRESULT SetScissorRect(const RECT* rect) = 0;
+    virtual HRESULT GetScissorRect(RECT* rect) = 0;
+    virtual HRESULT SetClipPlane(DWORD index, const float* plane) = 0;
+    virtual HRESULT GetClipPlane(DWORD index, float* plane) = 0;
 
     // Fixed-function state (drawn when no vertex or pixel shader is bound).
     virtual HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) = 0;

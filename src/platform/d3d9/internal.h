@@ -26,11 +26,18 @@ void setTextureName(IDirect3DBaseTexture9* texture, const char* path);
 // framebuffer and vertex array) and skips calls that would not change it: code that
 // reaches GL directly changes render states through SetRenderState and leaves those
 // bindings alone. Programs, uniform buffers, texture units and samplers are free to use.
+// The device keeps the user clip planes (SetClipPlane) in a uniform block at this
+// binding: std140, vec4 planes[6], then vec4 (point size, minimum, maximum, 0); vertex
+// shaders write gl_ClipDistance[i] and gl_PointSize from them.
+constexpr unsigned kClipPlaneBinding = 1;
 // The GL texture object of a texture (0 for none).
 unsigned glTexture(IDirect3DBaseTexture9* texture);
 // The texture the device has on a sampler stage (SetTexture), for a shader sampler that
 // names no texture of its effect; 0 for none.
 unsigned glStageTexture(IDirect3DDevice9* device, DWORD stage);
+// The GL texture to bind for sampling with D3DSAMP_SRGBTEXTURE `srgb`: the texture
+// itself, or an sRGB view of its storage.
+unsigned glTextureFor(IDirect3DBaseTexture9* texture, bool srgb);
 // Size of the current render target in pixels, for the half-pixel offset of D3D9's
 // pixel centres: vertex shaders add (+1/width, -1/height) * w to the clip position.
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height);

@@ -2,6 +2,10 @@
 // sampler objects built from sampler_state blocks.
 #include <epoxy/gl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
 #include "platform/d3d9/internal.h"
 #include "platform/d3dx9/EffectObject.h"
 #include "platform/d3dx9/effect/UniformBlock.h"
@@ -41,7 +45,12 @@ GLuint createSampler(const SamplerDescription& s) {
     glCreateSamplers(1, &sampler);
     bool linearMin = s.minFilter >= D3DTEXF_LINEAR;
     GLint minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
-    if (s.mipFilter == D3DTEXF_POINT) minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    // The most detailed level allowed is a floor on the level of detail; without
+    // mipmapping that level alone is sampled (a mipmapped filter held there).
+    const auto level = static_cast<float>(std::min<DWORD>(s.maxMipLevel, 1000));
+    const bool heldLevel = s.mipFilter == D3DTEXF_NONE && level > 0;
+    if (s.mipFilter == D3DTEXF_POINT || heldLevel)
+        minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
     if (s.mipFilter >= D3DTEXF_LINEAR) minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
     glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
     glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, s.magFilter >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
@@ -52,6 +61,20 @@ GLuint createSampler(const SamplerDescription& s) {
     GLfloat border[4] = {((c >> 16) & 0xff) / 255.0f, ((c >> 8) & 0xff) / 255.0f, (c & 0xff) / 255.0f,
                          ((c >> 24) & 0xff) / 255.0f};
     glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+    float bias = 0.0f;
+    std::memcpy(&bias, &s.mipLodBias, sizeof bias);
+    glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, std::isfinite(bias) ? bias : 0.0f);
+    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, level);
+    if (heldLevel) glSamplerParameterf(sampler, GL_TEXTURE_MAX_LOD, level);
+    // Anisotropy where GL has it and a filter asks for it.
+    const bool anisotropic = s.minFilter == D3DTEXF_ANISOTROPIC || s.magFilter == D3DTEXF_ANISOTROPIC;
+    if (anisotropic && (epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic") ||
+                        epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic"))) {
+        float most = 1.0f;
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY, &most);
+        glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY,
+                            std::clamp(static_cast<float>(s.maxAnisotropy), 1.0f, std::max(most, 1.0f)));
+    }
     return sampler;
 }
 
@@ -142,10 +165,14 @@ void Effect::applyPassGl(bool rebindAll) {
     }
     for (std::size_t unit = 0; unit < cp.samplers.size(); ++unit) {
         const SamplerBinding& b = cp.samplers[unit];
+        const SamplerDescription* s =
+            b.sampler >= 0 ? &compiled_->description.samplers[static_cast<std::size_t>(b.sampler)] : nullptr;
         // A sampler naming no texture of the effect reads the device's texture on its
         // register's stage, as the host set it (SetTexture).
-        const unsigned name = b.texture >= 0 ? d3d9::internal::glTexture(textures_[static_cast<std::size_t>(b.texture)])
-                                             : d3d9::internal::glStageTexture(device_, static_cast<DWORD>(b.stage >= 0 ? b.stage : static_cast<int>(unit)));
+        const unsigned name =
+            b.texture >= 0
+                ? d3d9::internal::glTextureFor(textures_[static_cast<std::size_t>(b.texture)], s && s->srgbTexture != FALSE)
+                : d3d9::internal::glStageTexture(device_, static_cast<DWORD>(b.stage >= 0 ? b.stage : static_cast<int>(unit)));
         glBindTextureUnit(static_cast<GLuint>(unit), name);
         glBindSampler(static_cast<GLuint>(unit), gp.samplers[unit]);
     }

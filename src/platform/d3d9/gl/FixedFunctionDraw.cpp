@@ -73,6 +73,8 @@ void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const 
         fixedPrograms_.upload(program, *this, lights, w, h);
         name = program.name;
     }
+    // An effect's vertex shader writes the clip distances and the point size.
+    prepareDraw(shaderPass_);
 
     if (!fixedVao_) glCreateVertexArrays(1, &fixedVao_);
     layOut(fixedVao_, fvf_);

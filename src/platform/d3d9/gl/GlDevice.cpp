@@ -9,6 +9,7 @@
 #include <new>
 
 #include "platform/d3d9/Backends.h"
+#include "platform/d3d9/internal.h"
 
 namespace d3d9::detail {
 
@@ -44,6 +45,7 @@ GlDevice::~GlDevice() {
     releaseProfiling();
     releaseFixedFunction();
     glDeleteSamplers(static_cast<GLsizei>(kSamplerCount), glSamplers_);
+    glDeleteBuffers(1, &clipBuffer_);
     glDeleteFramebuffers(1, &fbo_);
     glDeleteFramebuffers(1, &resolveFbo_);
     glDeleteRenderbuffers(1, &colour_);
@@ -82,8 +84,10 @@ bool GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& params, HRESULT
     samples_ = type >= 2 ? type : 0;
     const auto w = static_cast<GLsizei>(width_), h = static_cast<GLsizei>(height_);
 
+    // sRGB storage so that D3DRS_SRGBWRITEENABLE can encode; with GL_FRAMEBUFFER_SRGB off
+    // (the default) it is written, blended, resolved and read as plain RGBA8.
     glCreateRenderbuffers(1, &colour_);
-    glNamedRenderbufferStorageMultisample(colour_, static_cast<GLsizei>(samples_), GL_RGBA8, w, h);
+    glNamedRenderbufferStorageMultisample(colour_, static_cast<GLsizei>(samples_), GL_SRGB8_ALPHA8, w, h);
     glCreateFramebuffers(1, &fbo_);
     glNamedFramebufferRenderbuffer(fbo_, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
     glCreateRenderbuffers(1, &resolved_);
@@ -106,6 +110,16 @@ bool GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& params, HRESULT
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glCreateSamplers(static_cast<GLsizei>(kSamplerCount), glSamplers_);
     for (DWORD i = 0; i < kSamplerCount; ++i) glBindSampler(i, glSamplers_[i]);
+    if (epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic") ||
+        epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic")) {
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY, &maxAnisotropy_);
+    }
+    // The clip planes and the point size live in one uniform block at a binding of their
+    // own; zero planes clip nothing.
+    const float noPlanes[kClipPlaneCount + 1][4] = {};
+    glCreateBuffers(1, &clipBuffer_);
+    glNamedBufferStorage(clipBuffer_, sizeof noPlanes, noPlanes, GL_DYNAMIC_STORAGE_BIT);
+    glBindBufferBase(GL_UNIFORM_BUFFER, internal::kClipPlaneBinding, clipBuffer_);
 
     initStates(params.EnableAutoDepthStencil != FALSE);
     applyAllStates();
@@ -134,6 +148,11 @@ HRESULT GlDevice::attachDepth(Surface* surface) {
             return D3DERR_INVALIDCALL;
         }
     }
+    const float steps = surface && surface->desc.Format == D3DFMT_D16 ? 65536.0f : 16777216.0f;
+    if (steps != depthSteps_) {
+        depthSteps_ = steps;
+        applyDepthBias();
+    }
     return D3D_OK;
 }
 
@@ -150,7 +169,7 @@ void GlDevice::doClear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR col
                      static_cast<float>((color >> 8) & 0xFF) / 255.0f,
                      static_cast<float>(color & 0xFF) / 255.0f,
                      static_cast<float>((color >> 24) & 0xFF) / 255.0f);
-        if (colourMasked) glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        if (colourMasked) glColorMaski(0, GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     }
     if (flags & D3DCLEAR_ZBUFFER) {
         mask |= GL_DEPTH_BUFFER_BIT;
@@ -164,27 +183,47 @@ void GlDevice::doClear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR col
     }
     if (mask) {
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        // The scissor test, when on, limits clears too (GL's scissor is already set).
+        const bool scissored = states_[D3DRS_SCISSORTESTENABLE] != FALSE;
         if (count == 0) {
             glClear(mask);
         } else {
             // Rectangles are in D3D's pixels, top-left origin; GL's scissor counts from
             // the bottom.
-            glEnable(GL_SCISSOR_TEST);
+            if (!scissored) glEnable(GL_SCISSOR_TEST);
             for (DWORD i = 0; i < count; ++i) {
-                const LONG left = std::max<LONG>(rects[i].left, 0);
-                const LONG top = std::max<LONG>(rects[i].top, 0);
-                const LONG right = std::min<LONG>(rects[i].right, static_cast<LONG>(width_));
-                const LONG bottom = std::min<LONG>(rects[i].bottom, static_cast<LONG>(height_));
+                RECT area{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
+                if (scissored) area = scissor_;
+                const LONG left = std::max<LONG>(rects[i].left, area.left);
+                const LONG top = std::max<LONG>(rects[i].top, area.top);
+                const LONG right = std::min<LONG>(rects[i].right, area.right);
+                const LONG bottom = std::min<LONG>(rects[i].bottom, area.bottom);
                 if (right <= left || bottom <= top) continue;
                 glScissor(left, static_cast<GLint>(height_) - bottom, right - left, bottom - top);
                 glClear(mask);
             }
-            glDisable(GL_SCISSOR_TEST);
+            if (scissored) {
+                applyScissorRect();
+            } else {
+                glDisable(GL_SCISSOR_TEST);
+            }
         }
     }
     if ((flags & D3DCLEAR_TARGET) && colourMasked) applyColorMask(states_[D3DRS_COLORWRITEENABLE]);
     if ((flags & D3DCLEAR_ZBUFFER) && depthMasked) glDepthMask(GL_FALSE);
     if ((flags & D3DCLEAR_STENCIL) && stencilMasked) glStencilMask(states_[D3DRS_STENCILWRITEMASK]);
+}
+
+GlDevice::RawColour::RawColour(const GlDevice& device)
+    : srgb(device.states_[D3DRS_SRGBWRITEENABLE] != FALSE),
+      scissor(device.states_[D3DRS_SCISSORTESTENABLE] != FALSE) {
+    if (srgb) glDisable(GL_FRAMEBUFFER_SRGB);
+    if (scissor) glDisable(GL_SCISSOR_TEST);
+}
+
+GlDevice::RawColour::~RawColour() {
+    if (srgb) glEnable(GL_FRAMEBUFFER_SRGB);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
 void GlDevice::resolve() {
@@ -195,7 +234,8 @@ void GlDevice::resolve() {
 
 void GlDevice::doPresent() {
     const bool colourMasked = states_[D3DRS_COLORWRITEENABLE] != 0xF;
-    if (colourMasked) glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (colourMasked) glColorMaski(0, GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    const RawColour raw(*this);
     if (context_.headless()) {
         resolve();
         presented_ = true;
@@ -227,9 +267,12 @@ unsigned GlDevice::readSource() {
 bool GlDevice::readBack(std::uint8_t* rgba, std::size_t size, UINT& width, UINT& height) {
     const std::size_t row = static_cast<std::size_t>(width_) * 4;
     if (size < row * height_) return false;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, readSource());
-    glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,
-                 GL_UNSIGNED_BYTE, rgba);
+    {
+        const RawColour raw(*this);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, readSource());
+        glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,
+                     GL_UNSIGNED_BYTE, rgba);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
     // GL's rows come bottom first.
     std::uint8_t swap[4096];

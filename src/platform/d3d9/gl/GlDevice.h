@@ -10,6 +10,10 @@
 
 namespace d3d9::detail {
 
+// The GL texture that samples `texture`: itself, or its sRGB view (made on first use)
+// when the sampler decodes sRGB (GlTextureSampling.cpp).
+unsigned textureForSampling(Texture& texture, bool srgb);
+
 class GlDevice final : public DeviceBase {
 public:
     explicit GlDevice(IDirect3D9* d3d);
@@ -45,6 +49,8 @@ protected:
     void applyRenderState(DWORD state, DWORD value) override;
     void applySamplerState(DWORD sampler, DWORD type, DWORD value) override;
     void applyTexture(DWORD stage) override;
+    void applyScissorRect() override;
+    void applyClipPlane(DWORD index) override;
     HRESULT attachDepth(Surface* surface) override;
     void doClear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
                  DWORD stencil) override;
@@ -58,8 +64,21 @@ private:
     void applyStencilFunc();
     void applyStencilOp();
     void applyColorMask(DWORD mask);
+    void applyBlendEquation();
+    void applyDepthBias();
+    void applyPointSize();
     void applyMinFilter(DWORD sampler);
+    void applyAnisotropy(DWORD sampler);
+    // Clip distances and the shader's point size are on only for draws with a vertex
+    // shader, which writes them.
+    void prepareDraw(bool shaderDraw);
     void specifyVertexArray(VertexDeclaration& declaration);
+    // Copies and read-backs move the stored bytes: no sRGB conversion, no scissor.
+    struct RawColour {
+        explicit RawColour(const GlDevice& device);
+        ~RawColour();
+        bool srgb, scissor;
+    };
     // Copies the back buffer, resolved, into the single-sampled read-back framebuffer.
     void resolve();
     // The framebuffer that holds the finished frame (resolving it first when needed).
@@ -92,6 +111,13 @@ private:
     bool contextMade_ = false;
     int maxSamples_ = 0;
     unsigned glSamplers_[kSamplerCount] = {};
+    float maxAnisotropy_ = 0.0f;  // 0: GL_TEXTURE_MAX_ANISOTROPY not available
+    // D3D9's depth bias is a distance in the 0..1 range, GL's a count of steps of the
+    // depth buffer: 2^16 or 2^24 of them.
+    float depthSteps_ = 16777216.0f;
+    unsigned clipBuffer_ = 0;     // the planes, as the vertex shaders read them
+    DWORD clipDistances_ = 0;     // GL_CLIP_DISTANCEi now enabled
+    bool programPointSize_ = false;
     unsigned boundVao_ = 0;
     // Fixed-function draws: their programs, the vertex array they set from the FVF, and
     // the buffer DrawPrimitiveUP copies into.

@@ -26,10 +26,13 @@ bool GlDevice::startReadBack(unsigned slot) {
         }
     }
     if (s.fence) glDeleteSync(static_cast<GLsync>(s.fence));
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, readSource());
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, s.buffer);
-    glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,
-                 GL_UNSIGNED_BYTE, nullptr);
+    {
+        const RawColour raw(*this);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, readSource());
+        glBindBuffer(GL_PIXEL_PACK_BUFFER, s.buffer);
+        glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,
+                     GL_UNSIGNED_BYTE, nullptr);
+    }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
     s.fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);

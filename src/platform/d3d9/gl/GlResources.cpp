@@ -139,6 +139,7 @@ void GlDevice::uploadTexture(Texture& texture, const std::uint8_t* rgba) {
 void GlDevice::destroyGl(Texture& texture) {
     if (!texture.glName) return;
     makeCurrent();
+    if (texture.glSrgbView) glDeleteTextures(1, &texture.glSrgbView);
     glDeleteTextures(1, &texture.glName);
 }
 
@@ -179,6 +180,7 @@ void GlDevice::doDraw(D3DPRIMITIVETYPE type, UINT indexCount, UINT startIndex, I
     specifyVertexArray(*declaration_);
     const unsigned fixedProgram = fixedFunctionPass_ ? useFixedFunctionFor(*declaration_) : 0;
     if (fixedFunctionPass_ && !fixedProgram) return;
+    prepareDraw(fixedProgram == 0);
     if (boundVao_ != declaration_->vao) {
         glBindVertexArray(declaration_->vao);
         boundVao_ = declaration_->vao;

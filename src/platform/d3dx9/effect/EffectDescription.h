@@ -54,6 +54,10 @@ struct SamplerDescription {
     DWORD addressV = D3DTADDRESS_WRAP;
     DWORD addressW = D3DTADDRESS_WRAP;
     DWORD borderColor = 0;
+    DWORD mipLodBias = 0;  // float bits
+    DWORD maxMipLevel = 0;
+    DWORD maxAnisotropy = 1;
+    DWORD srgbTexture = FALSE;
     int line = 0;
 };
 

@@ -1,7 +1,29 @@
 // sampler_state blocks, and the constant values of states.
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
 #include "platform/d3dx9/effect/EffectSyntaxParser.h"
 
 namespace fx {
+namespace {
+
+DWORD floatBits(double value) {
+    // Out of float's range (or not a number) from a file: the largest float instead.
+    const double limit = std::numeric_limits<float>::max();
+    const float f = static_cast<float>(value >= -limit && value <= limit ? value : value < 0 ? -limit : limit);
+    DWORD bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+// A DWORD state from a file's number: out of range saturates, not a number is 0.
+DWORD wordOf(double value) {
+    if (!(value == value)) return 0;
+    return static_cast<DWORD>(static_cast<long long>(std::clamp(value, -2147483648.0, 4294967295.0)));
+}
+
+}  // namespace
 
 void EffectSyntaxParser::parseSampler() {
     const Token& name = next();
@@ -89,6 +111,10 @@ void EffectSyntaxParser::samplerAssignment(SamplerDescription& s) {
         case D3DSAMP_MAGFILTER: s.magFilter = v; break;
         case D3DSAMP_MINFILTER: s.minFilter = v; break;
         case D3DSAMP_MIPFILTER: s.mipFilter = v; break;
+        case D3DSAMP_MIPMAPLODBIAS: s.mipLodBias = v; break;
+        case D3DSAMP_MAXMIPLEVEL: s.maxMipLevel = v; break;
+        case D3DSAMP_MAXANISOTROPY: s.maxAnisotropy = v; break;
+        case D3DSAMP_SRGBTEXTURE: s.srgbTexture = v; break;
         default: break;
     }
 }
@@ -113,7 +139,7 @@ bool EffectSyntaxParser::constantValue(const StateInfo& info, const std::vector<
             double d = 0;
             if (!parseNumber(v->text, d)) return false;
             if (negative) d = -d;
-            part = static_cast<DWORD>(static_cast<long long>(d));
+            part = info.kind == StateValueKind::Float ? floatBits(d) : wordOf(d);
         } else if (v->kind != Tok::Ident || !stateValue(info.kind, v->text, part)) {
             named = false;
             break;
@@ -141,7 +167,7 @@ bool EffectSyntaxParser::constantValue(const StateInfo& info, const std::vector<
     std::size_t i = 0;
     if (!evaluateInitializer(tokens, i, tokens.size() - 1, constants_, v) || i != tokens.size() - 1 || v.empty())
         return false;
-    out = static_cast<DWORD>(static_cast<long long>(v[0]));
+    out = info.kind == StateValueKind::Float ? floatBits(v[0]) : wordOf(v[0]);
     return true;
 }
 

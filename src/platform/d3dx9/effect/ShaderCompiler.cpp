@@ -475,10 +475,12 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
                          size))
             return problem(pass.pixelLine, "cannot match the pixel shader input " + key.substr(0, colon));
     }
-    // D3D9 samples pixel centres at integer coordinates: shift clip space by half a pixel.
+    // D3D9 samples pixel centres at integer coordinates: shift clip space by half a pixel,
+    // after the user clip planes have seen the shader's own position.
     if (hasVs)
-        inject(out.vertexGlsl, std::string("uniform vec2 ") + kPixelOffsetUniform + ";\n",
-               std::string("    gl_Position.xy += ") + kPixelOffsetUniform + " * gl_Position.w;\n");
+        inject(out.vertexGlsl, std::string("uniform vec2 ") + kPixelOffsetUniform + ";\n" + kClipPlaneBlock,
+               kClipDistances + pointSizeCode(out.vertexGlsl) + "    gl_Position.xy += " + kPixelOffsetUniform +
+                   " * gl_Position.w;\n");
     if (!colorOutput.empty()) injectAlphaTest(out.fragmentGlsl, colorOutput);
     return true;
 }

@@ -51,6 +51,23 @@ constexpr const char* kPixelOffsetUniform = "gh_pixelOffset";  // vec2: (+1/w, -
 constexpr const char* kAlphaFuncUniform = "gh_alphaFunc";      // int: D3DCMP, 0 = off
 constexpr const char* kAlphaRefUniform = "gh_alphaRef";        // float 0..255, as D3DRS_ALPHAREF
 constexpr const char* kGlobalBlock = "_Global";
+// The device's clip planes in clip space and its point size, minimum and maximum
+// (d3d9::internal::kClipPlaneBinding); a distance counts only while its GL_CLIP_DISTANCEi
+// is on. A shader's PSIZE output, when it has one, replaces the size.
+constexpr const char* kClipPlaneBlock =
+    "layout(std140, binding = 1) uniform gh_ClipPlanes { vec4 gh_clipPlane[6]; vec4 gh_pointSize; };\n";
+constexpr const char* kClipDistances =
+    "    gl_ClipDistance[0] = dot(gl_Position, gh_clipPlane[0]);\n"
+    "    gl_ClipDistance[1] = dot(gl_Position, gh_clipPlane[1]);\n"
+    "    gl_ClipDistance[2] = dot(gl_Position, gh_clipPlane[2]);\n"
+    "    gl_ClipDistance[3] = dot(gl_Position, gh_clipPlane[3]);\n"
+    "    gl_ClipDistance[4] = dot(gl_Position, gh_clipPlane[4]);\n"
+    "    gl_ClipDistance[5] = dot(gl_Position, gh_clipPlane[5]);\n";
+inline std::string pointSizeCode(const std::string& vertexGlsl) {
+    const bool own = vertexGlsl.find(" out float gh_v_PSIZE0;") != std::string::npos;
+    return std::string("    gl_PointSize = clamp(") + (own ? "gh_v_PSIZE0" : "gh_pointSize.x") +
+           ", gh_pointSize.y, gh_pointSize.z);\n";
+}
 
 // Compiles the pass's entry points (both, or the one it has). On failure returns false and appends the
 // compiler's messages to `errors`, each as "<fileName>(<line>): error: <text>".

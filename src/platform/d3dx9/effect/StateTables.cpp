@@ -1,6 +1,7 @@
 #include "platform/d3dx9/effect/StateTables.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -30,21 +31,43 @@ const StateInfo kRenderStates[] = {
     {"StencilWriteMask", D3DRS_STENCILWRITEMASK, StateValueKind::Number},
     {"ColorWriteEnable", D3DRS_COLORWRITEENABLE, StateValueKind::ColorMask},
     {"BlendOp", D3DRS_BLENDOP, StateValueKind::BlendOp},
+    {"DepthBias", D3DRS_DEPTHBIAS, StateValueKind::Float},
+    {"SlopeScaleDepthBias", D3DRS_SLOPESCALEDEPTHBIAS, StateValueKind::Float},
+    {"ScissorTestEnable", D3DRS_SCISSORTESTENABLE, StateValueKind::Bool},
+    {"ColorWriteEnable1", D3DRS_COLORWRITEENABLE1, StateValueKind::ColorMask},
+    {"ColorWriteEnable2", D3DRS_COLORWRITEENABLE2, StateValueKind::ColorMask},
+    {"ColorWriteEnable3", D3DRS_COLORWRITEENABLE3, StateValueKind::ColorMask},
+    {"TwoSidedStencilMode", D3DRS_TWOSIDEDSTENCILMODE, StateValueKind::Bool},
+    {"CCW_StencilFail", D3DRS_CCW_STENCILFAIL, StateValueKind::StencilOp},
+    {"CCW_StencilZFail", D3DRS_CCW_STENCILZFAIL, StateValueKind::StencilOp},
+    {"CCW_StencilPass", D3DRS_CCW_STENCILPASS, StateValueKind::StencilOp},
+    {"CCW_StencilFunc", D3DRS_CCW_STENCILFUNC, StateValueKind::Compare},
+    {"SeparateAlphaBlendEnable", D3DRS_SEPARATEALPHABLENDENABLE, StateValueKind::Bool},
+    {"SrcBlendAlpha", D3DRS_SRCBLENDALPHA, StateValueKind::Blend},
+    {"DestBlendAlpha", D3DRS_DESTBLENDALPHA, StateValueKind::Blend},
+    {"BlendOpAlpha", D3DRS_BLENDOPALPHA, StateValueKind::BlendOp},
+    {"BlendFactor", D3DRS_BLENDFACTOR, StateValueKind::Color},
+    {"SRGBWriteEnable", D3DRS_SRGBWRITEENABLE, StateValueKind::Bool},
+    {"PointSize", D3DRS_POINTSIZE, StateValueKind::Float},
+    {"PointSize_Min", D3DRS_POINTSIZE_MIN, StateValueKind::Float},
+    {"PointSize_Max", D3DRS_POINTSIZE_MAX, StateValueKind::Float},
+    {"MultiSampleAntialias", D3DRS_MULTISAMPLEANTIALIAS, StateValueKind::Bool},
+    {"MultiSampleMask", D3DRS_MULTISAMPLEMASK, StateValueKind::Number},
+    {"ClipPlaneEnable", D3DRS_CLIPPLANEENABLE, StateValueKind::Number},
 };
 
 const StateInfo kSamplerStates[] = {
     {"AddressU", D3DSAMP_ADDRESSU, StateValueKind::Address},
     {"AddressV", D3DSAMP_ADDRESSV, StateValueKind::Address},
     {"AddressW", D3DSAMP_ADDRESSW, StateValueKind::Address},
-    {"BorderColor", D3DSAMP_BORDERCOLOR, StateValueKind::Number},
+    {"BorderColor", D3DSAMP_BORDERCOLOR, StateValueKind::Color},
     {"MagFilter", D3DSAMP_MAGFILTER, StateValueKind::Filter},
     {"MinFilter", D3DSAMP_MINFILTER, StateValueKind::Filter},
     {"MipFilter", D3DSAMP_MIPFILTER, StateValueKind::Filter},
-    // Accepted and without effect here: the GL sampler keeps its defaults.
-    {"MaxAnisotropy", 0, StateValueKind::Number},
-    {"MipMapLodBias", 0, StateValueKind::Number},
-    {"MaxMipLevel", 0, StateValueKind::Number},
-    {"SRGBTexture", 0, StateValueKind::Bool},
+    {"MaxAnisotropy", D3DSAMP_MAXANISOTROPY, StateValueKind::Number},
+    {"MipMapLodBias", D3DSAMP_MIPMAPLODBIAS, StateValueKind::Float},
+    {"MaxMipLevel", D3DSAMP_MAXMIPLEVEL, StateValueKind::Number},
+    {"SRGBTexture", D3DSAMP_SRGBTEXTURE, StateValueKind::Bool},
 };
 
 struct NamedValue {
@@ -62,7 +85,9 @@ const NamedValue kBlend[] = {
     {"SRCALPHA", D3DBLEND_SRCALPHA},   {"INVSRCALPHA", D3DBLEND_INVSRCALPHA},
     {"DESTALPHA", D3DBLEND_DESTALPHA}, {"INVDESTALPHA", D3DBLEND_INVDESTALPHA},
     {"DESTCOLOR", D3DBLEND_DESTCOLOR}, {"INVDESTCOLOR", D3DBLEND_INVDESTCOLOR},
-    {"SRCALPHASAT", D3DBLEND_SRCALPHASAT}};
+    {"SRCALPHASAT", D3DBLEND_SRCALPHASAT}, {"BOTHSRCALPHA", D3DBLEND_BOTHSRCALPHA},
+    {"BOTHINVSRCALPHA", D3DBLEND_BOTHINVSRCALPHA}, {"BLENDFACTOR", D3DBLEND_BLENDFACTOR},
+    {"INVBLENDFACTOR", D3DBLEND_INVBLENDFACTOR}};
 const NamedValue kBlendOp[] = {{"ADD", D3DBLENDOP_ADD}, {"SUBTRACT", D3DBLENDOP_SUBTRACT},
                                {"REVSUBTRACT", D3DBLENDOP_REVSUBTRACT}, {"MIN", D3DBLENDOP_MIN},
                                {"MAX", D3DBLENDOP_MAX}};
@@ -132,6 +157,18 @@ std::string stateValueName(StateValueKind kind, DWORD value) {
             if (rest == 0) return out.empty() ? "0" : out;
             break;
         }
+        case StateValueKind::Float: {
+            float f;
+            std::memcpy(&f, &value, sizeof f);
+            char text[32];
+            std::snprintf(text, sizeof text, "%g", static_cast<double>(f));
+            return text;
+        }
+        case StateValueKind::Color: {
+            char text[16];
+            std::snprintf(text, sizeof text, "0x%08x", value);
+            return text;
+        }
         case StateValueKind::Number: break;
     }
     return name ? name : std::to_string(value);
@@ -179,7 +216,12 @@ bool stateValue(StateValueKind kind, const std::string& word, DWORD& value) {
         case StateValueKind::ColorMask: return lookUp(kColorMask, word, "D3DCOLORWRITEENABLE_", value);
         case StateValueKind::Filter: return lookUp(kFilter, word, "D3DTEXF_", value);
         case StateValueKind::Address: return lookUp(kAddress, word, "D3DTADDRESS_", value);
-        case StateValueKind::Number: return lookUp(kBool, word, "", value);
+        case StateValueKind::Number:
+        case StateValueKind::Color: return lookUp(kBool, word, "", value);
+        case StateValueKind::Float:
+            if (!lookUp(kBool, word, "", value)) return false;
+            value = value ? 0x3f800000u : 0u;  // true is 1.0
+            return true;
     }
     return false;
 }

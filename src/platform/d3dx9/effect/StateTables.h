@@ -8,8 +8,10 @@
 
 namespace fx {
 
+// Float: a number kept as the bits of a float (DepthBias = 0.001 is 0x3a83126f);
+// Color: a D3DCOLOR number, listed in hexadecimal.
 enum class StateValueKind { Bool, ZBuffer, Fill, Blend, BlendOp, Cull, Compare, StencilOp,
-                            ColorMask, Number, Filter, Address };
+                            ColorMask, Number, Filter, Address, Float, Color };
 
 struct StateInfo {
     const char* name;
