@@ -42,7 +42,7 @@ TEST(FxTool, ListsShadersStatesIgnoredStatesAndAnnotations) {
     EXPECT_EQ(rc, 0) << out;
     for (const char* line : {"    pass 0 Plain: vertex vs_2_0 VS(1), pixel ps_2_0 PS(false, 1.0)\n",
                              "      AlphaRef = kTaps * 10\n",
-                             "      ZEnable = TRUE\n", "      CullMode = NONE\n", "      ColorOp[1] = Modulate (ignored)\n",
+                             "      ZEnable = TRUE\n", "      CullMode = NONE\n", "      ColorOp[1] = Modulate\n",
                              "    pass 0 NoShaders: fixed function\n",
                              "    pass 1 VertexOnly: vertex vs_2_0 VS(1), pixel fixed function\n",
                              "    <int Order = 3>\n", "      <float Weight = 0.25>\n",

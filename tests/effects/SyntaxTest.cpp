@@ -40,8 +40,10 @@ TEST(EffectSyntax, ConstantsArgumentsShaderVariablesAndPassesWithoutShaders) {
     const fx::PassDescription& vars = d.techniques[0].passes.at(1);
     EXPECT_EQ(vars.vertexShown, "vs_2_0 VS(2)");
     EXPECT_EQ(vars.pixelShown, "ps_2_0 PS(true, kScale * 2)");
-    ASSERT_EQ(vars.ignored.size(), 3u);
-    EXPECT_EQ(vars.ignored[1].name, "ColorOp[1]");
+    EXPECT_TRUE(vars.ignored.empty());
+    ASSERT_EQ(vars.deviceStates.size(), 3u);
+    EXPECT_EQ(vars.deviceStates[1].name, "ColorOp[1]");
+    EXPECT_EQ(vars.deviceStates[1].word, static_cast<DWORD>(D3DTOP_MODULATE));
     // Shader constants are taken: four registers from c5 on, filled from the parameter.
     ASSERT_EQ(vars.shaderConstants.size(), 1u);
     EXPECT_EQ(vars.shaderConstants[0].first, 5);
