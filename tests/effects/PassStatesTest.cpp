@@ -53,6 +53,7 @@ TEST_F(PassStates, ExpressionsTakeTheParametersAtBeginPass) {
                                 "SetRenderState D3DRS_COLORWRITEENABLE 0x3",
                                 "SetRenderState D3DRS_DESTBLEND D3DBLEND_SRCCOLOR",
                                 "SetRenderState D3DRS_ZFUNC 4294967295",
+                                "SetRenderState D3DRS_STENCILWRITEMASK 0x1f",  // weights[2] + 1: the index clamps
                             }));
     const float tint[4] = {0, 1, 0, 0};
     effect->SetFloat("alpha", 0.75f);
@@ -60,6 +61,7 @@ TEST_F(PassStates, ExpressionsTakeTheParametersAtBeginPass) {
     effect->SetFloat("cutoff", 1.0f);
     effect->SetInt("mode", 2);
     effect->SetFloatArray("tint", tint, 4);
+    effect->SetInt("pick", -5);
     EXPECT_EQ(beginPass(0), (std::vector<std::string>{
                                 "SetRenderState D3DRS_ALPHABLENDENABLE TRUE",
                                 "SetRenderState D3DRS_SRCBLEND D3DBLEND_ONE",
@@ -69,10 +71,42 @@ TEST_F(PassStates, ExpressionsTakeTheParametersAtBeginPass) {
                                 "SetRenderState D3DRS_COLORWRITEENABLE 0x4",
                                 "SetRenderState D3DRS_DESTBLEND D3DBLEND_INVSRCALPHA",
                                 "SetRenderState D3DRS_ZFUNC 4294967295",
+                                "SetRenderState D3DRS_STENCILWRITEMASK 0xa",  // weights[0] + 0
                             }));
     effect->End();
 }
 
+
+// Each bad value fails the file with its line and a message, never a crash.
+TEST(PassStateErrors, BadValuesFailWithTheirLine) {
+    const std::string deep = std::string(300, '(') + "cutoff" + std::string(300, ')');
+    std::string chain = "cutoff";
+    for (int i = 0; i < 300; ++i) chain += " + cutoff";
+    const std::pair<std::string, const char*> cases[] = {
+        {"AlphaRef = (cutoff * );", "invalid value for AlphaRef"},
+        {"AlphaRef = (nosuch + cutoff);", "unknown name 'nosuch'"},
+        {"AlphaRef = " + deep + ";", "nests too deeply"},
+        {"AlphaRef = " + chain + ";", "too long"},
+        {"AlphaRef = tint.q + cutoff;", "invalid swizzle"},
+        {"AlphaRef = tint.xyzwx + cutoff;", "invalid swizzle"},
+        {"AlphaRef = clamp(cutoff, 1);", "takes 3 arguments"},
+        {"AlphaRef = (tex + 1);", "has no value"},
+        {"ColorOp[8] = Modulate;", "out of range"},
+        {"Sampler[0] = <cutoff>;", "'cutoff' is not a sampler"},
+        {"Texture[0] = <cutoff>;", "'cutoff' is not a texture"},
+        {"ViewTransform[1] = <world>;", "takes no index"},
+        {"LightDiffuse[0] = (cutoff ? 1 : );", "invalid value for LightDiffuse"},
+    };
+    for (const auto& [state, message] : cases) {
+        const std::string source = "float cutoff;\nfloat4 tint;\nfloat4x4 world;\ntexture tex;\ntechnique t { pass p {\n" +
+                                   state + "\n} }\n";
+        fx::EffectDescription d;
+        fx::ParseError e;
+        EXPECT_FALSE(fx::parseEffect(source, d, e)) << state;
+        EXPECT_EQ(e.line, 6) << state;
+        EXPECT_NE(e.message.find(message), std::string::npos) << state << ": " << e.message;
+    }
+}
 
 TEST_F(PassStates, DeviceStatesGoThroughTheirCallsAndEndPutsThemBack) {
     load("DeviceStates.fx");

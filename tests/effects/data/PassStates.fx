@@ -4,6 +4,8 @@ float alpha = 0.25;
 bool add = false;
 int mode = 1;
 float4 tint = {1.0, 0.5, 0.0, 1.0};
+float weights[3] = {10, 20, 30};
+int pick = 7;
 static const int kBase = 3;
 
 technique Expressions
@@ -18,5 +20,6 @@ technique Expressions
         ColorWriteEnable = (mode == 1 ? Red | Green : Blue);
         DestBlend = (tint.y * 4 + min(mode, 3));
         ZFunc = 0xFFFFFFFF;
+        StencilWriteMask = weights[pick] + tint[3];
     }
 }

@@ -9,8 +9,10 @@
 namespace fx {
 namespace {
 
-// Nesting deeper than this is refused rather than risking the stack.
+// Nesting deeper than this, or more nodes than this, is refused: evaluation recurses
+// over the tree and must not run out of stack.
 constexpr int kMaxDepth = 64;
+constexpr std::size_t kMaxNodes = 256;
 
 struct Intrinsic {
     const char* name;
@@ -57,6 +59,7 @@ private:
         return punct(i, a) && punct(i + 1, b) && t_[i + 1].begin == t_[i].end;
     }
     int add(ExprNode n) {
+        if (out_.nodes.size() >= kMaxNodes) return fail("the expression is too long");
         out_.nodes.push_back(n);
         return static_cast<int>(out_.nodes.size() - 1);
     }
@@ -301,6 +304,7 @@ private:
                 c.op = ExprNode::Call;
                 c.a = joined, c.b = args[k];
                 joined = shaped(c, count(joined) + count(args[k]), integer(joined) && integer(args[k]));
+                if (joined < 0) return -1;
             }
             return castNode(joined, cast, width);
         }
