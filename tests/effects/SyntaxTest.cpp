@@ -52,7 +52,10 @@ TEST(EffectSyntax, ConstantsArgumentsShaderVariablesAndPassesWithoutShaders) {
 
     // Equal bindings share an entry; passes without both shaders have no program.
     EXPECT_EQ(d.techniques[1].passes.at(1).vertexEntry, plain.vertexEntry);
-    EXPECT_EQ(effect->programs.size(), 2u);
+    // skinned[boneCount] picks when the pass begins: both elements have a program.
+    EXPECT_EQ(effect->programs.size(), 3u);
+    ASSERT_EQ(effect->choicePrograms.at(0).at(1).size(), 2u);
+    EXPECT_EQ(effect->choicePrograms[0][1][1], effect->passPrograms[0][1]);  // boneCount starts at 1
     ASSERT_EQ(effect->passPrograms.at(1).size(), 2u);
     EXPECT_EQ(effect->passPrograms[1][0], -1);
     EXPECT_EQ(effect->passPrograms[1][1], -1);

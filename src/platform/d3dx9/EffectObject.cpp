@@ -302,6 +302,7 @@ HRESULT Effect::BeginPass(UINT pass) {
     const TechniqueDescription& t = compiled_->description.techniques[static_cast<std::size_t>(begunTechnique_)];
     if (pass >= t.passes.size()) return D3DERR_INVALIDCALL;
     pass_ = static_cast<int>(pass);
+    choosePassProgram(begunTechnique_, pass_);
     for (const StateAssignment& a : t.passes[pass].states) device_->SetRenderState(a.state, stateValue(a));
     if (!t.passes[pass].deviceStates.empty()) applyDeviceStates(t.passes[pass]);
     if (!t.passes[pass].shaderConstants.empty()) applyShaderConstants(t.passes[pass]);

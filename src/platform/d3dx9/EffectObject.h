@@ -105,6 +105,8 @@ private:
     // EffectStates.cpp: the pass's other device states, and what Begin keeps of them.
     void applyDeviceStates(const PassDescription& pass);
     void planSavedStates();
+    // Sets passProgram_ and passFixed_ for the pass, its shader choices evaluated.
+    void choosePassProgram(int technique, int pass);
     void saveDeviceStates(int technique);
     void restoreDeviceStates();
     // Fills the asm shaders' register files from the pass's shader-constant states.
@@ -124,6 +126,8 @@ private:
     int technique_ = -1;
     int begunTechnique_ = -1;
     int pass_ = -1;
+    int passProgram_ = -1;     // the begun pass's program, -1 for none
+    bool passFixed_ = false;   // it has neither shader: the fixed-function pipeline draws
     bool saveState_ = false;
     std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> savedStates_;
     // Per technique, each render state its passes assign, once: what Begin saves.

@@ -62,6 +62,32 @@ DWORD blockValue(const SamplerDescription& s, D3DSAMPLERSTATETYPE type) {
 
 }  // namespace
 
+void Effect::choosePassProgram(int technique, int pass) {
+    const auto t = static_cast<std::size_t>(technique);
+    const auto n = static_cast<std::size_t>(pass);
+    const PassDescription& p = compiled_->description.techniques[t].passes[n];
+    passProgram_ = compiled_->passPrograms[t][n];
+    passFixed_ = p.vertexEntry.empty() && p.pixelEntry.empty();
+    const std::vector<int>& choices = compiled_->choicePrograms[t][n];
+    if (choices.empty()) return;
+    auto pick = [&](const ShaderChoice& c) -> std::size_t {
+        if (c.shaders.empty()) return 0;
+        ExprValue v;
+        evaluateStateExpression(c.index, compiled_->description.parameters, values_.data(), valueOffsets_.data(), v);
+        const float most = static_cast<float>(c.shaders.size() - 1);
+        float i = v.v[0];
+        if (!(i >= 0.0f)) i = 0.0f;  // NaN too
+        return static_cast<std::size_t>(std::min(i, most));
+    };
+    const std::size_t v = pick(p.vertexChoice), px = pick(p.pixelChoice);
+    const std::size_t pixels = std::max<std::size_t>(p.pixelChoice.shaders.size(), 1);
+    const std::size_t at = v * pixels + px;
+    passProgram_ = at < choices.size() ? choices[at] : -1;
+    const std::string& vertex = p.vertexChoice.shaders.empty() ? p.vertexEntry : p.vertexChoice.shaders[v].entry;
+    const std::string& pixel = p.pixelChoice.shaders.empty() ? p.pixelEntry : p.pixelChoice.shaders[px].entry;
+    passFixed_ = vertex.empty() && pixel.empty();
+}
+
 void Effect::applyDeviceStates(const PassDescription& pass) {
     const EffectDescription& d = compiled_->description;
     for (const DeviceState& s : pass.deviceStates) {

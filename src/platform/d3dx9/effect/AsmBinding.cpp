@@ -124,7 +124,10 @@ void EffectSyntaxParser::bindAsmSamplers(const PassDescription& pass) {
             if (equalsIgnoreCase(s.name, key.c_str())) return stripped(s.written);
         return {};
     };
-    for (const std::string* entry : {&pass.vertexEntry, &pass.pixelEntry})
+    std::vector<const std::string*> entries = {&pass.vertexEntry, &pass.pixelEntry};
+    for (const ShaderChoice* choice : {&pass.vertexChoice, &pass.pixelChoice})
+        for (const ShaderBinding& b : choice->shaders) entries.push_back(&b.entry);
+    for (const std::string* entry : entries)
         for (const AsmEntry& a : asmEntries_) {
             if (a.entry != *entry) continue;
             for (int stage : a.samplers) {

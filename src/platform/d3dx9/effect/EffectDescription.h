@@ -135,6 +135,13 @@ struct ShaderConstantState {
     std::vector<float> values;
 };
 
+// `VertexShader = (shaders[i]);` with `i` a parameter: every element is compiled and
+// the index picks one each time the pass begins (out of range clamps).
+struct ShaderChoice {
+    std::vector<ShaderBinding> shaders;  // an empty entry for NULL
+    StateExpression index;
+};
+
 struct PassDescription {
     std::string name;
     std::string vertexEntry, vertexProfile;  // an empty entry: no shader on that stage
@@ -147,6 +154,7 @@ struct PassDescription {
     std::vector<Annotation> annotations;
     int line = 0;
     std::vector<ShaderConstantState> shaderConstants;
+    ShaderChoice vertexChoice, pixelChoice;  // no shaders: the entries above are fixed
 };
 
 struct TechniqueDescription {

@@ -1,4 +1,5 @@
 // Techniques, passes and their state assignments, and shaders declared as variables.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -207,8 +208,15 @@ bool EffectSyntaxParser::shaderAssignment(PassDescription& pass, const Token& st
                 fail(tokens_[a], "expected " + variable->name + "[index]");
                 return false;
             }
-            // The index parameter's value when the effect is created picks the shader.
+            // The index parameter's value when the effect is created picks the shader; an
+            // index that names a parameter picks again each time the pass begins.
             index = v[0] < 0 ? 0 : static_cast<std::size_t>(v[0]);
+            if (variable->vertex == vertex && namesParameter(a + 2, b - 1, nullptr)) {
+                ShaderChoice& choice = vertex ? pass.vertexChoice : pass.pixelChoice;
+                if (!readExpression(state, a + 2, b - 1, nullptr, choice.index)) return false;
+                choice.shaders = variable->shaders;
+                index = std::min(index, variable->shaders.size() - 1);
+            }
         }
         if (variable->vertex != vertex || index >= variable->shaders.size()) {
             fail(tokens_[a], "'" + variable->name + "' has no " + (vertex ? "vertex" : "pixel") + " shader there");
@@ -219,7 +227,6 @@ bool EffectSyntaxParser::shaderAssignment(PassDescription& pass, const Token& st
     } else if (!shaderValue(first, last, vertex, binding, isNull)) {
         return false;
     }
-    (void)state;
     bool assembly = binding.function.rfind("gh_asm", 0) == 0;
     std::string shown = isNull ? "NULL" : assembly ? binding.profile + " asm" : binding.profile + " " + binding.function + "(";
     for (std::size_t i = 0; i < binding.arguments.size(); ++i) shown += (i ? ", " : "") + binding.arguments[i];
