@@ -50,6 +50,18 @@ TEST(FxTool, ListsShadersStatesIgnoredStatesAndAnnotations) {
         EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
 }
 
+TEST(FxTool, ListsExpressionsAndDeviceStatesAsWritten) {
+    std::string out;
+    int rc = runTool("fx " + fxtest::dataPath("PassStates.fx") + " " + fxtest::dataPath("DeviceStates.fx"), out);
+    if (rc == -1) GTEST_SKIP() << "glimmerhop-tool is not built";
+    EXPECT_EQ(rc, 0) << out;
+    for (const char* line : {"      AlphaRef = (int)(cutoff * 255)\n", "      ZFunc = 4294967295\n",
+                             "      FogStart = <fogStart>\n", "      ColorArg0[0] = Texture | Complement\n",
+                             "      LightPhi[0] = (fogStart + 0.5)\n", "      Sampler[3] = <samp>\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+    EXPECT_EQ(out.find("(ignored)"), std::string::npos) << out;
+}
+
 TEST(FxTool, PrintsTheCompilerTextAndFails) {
     std::string out;
     std::string path = fxtest::dataPath("Broken.fx");
