@@ -77,6 +77,37 @@ TEST_F(PassStates, ExpressionsTakeTheParametersAtBeginPass) {
 }
 
 
+// Intrinsics, casts, constructors and swizzles, over x = 0.75 and v = (1, 2, 3, 4).
+TEST(StateExpressions, IntrinsicsCastsConstructorsAndSwizzles) {
+    std::vector<fx::Parameter> params(2);
+    params[0].name = "x";
+    params[0].initial = {0x3F400000u};  // 0.75f
+    params[1].name = "v";
+    params[1].cols = 4;
+    params[1].initial = {0x3F800000u, 0x40000000u, 0x40400000u, 0x40800000u};
+    const std::uint32_t offsets[2] = {0, 1};
+    const std::uint32_t words[5] = {0x3F400000u, 0x3F800000u, 0x40000000u, 0x40400000u, 0x40800000u};
+    fx::ExprNames names;
+    names.parameter = [](const std::string& n) { return n == "x" ? 0 : n == "v" ? 1 : -1; };
+    const std::pair<const char*, float> cases[] = {
+        {"saturate(x * 2)", 1.0f},     {"lerp(2, 4, x)", 3.5f},       {"(int)(x * 10) / 4", 1.0f},
+        {"float2(x, 3).y", 3.0f},      {"frac(x + 1.5)", 0.25f},      {"-x * 4", -3.0f},
+        {"abs(-x)", 0.75f},            {"clamp(x * 10, 1, 5)", 5.0f}, {"step(0.5, x)", 1.0f},
+        {"max(x, 2) - floor(2.5)", 0.0f}, {"v.w - v.x", 3.0f},        {"v[x * 4]", 4.0f},
+        {"(bool)x + true", 2.0f},      {"v.bgr.y * (x >= 0.75)", 2.0f},
+    };
+    for (const auto& [text, want] : cases) {
+        const std::vector<fx::Token> tokens = fx::tokenize(text);
+        fx::StateExpression e;
+        std::string error;
+        ASSERT_TRUE(fx::parseStateExpression(tokens, 0, tokens.size() - 1, params, names, e, error)) << text << ": " << error;
+        EXPECT_TRUE(e.usesParameters) << text;
+        fx::ExprValue v;
+        fx::evaluateStateExpression(e, params, words, offsets, v);
+        EXPECT_FLOAT_EQ(v.v[0], want) << text;
+    }
+}
+
 // Each bad value fails the file with its line and a message, never a crash.
 TEST(PassStateErrors, BadValuesFailWithTheirLine) {
     const std::string deep = std::string(300, '(') + "cutoff" + std::string(300, ')');
