@@ -38,6 +38,7 @@ struct Evaluation {
         switch (n.op) {
             case ExprNode::Constant: out = n.constant; return;
             case ExprNode::Parameter: {
+                if (!values) return;  // folding at load: no parameter reaches here
                 const Parameter& p = params[static_cast<std::size_t>(n.parameter)];
                 const std::uint32_t* w = values + offsets[n.parameter];
                 for (int k = 0; k < out.count; ++k) out.v[k] = word(p, w[k]);
@@ -47,6 +48,7 @@ struct Evaluation {
                 run(n.b, b);
                 const int width = n.swizzleCount;
                 int elements = 1;
+                if (n.parameter >= 0 && !values) return;
                 if (n.parameter >= 0) {
                     const Parameter& p = params[static_cast<std::size_t>(n.parameter)];
                     elements = p.wordCount() / std::max(width, 1);
