@@ -210,6 +210,7 @@ TEST_F(PassStates, DeviceStatesGoThroughTheirCallsAndEndPutsThemBack) {
     EXPECT_EQ(d3d9::internal::samplerState(device, 3, D3DSAMP_ADDRESSU), static_cast<DWORD>(D3DTADDRESS_CLAMP));
     EXPECT_EQ(d3d9::internal::samplerState(device, 3, D3DSAMP_ADDRESSV), static_cast<DWORD>(D3DTADDRESS_MIRROR));
     EXPECT_EQ(d3d9::internal::samplerState(device, 3, D3DSAMP_MAGFILTER), static_cast<DWORD>(D3DTEXF_POINT));
+    EXPECT_EQ(lines.back(), "SetFVF 0x112");  // XYZ | NORMAL | TEX1
 
     // A new value of a parameter reaches the device at the next BeginPass.
     effect->SetFloat("fogStart", 4.0f);
@@ -231,6 +232,8 @@ TEST_F(PassStates, DeviceStatesGoThroughTheirCallsAndEndPutsThemBack) {
     D3DMATRIX after{};
     device->GetTransform(D3DTS_VIEW, &after);
     EXPECT_EQ(after.m[3][2], view.m[3][2]);
+    device->GetFVF(&v);
+    EXPECT_EQ(v, 0u);
     BOOL on = TRUE;
     device->GetLightEnable(0, &on);
     EXPECT_FALSE(on);

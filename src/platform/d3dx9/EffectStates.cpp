@@ -161,6 +161,7 @@ void Effect::applyDeviceStates(const PassDescription& pass) {
                 device_->SetMaterial(&m);
                 break;
             }
+            case DeviceStateKind::Fvf: device_->SetFVF(word); break;
         }
     }
 }
@@ -235,6 +236,7 @@ void Effect::saveDeviceStates(int technique) {
             }
             case DeviceStateKind::Light: s.valid = SUCCEEDED(device_->GetLight(s.index, &s.light)); break;
             case DeviceStateKind::Material: s.valid = SUCCEEDED(device_->GetMaterial(&s.material)); break;
+            case DeviceStateKind::Fvf: s.valid = SUCCEEDED(device_->GetFVF(&s.word)); break;
             case DeviceStateKind::SamplerBlock: break;
         }
         savedDeviceStates_.push_back(s);
@@ -259,6 +261,7 @@ void Effect::restoreDeviceStates() {
             case DeviceStateKind::LightEnable: device_->LightEnable(s.index, static_cast<BOOL>(s.word)); break;
             case DeviceStateKind::Light: device_->SetLight(s.index, &s.light); break;
             case DeviceStateKind::Material: device_->SetMaterial(&s.material); break;
+            case DeviceStateKind::Fvf: device_->SetFVF(s.word); break;
             case DeviceStateKind::SamplerBlock: break;
         }
         if (s.texture) s.texture->Release();

@@ -57,5 +57,6 @@ technique Fixed
         MaxAnisotropy[0] = 8;
         MipMapLodBias[0] = -0.5;
         Sampler[3] = <samp>;
+        FVF = XYZ | Normal | D3DFVF_TEX1;
     }
 }

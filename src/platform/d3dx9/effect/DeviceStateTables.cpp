@@ -94,6 +94,7 @@ const DeviceStateInfo kStates[] = {
     {"MaterialSpecular", K::Material, id(MaterialMember::Specular), V::ColorValue, N::None, false},
     {"MaterialEmissive", K::Material, id(MaterialMember::Emissive), V::ColorValue, N::None, false},
     {"MaterialPower", K::Material, id(MaterialMember::Power), V::Float, N::None, false},
+    {"FVF", K::Fvf, 0, V::Dword, N::Fvf, false},
 };
 
 struct NamedValue {
@@ -150,6 +151,12 @@ const NamedValue kFogMode[] = {{"NONE", D3DFOG_NONE}, {"EXP", D3DFOG_EXP}, {"EXP
 const NamedValue kMaterialSource[] = {{"MATERIAL", D3DMCS_MATERIAL}, {"COLOR1", D3DMCS_COLOR1},
                                       {"COLOR2", D3DMCS_COLOR2}};
 const NamedValue kShade[] = {{"FLAT", 1}, {"GOURAUD", 2}, {"PHONG", 3}};
+const NamedValue kFvf[] = {{"XYZ", D3DFVF_XYZ},       {"XYZRHW", D3DFVF_XYZRHW},     {"XYZW", D3DFVF_XYZW},
+                            {"NORMAL", D3DFVF_NORMAL}, {"PSIZE", D3DFVF_PSIZE},       {"DIFFUSE", D3DFVF_DIFFUSE},
+                            {"SPECULAR", D3DFVF_SPECULAR}, {"TEX0", D3DFVF_TEX0},     {"TEX1", D3DFVF_TEX1},
+                            {"TEX2", D3DFVF_TEX2},     {"TEX3", D3DFVF_TEX3},         {"TEX4", D3DFVF_TEX4},
+                            {"TEX5", D3DFVF_TEX5},     {"TEX6", D3DFVF_TEX6},         {"TEX7", D3DFVF_TEX7},
+                            {"TEX8", D3DFVF_TEX8}};
 const NamedValue kLightType[] = {{"POINT", D3DLIGHT_POINT}, {"SPOT", D3DLIGHT_SPOT},
                                  {"DIRECTIONAL", D3DLIGHT_DIRECTIONAL}};
 
@@ -190,6 +197,7 @@ bool deviceValueName(DeviceNames names, const std::string& word, DWORD& value) {
         case N::LightType: return lookUp(kLightType, word, "D3DLIGHT_", value);
         case N::Filter: return stateValue(StateValueKind::Filter, word, value);
         case N::Address: return stateValue(StateValueKind::Address, word, value);
+        case N::Fvf: return lookUp(kFvf, word, "D3DFVF_", value);
     }
     return false;
 }

@@ -13,7 +13,7 @@ namespace fx {
 // What the names of a state's values are.
 enum class DeviceNames : std::uint8_t {
     None, Bool, TextureOp, TextureArg, TexCoordIndex, TransformFlags, FogMode, MaterialSource, Shade,
-    LightType, Filter, Address
+    LightType, Filter, Address, Fvf
 };
 
 struct DeviceStateInfo {

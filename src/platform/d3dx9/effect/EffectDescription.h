@@ -79,6 +79,7 @@ enum class DeviceStateKind : std::uint8_t {
     Light,         // one member of light `index`: GetLight, change, SetLight
     LightEnable,   // LightEnable(index)
     Material,      // one member of the material: GetMaterial, change, SetMaterial
+    Fvf,           // SetFVF
 };
 
 // How a value becomes what the device call takes.
