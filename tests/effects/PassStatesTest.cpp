@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "effects/DeviceFixture.h"
 #include "effects/EffectTestSupport.h"
@@ -137,6 +138,49 @@ TEST(PassStateErrors, BadValuesFailWithTheirLine) {
         EXPECT_EQ(e.line, 6) << state;
         EXPECT_NE(e.message.find(message), std::string::npos) << state << ": " << e.message;
     }
+}
+
+// Every cut of the two files either fails with a message or loads, and a cut that loads
+// runs its passes; damaged bytes in the state values do the same.
+TEST(PassStateErrors, CutAndDamagedFilesFailOrRunCleanly) {
+    fxtest::TraceLines trace;
+    IDirect3DDevice9* device = fxtest::createDevice(d3d9::Backend::Trace, &trace);
+    ASSERT_TRUE(device);
+    int ran = 0;
+    for (const char* file : {"PassStates.fx", "DeviceStates.fx"}) {
+        const std::string source = fxtest::readData(file);
+        for (std::size_t n = source.size() % 7; n <= source.size(); n += 7) {  // ends with the whole file
+            for (int damage = 0; damage < 2; ++damage) {
+                std::string text = source.substr(0, n);
+                if (damage && n > 0) text[n / 2] = "(<.[?|"[n % 6];
+                ID3DXEffect* effect = nullptr;
+                ID3DXBuffer* errors = nullptr;
+                const std::string path = ::testing::TempDir() + "cut.fx";
+                FILE* f = std::fopen(path.c_str(), "wb");
+                ASSERT_TRUE(f);
+                std::fwrite(text.data(), 1, text.size(), f);
+                std::fclose(f);
+                if (FAILED(D3DXCreateEffectFromFileA(device, path.c_str(), nullptr, nullptr, 0, nullptr, &effect,
+                                                     &errors))) {
+                    EXPECT_NE(fxtest::bufferText(errors).find("cut.fx("), std::string::npos) << file << " cut at " << n;
+                    if (errors) errors->Release();
+                    continue;
+                }
+                UINT passes = 0;
+                if (SUCCEEDED(effect->Begin(&passes, 0))) {
+                    for (UINT p = 0; p < passes; ++p) {
+                        effect->BeginPass(p);
+                        effect->EndPass();
+                        ++ran;
+                    }
+                    effect->End();
+                }
+                effect->Release();
+            }
+        }
+    }
+    EXPECT_GT(ran, 0);
+    device->Release();
 }
 
 TEST_F(PassStates, DeviceStatesGoThroughTheirCallsAndEndPutsThemBack) {
