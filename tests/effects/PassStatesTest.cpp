@@ -128,10 +128,17 @@ TEST(PassStateErrors, BadValuesFailWithTheirLine) {
         {"Texture[0] = <cutoff>;", "'cutoff' is not a texture"},
         {"ViewTransform[1] = <world>;", "takes no index"},
         {"LightDiffuse[0] = (cutoff ? 1 : );", "invalid value for LightDiffuse"},
+        {"VertexShader = (vs[cutoff]); PixelShader = (ps[cutoff]);", "at most 64"},
     };
     for (const auto& [state, message] : cases) {
-        const std::string source = "float cutoff;\nfloat4 tint;\nfloat4x4 world;\ntexture tex;\ntechnique t { pass p {\n" +
-                                   state + "\n} }\n";
+        // Nine shaders of each kind: 81 pairs when both are picked.
+        std::string shaders = "VertexShader vs[9] = {";
+        for (int i = 0; i < 9; ++i) shaders += std::string(i ? ", " : "") + "compile vs_2_0 V" + std::to_string(i) + "()";
+        shaders += "}; PixelShader ps[9] = {";
+        for (int i = 0; i < 9; ++i) shaders += std::string(i ? ", " : "") + "compile ps_2_0 P" + std::to_string(i) + "()";
+        shaders += "};";
+        const std::string source = "float cutoff;\nfloat4 tint;\nfloat4x4 world;\ntexture tex;\n" + shaders +
+                                   "technique t { pass p {\n" + state + "\n} }\n";
         fx::EffectDescription d;
         fx::ParseError e;
         EXPECT_FALSE(fx::parseEffect(source, d, e)) << state;

@@ -39,6 +39,8 @@ const char* const kOtherStates[] = {
     "PixelShaderConstant", "PixelShaderConstant1", "PixelShaderConstant2", "PixelShaderConstant3",
     "PixelShaderConstant4", "PixelShaderConstantF", "PixelShaderConstantB", "PixelShaderConstantI"};
 
+constexpr std::size_t kMostShaderPairs = 64;
+
 bool isOtherState(const std::string& name) {
     std::string n = name;
     if (n.size() > 6 && equalsIgnoreCase(n.substr(0, 6), "D3DRS_")) n = n.substr(6);
@@ -216,6 +218,15 @@ bool EffectSyntaxParser::shaderAssignment(PassDescription& pass, const Token& st
                 if (!readExpression(state, a + 2, b - 1, nullptr, choice.index)) return false;
                 choice.shaders = variable->shaders;
                 index = std::min(index, variable->shaders.size() - 1);
+                // Each pair of a vertex and a pixel choice is a program of its own: keep
+                // their number to what a file may sensibly ask for.
+                const std::size_t pairs = std::max<std::size_t>(pass.vertexChoice.shaders.size(), 1) *
+                                          std::max<std::size_t>(pass.pixelChoice.shaders.size(), 1);
+                if (pairs > kMostShaderPairs) {
+                    fail(state, "the pass picks from " + std::to_string(pairs) + " pairs of shaders; at most " +
+                                    std::to_string(kMostShaderPairs) + " are compiled");
+                    return false;
+                }
             }
         }
         if (variable->vertex != vertex || index >= variable->shaders.size()) {
