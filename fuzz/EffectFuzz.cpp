@@ -20,7 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         effect->SetMatrix("matWorldViewProjection", reinterpret_cast<const D3DXMATRIX*>(values));
         effect->SetTexture("tex0", nullptr);
         UINT passes = 0;
-        if (SUCCEEDED(effect->SetTechnique("tull")) && SUCCEEDED(effect->Begin(&passes, 0))) {
+        // The show's technique name when the file has it, else the first technique.
+        effect->SetTechnique("tull");
+        if (SUCCEEDED(effect->Begin(&passes, 0))) {
             for (UINT p = 0; p < passes && p < 8; ++p) {
                 effect->BeginPass(p);
                 effect->EndPass();

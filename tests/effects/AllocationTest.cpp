@@ -74,4 +74,43 @@ TEST(EffectAllocations, DrawCallsAllocateNothing) {
     device->Release();
 }
 
+// States evaluated from parameters and sent to the device at BeginPass, saved at Begin
+// and put back at End, allocate nothing either (after a first frame that lets the device
+// make room for the light it is given).
+TEST(EffectAllocations, PassStatesAllocateNothing) {
+#if !defined(GH_COUNTS_ALLOCATIONS)
+    GTEST_SKIP() << "allocations are not counted under AddressSanitizer";
+#endif
+    CountingSink sink;
+    IDirect3DDevice9* device = fxtest::createDevice(d3d9::Backend::Trace, &sink);
+    ASSERT_TRUE(device);
+    for (const char* file : {"PassStates.fx", "DeviceStates.fx"}) {
+        ID3DXEffect* effect = nullptr;
+        ASSERT_EQ(D3DXCreateEffectFromFileA(device, fxtest::dataPath(file).c_str(), nullptr, nullptr, 0, nullptr,
+                                            &effect, nullptr),
+                  D3D_OK);
+        long before = 0, linesBefore = 0;
+        for (int frame = 0; frame < 10; ++frame) {
+            if (frame == 1) {
+                before = gAllocations.load();
+                linesBefore = sink.lines;
+            }
+            effect->SetFloat("alpha", static_cast<float>(frame) * 0.1f);
+            effect->SetInt("mode", frame);
+            effect->SetFloat("fogStart", static_cast<float>(frame));
+            UINT passes = 0;
+            effect->Begin(&passes, 0);
+            for (UINT p = 0; p < passes; ++p) {
+                effect->BeginPass(p);
+                effect->EndPass();
+            }
+            effect->End();
+        }
+        EXPECT_EQ(gAllocations.load() - before, 0) << file;
+        EXPECT_GT(sink.lines - linesBefore, 9 * 8) << file;
+        effect->Release();
+    }
+    device->Release();
+}
+
 }  // namespace

@@ -292,6 +292,24 @@ TEST_F(EffectPixels, EndRestoresTheDeviceStates) {
     EXPECT_RGB(at(275, 75), 255, 255, 255);
 }
 
+TEST_F(EffectPixels, AnIntParameterPicksThePixelShaderEachTimeThePassBegins) {
+    open();
+    device->BeginScene();
+    clear(D3DCOLOR_ARGB(255, 0, 0, 0));
+    rectangle(50, 50, 100, 100);
+    draw("Chosen");  // shade 0: red
+    effect->SetInt("shade", 1);
+    rectangle(150, 50, 200, 100);
+    draw("Chosen");
+    effect->SetInt("shade", 9);  // past the end: the last one
+    rectangle(250, 50, 300, 100);
+    draw("Chosen");
+    finish();
+    EXPECT_RGB(at(75, 75), 255, 0, 0);
+    EXPECT_RGB(at(175, 75), 0, 255, 0);
+    EXPECT_RGB(at(275, 75), 0, 255, 0);
+}
+
 TEST_F(EffectPixels, AlphaTestDiscards) {
     open();
     device->BeginScene();

@@ -82,6 +82,21 @@ TEST(FixedFunctionPass, DrawsPretransformedVerticesThroughTheTextureStages) {
     drawPass();
     EXPECT_EQ(0xFF00FF, pixel(1, 1));
 
+    // The pass sets the stages and the factor; End puts back the device's magenta.
+    ASSERT_EQ(D3D_OK, effect->SetTechnique("FromThePass"));
+    drawPass();
+    EXPECT_EQ(0x0000FF, pixel(1, 1));
+    const float yellow[4] = {1, 1, 0, 1};
+    effect->SetFloatArray("factor", yellow, 4);
+    drawPass();
+    EXPECT_EQ(0xFFFF00, pixel(1, 1));
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    drawPass();
+    EXPECT_EQ(0xFFFF00, pixel(1, 1));  // the pass's own argument wins
+    ASSERT_EQ(D3D_OK, effect->SetTechnique("Plain"));
+    drawPass();
+    EXPECT_EQ(0x00FF00, pixel(1, 1));  // restored: the diffuse argument set before Begin
+
     ib->Release();
     vb->Release();
     declaration->Release();

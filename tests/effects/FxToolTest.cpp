@@ -42,12 +42,24 @@ TEST(FxTool, ListsShadersStatesIgnoredStatesAndAnnotations) {
     EXPECT_EQ(rc, 0) << out;
     for (const char* line : {"    pass 0 Plain: vertex vs_2_0 VS(1), pixel ps_2_0 PS(false, 1.0)\n",
                              "      AlphaRef = kTaps * 10\n",
-                             "      ZEnable = TRUE\n", "      CullMode = NONE\n", "      ColorOp[1] = Modulate (ignored)\n",
+                             "      ZEnable = TRUE\n", "      CullMode = NONE\n", "      ColorOp[1] = Modulate\n",
                              "    pass 0 NoShaders: fixed function\n",
                              "    pass 1 VertexOnly: vertex vs_2_0 VS(1), pixel fixed function\n",
                              "    <int Order = 3>\n", "      <float Weight = 0.25>\n",
                              "    <int2 UISteps = {4, 8}>\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+}
+
+TEST(FxTool, ListsExpressionsAndDeviceStatesAsWritten) {
+    std::string out;
+    int rc = runTool("fx " + fxtest::dataPath("PassStates.fx") + " " + fxtest::dataPath("DeviceStates.fx"), out);
+    if (rc == -1) GTEST_SKIP() << "glimmerhop-tool is not built";
+    EXPECT_EQ(rc, 0) << out;
+    for (const char* line : {"      AlphaRef = (int)(cutoff * 255)\n", "      ZFunc = 4294967295\n",
+                             "      FogStart = <fogStart>\n", "      ColorArg0[0] = Texture | Complement\n",
+                             "      LightPhi[0] = (fogStart + 0.5)\n", "      Sampler[3] = <samp>\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+    EXPECT_EQ(out.find("(ignored)"), std::string::npos) << out;
 }
 
 TEST(FxTool, PrintsTheCompilerTextAndFails) {

@@ -1,5 +1,5 @@
 // Sampler states from sampler_state blocks and from the device, drawn on headless GL,
-// and every new pass state of DeviceStates.fx as the trace sees it.
+// and every new pass state of RenderStates.fx as the trace sees it.
 #include "effects/StatesFixture.h"
 
 namespace {
@@ -105,7 +105,7 @@ TEST(DeviceStatesTrace, PassSetsEveryStateAndEndPutsThemBack) {
     ASSERT_TRUE(device);
     ID3DXEffect* effect = nullptr;
     ID3DXBuffer* errors = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileA(device, fxtest::dataPath("DeviceStates.fx").c_str(), nullptr, nullptr, 0,
+    ASSERT_EQ(D3DXCreateEffectFromFileA(device, fxtest::dataPath("RenderStates.fx").c_str(), nullptr, nullptr, 0,
                                         nullptr, &effect, &errors),
               D3D_OK)
         << fxtest::bufferText(errors);

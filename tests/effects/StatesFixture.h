@@ -1,4 +1,4 @@
-// A small headless GL device drawing quads through DeviceStates.fx, for the tests of
+// A small headless GL device drawing quads through RenderStates.fx, for the tests of
 // render and sampler states: quads are given in D3D screen pixels (x right, y down).
 #pragma once
 
@@ -36,7 +36,7 @@ protected:
         device = createDevice(d3d9::Backend::Gl, nullptr, kSize, kSize, samples);
         ASSERT_TRUE(device);
         ID3DXBuffer* errors = nullptr;
-        ASSERT_EQ(D3DXCreateEffectFromFileA(device, dataPath("DeviceStates.fx").c_str(), nullptr, nullptr, 0,
+        ASSERT_EQ(D3DXCreateEffectFromFileA(device, dataPath("RenderStates.fx").c_str(), nullptr, nullptr, 0,
                                             nullptr, &effect, &errors),
                   D3D_OK)
             << bufferText(errors);

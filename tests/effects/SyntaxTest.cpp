@@ -40,8 +40,10 @@ TEST(EffectSyntax, ConstantsArgumentsShaderVariablesAndPassesWithoutShaders) {
     const fx::PassDescription& vars = d.techniques[0].passes.at(1);
     EXPECT_EQ(vars.vertexShown, "vs_2_0 VS(2)");
     EXPECT_EQ(vars.pixelShown, "ps_2_0 PS(true, kScale * 2)");
-    ASSERT_EQ(vars.ignored.size(), 3u);
-    EXPECT_EQ(vars.ignored[1].name, "ColorOp[1]");
+    EXPECT_TRUE(vars.ignored.empty());
+    ASSERT_EQ(vars.deviceStates.size(), 3u);
+    EXPECT_EQ(vars.deviceStates[1].name, "ColorOp[1]");
+    EXPECT_EQ(vars.deviceStates[1].word, static_cast<DWORD>(D3DTOP_MODULATE));
     // Shader constants are taken: four registers from c5 on, filled from the parameter.
     ASSERT_EQ(vars.shaderConstants.size(), 1u);
     EXPECT_EQ(vars.shaderConstants[0].first, 5);
@@ -51,11 +53,14 @@ TEST(EffectSyntax, ConstantsArgumentsShaderVariablesAndPassesWithoutShaders) {
     // Equal bindings share an entry; a pass without shaders has no program, a pass with
     // one has a vertex stage alone, which reports the varyings it writes (COLOR0: 16).
     EXPECT_EQ(d.techniques[1].passes.at(1).vertexEntry, plain.vertexEntry);
-    ASSERT_EQ(effect->programs.size(), 3u);
+    // skinned[boneCount] picks when the pass begins: both elements have a program.
+    ASSERT_EQ(effect->programs.size(), 4u);
+    ASSERT_EQ(effect->choicePrograms.at(0).at(1).size(), 2u);
+    EXPECT_EQ(effect->choicePrograms[0][1][1], effect->passPrograms[0][1]);  // boneCount starts at 1
     ASSERT_EQ(effect->passPrograms.at(1).size(), 2u);
     EXPECT_EQ(effect->passPrograms[1][0], -1);
-    ASSERT_EQ(effect->passPrograms[1][1], 2);
-    const fx::CompiledProgram& alone = effect->programs[2];
+    ASSERT_EQ(effect->passPrograms[1][1], 3);
+    const fx::CompiledProgram& alone = effect->programs[3];
     EXPECT_TRUE(alone.pixelEntry.empty() && alone.fragmentGlsl.empty());
     EXPECT_FALSE(alone.vertexGlsl.empty());
     EXPECT_EQ(alone.linkSizes[16], 4);

@@ -72,6 +72,10 @@ struct RecordingEffect : ID3DXEffect {
         note(std::string("SetBool ") + p);
         return setResult;
     }
+    HRESULT SetInt(D3DXHANDLE p, INT) override {
+        note(std::string("SetInt ") + p);
+        return setResult;
+    }
     HRESULT SetTechnique(D3DXHANDLE t) override {
         note(std::string("SetTechnique ") + t);
         return S_OK;

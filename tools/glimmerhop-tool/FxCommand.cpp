@@ -100,6 +100,7 @@ void printPass(const fx::EffectDescription& d, std::size_t index, const fx::Pass
                                              : std::to_string(a.value);
         std::printf("      %s = %s\n", info ? info->name : "?", value.c_str());
     }
+    for (const fx::DeviceState& s : p.deviceStates) std::printf("      %s = %s\n", s.name.c_str(), s.written.c_str());
     for (const fx::IgnoredState& s : p.ignored)
         std::printf("      %s = %s (ignored)\n", s.name.c_str(), s.value.c_str());
 }

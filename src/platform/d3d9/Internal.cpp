@@ -128,6 +128,16 @@ void forgetShader(IDirect3DDevice9* device, unsigned shader) {
     if (device && shader) base(device)->forgetShader(shader);
 }
 
+DWORD samplerState(IDirect3DDevice9* device, DWORD sampler, DWORD type) {
+    if (!device || sampler >= detail::kSamplerCount || type >= detail::kSamplerStateCount) return 0;
+    return base(device)->samplerState(sampler, type);
+}
+
+IDirect3DBaseTexture9* boundTexture(IDirect3DDevice9* device, DWORD stage) {
+    if (!device || stage >= detail::kSamplerCount) return nullptr;
+    return base(device)->boundTexture(stage);
+}
+
 bool alphaTest(IDirect3DDevice9* device, DWORD& func, float& ref) {
     const detail::DeviceBase* d = base(device);
     func = d->renderState(D3DRS_ALPHAFUNC);

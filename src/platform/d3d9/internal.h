@@ -72,6 +72,11 @@ void forgetShader(IDirect3DDevice9* device, unsigned shader);
 // D3DRS_ALPHAREF scaled to 0..1. Both backends answer from the device's state copy.
 bool alphaTest(IDirect3DDevice9* device, DWORD& func, float& ref);
 
+// What a sampler stage holds now, for effects that put it back at End (D3D9 has no
+// getters for these). Out-of-range stages read as 0 and null.
+DWORD samplerState(IDirect3DDevice9* device, DWORD sampler, DWORD type);
+IDirect3DBaseTexture9* boundTexture(IDirect3DDevice9* device, DWORD stage);
+
 // Texture loading: an A8R8G8B8 texture with a full mip chain, filled from RGBA8 pixels
 // (rows top first, so v = 0 samples the top row) and named `name` in the trace. The trace
 // backend ignores the pixels (they may be null).

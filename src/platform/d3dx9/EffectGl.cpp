@@ -142,14 +142,10 @@ void destroyGlProgram(GlProgram& p, IDirect3DDevice9* device) {
 }
 
 void Effect::applyPassGl(bool rebindAll) {
-    int index = compiled_->passPrograms[static_cast<std::size_t>(begunTechnique_)][static_cast<std::size_t>(pass_)];
+    const int index = passProgram_;
     // Neither shader: the device's fixed-function pipeline draws the pass.
-    const fx::PassDescription& passText = compiled_->description.techniques[static_cast<std::size_t>(begunTechnique_)]
-                                              .passes[static_cast<std::size_t>(pass_)];
-    if (index < 0) {
-        d3d9::internal::setFixedFunctionPass(device_, passText.vertexEntry.empty() && passText.pixelEntry.empty());
-        return;
-    }
+    d3d9::internal::setFixedFunctionPass(device_, index < 0 && passFixed_);
+    if (index < 0) return;
     const CompiledProgram& cp = compiled_->programs[static_cast<std::size_t>(index)];
     GlProgram& gp = glPrograms_[static_cast<std::size_t>(index)];
     d3d9::internal::setShaderPass(device_, gp.stage, gp.shader, cp.linkSizes);

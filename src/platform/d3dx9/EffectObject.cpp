@@ -56,10 +56,13 @@ Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> c
         techniqueStates_.push_back(std::move(states));
     }
     savedStates_.reserve(mostStates);
+    planSavedStates();
     buildHandles();
 }
 
 Effect::~Effect() {
+    for (SavedDeviceState& saved : savedDeviceStates_)  // held since a Begin without its End
+        if (saved.texture) saved.texture->Release();
     for (IDirect3DBaseTexture9* t : textures_)
         if (t) t->Release();
     if (!glPrograms_.empty()) {
@@ -238,6 +241,21 @@ HRESULT Effect::SetBool(D3DXHANDLE parameter, BOOL value) {
     return D3D_OK;
 }
 
+HRESULT Effect::SetInt(D3DXHANDLE parameter, INT value) {
+    trace("SetInt %s %s %d", name_.c_str(), printable(parameter), value);
+    int p = findParameter(parameter);
+    if (p < 0 || !compiled_->description.parameters[static_cast<std::size_t>(p)].isValue())
+        return D3DERR_INVALIDCALL;
+    if (compiled_->description.parameters[static_cast<std::size_t>(p)].kind == ValueKind::Int) {
+        values_[valueOffsets_[static_cast<std::size_t>(p)]] = static_cast<std::uint32_t>(value);  // exact, past 2^24
+        ++version_;
+        return D3D_OK;
+    }
+    float v = static_cast<float>(value);
+    store(p, &v, 1);
+    return D3D_OK;
+}
+
 HRESULT Effect::SetTechnique(D3DXHANDLE technique) {
     trace("SetTechnique %s %s", name_.c_str(), printable(technique));
     int t = findTechnique(technique);
@@ -261,14 +279,20 @@ HRESULT Effect::Begin(UINT* passes, DWORD flags) {
             if (SUCCEEDED(device_->GetRenderState(state, &value))) savedStates_.push_back({state, value});
         }
     }
+    saveDeviceStates(saveState_ ? technique_ : -1);
     return D3D_OK;
 }
 
 DWORD Effect::stateValue(const StateAssignment& a) const {
+    if (!a.expression.nodes.empty()) {
+        ExprValue v;
+        evaluateStateExpression(a.expression, compiled_->description.parameters, values_.data(), valueOffsets_.data(), v);
+        return static_cast<DWORD>(static_cast<long long>(v.v[0]));
+    }
     if (a.parameter < 0) return a.value;
     const Parameter& p = compiled_->description.parameters[static_cast<std::size_t>(a.parameter)];
     std::uint32_t word = values_[valueOffsets_[static_cast<std::size_t>(a.parameter)]];
-    if (p.kind == ValueKind::Float) return static_cast<DWORD>(bitsFloat(word));
+    if (p.kind == ValueKind::Float) return static_cast<DWORD>(static_cast<long long>(bitsFloat(word)));
     return word;
 }
 
@@ -278,7 +302,9 @@ HRESULT Effect::BeginPass(UINT pass) {
     const TechniqueDescription& t = compiled_->description.techniques[static_cast<std::size_t>(begunTechnique_)];
     if (pass >= t.passes.size()) return D3DERR_INVALIDCALL;
     pass_ = static_cast<int>(pass);
+    choosePassProgram(begunTechnique_, pass_);
     for (const StateAssignment& a : t.passes[pass].states) device_->SetRenderState(a.state, stateValue(a));
+    if (!t.passes[pass].deviceStates.empty()) applyDeviceStates(t.passes[pass]);
     if (!t.passes[pass].shaderConstants.empty()) applyShaderConstants(t.passes[pass]);
     if (!traceBackend_) {
         d3d9::internal::setDrawLabel(device_, name_.c_str(), t.name.c_str(), pass);
@@ -306,6 +332,7 @@ HRESULT Effect::End() {
     if (begunTechnique_ < 0) return D3DERR_INVALIDCALL;
     for (const auto& [state, value] : savedStates_) device_->SetRenderState(state, value);
     savedStates_.clear();
+    restoreDeviceStates();
     begunTechnique_ = -1;
     pass_ = -1;
     // Draws after the technique are the device's own again.

@@ -46,6 +46,7 @@ public:
     HRESULT SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX* matrix) override;
     HRESULT SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture) override;
     HRESULT SetBool(D3DXHANDLE parameter, BOOL value) override;
+    HRESULT SetInt(D3DXHANDLE parameter, INT value) override;
     HRESULT SetTechnique(D3DXHANDLE technique) override;
     HRESULT Begin(UINT* passes, DWORD flags) override;
     HRESULT BeginPass(UINT pass) override;
@@ -104,6 +105,13 @@ private:
     void store(int parameter, const float* values, UINT count);
     DWORD stateValue(const StateAssignment& a) const;
     void applyPassGl(bool rebindAll);
+    // EffectStates.cpp: the pass's other device states, and what Begin keeps of them.
+    void applyDeviceStates(const PassDescription& pass);
+    void planSavedStates();
+    // Sets passProgram_ and passFixed_ for the pass, its shader choices evaluated.
+    void choosePassProgram(int technique, int pass);
+    void saveDeviceStates(int technique);
+    void restoreDeviceStates();
     // Fills the asm shaders' register files from the pass's shader-constant states.
     void applyShaderConstants(const PassDescription& pass);
 
@@ -121,10 +129,26 @@ private:
     int technique_ = -1;
     int begunTechnique_ = -1;
     int pass_ = -1;
+    int passProgram_ = -1;     // the begun pass's program, -1 for none
+    bool passFixed_ = false;   // it has neither shader: the fixed-function pipeline draws
     bool saveState_ = false;
     std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> savedStates_;
     // Per technique, each render state its passes assign, once: what Begin saves.
     std::vector<std::vector<D3DRENDERSTATETYPE>> techniqueStates_;
+    // The same for the other device states: one entry per stage state, sampler state,
+    // texture, transform, light and material, and its value when Begin ran.
+    struct SavedDeviceState {
+        DeviceStateKind kind = DeviceStateKind::Render;
+        DWORD id = 0, index = 0;
+        bool valid = false;
+        DWORD word = 0;  // render, sampler and stage states; a light's enable
+        IDirect3DBaseTexture9* texture = nullptr;  // held while saved
+        D3DMATRIX matrix{};
+        D3DLIGHT9 light{};
+        D3DMATERIAL9 material{};
+    };
+    std::vector<std::vector<SavedDeviceState>> techniqueDeviceStates_;
+    std::vector<SavedDeviceState> savedDeviceStates_;
     // Callers pass the same literal for the same name frame after frame: a hit on the
     // pointer, confirmed by one comparison with the name kept in the slot, skips the
     // search, for names the effect lacks too (-1). Misses fall back to the search.

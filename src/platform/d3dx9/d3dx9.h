@@ -52,6 +52,7 @@ struct ID3DXEffect : IUnknown {
     virtual HRESULT SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX* matrix) = 0;
     virtual HRESULT SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture) = 0;
     virtual HRESULT SetBool(D3DXHANDLE parameter, BOOL value) = 0;
+    virtual HRESULT SetInt(D3DXHANDLE parameter, INT value) = 0;
     virtual HRESULT SetTechnique(D3DXHANDLE technique) = 0;
     virtual HRESULT Begin(UINT* passes, DWORD flags) = 0;
     virtual HRESULT BeginPass(UINT pass) = 0;

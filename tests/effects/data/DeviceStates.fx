@@ -1,125 +1,62 @@
-// Rasteriser, blending and sampler states set through passes and sampler_state blocks.
-float4x4 matWorldViewProjection;
-float4 color = float4(1, 1, 1, 1);
-texture checker;
-
-sampler2D bordered = sampler_state
+// Fixed-function, texture stage, sampler, transform, light and material states of a pass.
+float4x4 world = {1, 0, 0, 0,  0, 2, 0, 0,  0, 0, 3, 0,  4, 5, 6, 1};
+float3 lightDir = {0, -1, 0};
+float4 diffuse = {1, 0.5, 0.25, 1};
+float fogStart = 2;
+int stage = 1;
+texture tex0;
+texture tex1;
+sampler2D samp = sampler_state
 {
-    Texture = <checker>;
-    MinFilter = Point; MagFilter = Point; MipFilter = None;
-    AddressU = Border; AddressV = Border;
-    BorderColor = 0xff00ff00;
-};
-sampler2D mirroredOnce = sampler_state
-{
-    Texture = <checker>;
-    MinFilter = Point; MagFilter = Point; MipFilter = None;
-    AddressU = MirrorOnce; AddressV = Clamp;
-};
-sampler2D biased = sampler_state
-{
-    Texture = <checker>;
-    MinFilter = Point; MagFilter = Point; MipFilter = Point;
-    MipMapLodBias = 1.0;
-};
-sampler2D detailLimited = sampler_state
-{
-    Texture = <checker>;
-    MinFilter = Point; MagFilter = Point; MipFilter = Point;
-    MaxMipLevel = 1;
-};
-sampler2D heldLevel = sampler_state
-{
-    Texture = <checker>;
-    MinFilter = Point; MagFilter = Point; MipFilter = None;
-    MaxMipLevel = 1;
-};
-sampler2D decoded = sampler_state
-{
-    Texture = <checker>;
-    MinFilter = Point; MagFilter = Point; MipFilter = None;
-    SRGBTexture = true;
-};
-sampler2D plain = sampler_state
-{
-    Texture = <checker>;
-    MinFilter = Point; MagFilter = Point; MipFilter = Point;
-    MaxAnisotropy = 4;
+    Texture = <tex1>;
+    MinFilter = Linear;
+    MagFilter = Point;
+    AddressU = Clamp;
+    AddressV = Mirror;
 };
 
-struct VertexIn { float3 pos : POSITION; float2 uv : TEXCOORD0; };
-struct VertexOut { float4 pos : POSITION; float2 uv : TEXCOORD0; };
-
-VertexOut Transform(VertexIn i)
+technique Fixed
 {
-    VertexOut o;
-    o.pos = mul(float4(i.pos, 1), matWorldViewProjection);
-    o.uv = i.uv;
-    return o;
-}
-
-// Points sized by the shader.
-struct PointOut { float4 pos : POSITION; float size : PSIZE; };
-PointOut Sized(VertexIn i)
-{
-    PointOut o;
-    o.pos = mul(float4(i.pos, 1), matWorldViewProjection);
-    o.size = 7;
-    return o;
-}
-
-float4 Flat(VertexOut i) : COLOR { return color; }
-float4 Bordered(VertexOut i) : COLOR { return tex2D(bordered, i.uv); }
-float4 MirroredOnce(VertexOut i) : COLOR { return tex2D(mirroredOnce, i.uv); }
-float4 Biased(VertexOut i) : COLOR { return tex2D(biased, i.uv); }
-float4 DetailLimited(VertexOut i) : COLOR { return tex2D(detailLimited, i.uv); }
-float4 HeldLevel(VertexOut i) : COLOR { return tex2D(heldLevel, i.uv); }
-float4 Decoded(VertexOut i) : COLOR { return tex2D(decoded, i.uv); }
-float4 Plain(VertexOut i) : COLOR { return tex2D(plain, i.uv); }
-
-#define SHADERS(ps) VertexShader = compile vs_2_0 Transform(); PixelShader = compile ps_2_0 ps();
-
-technique Flat { pass { SHADERS(Flat) ZEnable = false; CullMode = None; } }
-technique SizedPoints
-{
-    pass { VertexShader = compile vs_2_0 Sized(); PixelShader = compile ps_2_0 Flat(); ZEnable = false; }
-}
-technique Depth { pass { SHADERS(Flat) ZEnable = true; ZWriteEnable = true; ZFunc = LessEqual; CullMode = None; } }
-technique Bordered { pass { SHADERS(Bordered) ZEnable = false; CullMode = None; } }
-technique MirroredOnce { pass { SHADERS(MirroredOnce) ZEnable = false; CullMode = None; } }
-technique Biased { pass { SHADERS(Biased) ZEnable = false; CullMode = None; } }
-technique DetailLimited { pass { SHADERS(DetailLimited) ZEnable = false; CullMode = None; } }
-technique HeldLevel { pass { SHADERS(HeldLevel) ZEnable = false; CullMode = None; } }
-technique Decoded { pass { SHADERS(Decoded) ZEnable = false; CullMode = None; } }
-technique Plain { pass { SHADERS(Plain) ZEnable = false; CullMode = None; } }
-
-// Every state of the pass, for the trace.
-technique AllStates
-{
-    pass
+    pass P0
     {
-        SHADERS(Flat)
-        FillMode = Wireframe;
-        DepthBias = -0.001;
-        SlopeScaleDepthBias = 2;
-        ScissorTestEnable = true;
-        ColorWriteEnable1 = Red | Green;
-        TwoSidedStencilMode = true;
-        CCW_StencilFail = Zero;
-        CCW_StencilZFail = Invert;
-        CCW_StencilPass = IncrSat;
-        CCW_StencilFunc = NotEqual;
-        SeparateAlphaBlendEnable = true;
-        SrcBlendAlpha = BlendFactor;
-        DestBlendAlpha = InvSrcAlpha;
-        BlendOpAlpha = RevSubtract;
-        BlendFactor = 0x80402010;
-        SRGBWriteEnable = true;
-        PointSize = 4.5;
-        PointSize_Max = 16;
-        MultiSampleMask = 0x5;
-        ClipPlaneEnable = 3;
-        ShadeMode = Flat;
-        Wrap0 = 1;
+        Lighting = true;
+        FogEnable = TRUE;
+        FogTableMode = Exp2;
+        FogStart = <fogStart>;
+        FogEnd = 10;
+        FogColor = 0xff8000ff;
+        Ambient = {0.0, 0.5, 1.0, 1.0};
+        DiffuseMaterialSource = Color1;
+        D3DRS_SPECULARENABLE = FALSE;
+        ColorOp[0] = Modulate2x;
+        ColorArg1[0] = Texture;
+        ColorArg2[0] = D3DTA_DIFFUSE;
+        ColorArg0[0] = Texture | Complement;
+        AlphaOp[1] = disable;
+        TexCoordIndex[1] = CameraSpaceNormal | 1;
+        TextureTransformFlags[0] = Count2 | Projected;
+        ResultArg[0] = Temp;
+        Constant[2] = (diffuse);
+        BumpEnvLScale[0] = (fogStart * 0.25);
+        WorldTransform[0] = <world>;
+        WorldTransform[1] = (world);
+        ViewTransform = {1, 0, 0, 0,  0, 1, 0, 0,  0, 0, 1, 0,  0, 0, 7, 1};
+        TextureTransform[1] = <world>;
+        LightEnable[0] = true;
+        LightType[0] = Directional;
+        LightDirection[0] = <lightDir>;
+        LightDiffuse[0] = <diffuse>;
+        LightRange[0] = 100;
+        LightPhi[0] = (fogStart + 0.5);
+        MaterialDiffuse = <diffuse>;
+        MaterialPower = 8;
+        Texture[0] = <tex0>;
+        Texture[2] = NULL;
+        MinFilter[0] = Linear;
+        AddressU[1] = Clamp;
+        MaxAnisotropy[0] = 8;
+        MipMapLodBias[0] = -0.5;
+        Sampler[3] = <samp>;
+        FVF = XYZ | Normal | D3DFVF_TEX1;
     }
 }

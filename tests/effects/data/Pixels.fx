@@ -126,3 +126,13 @@ technique InitForms
 {
     pass P0 { PASS_SHADERS(PSInitForms) ZEnable = false; CullMode = None; }
 }
+
+// A pixel shader picked from an array by an int parameter each time the pass begins.
+int shade = 0;
+float4 PSRed(VS_OUTPUT i) : COLOR { return float4(1, 0, 0, 1); }
+float4 PSGreen(VS_OUTPUT i) : COLOR { return float4(0, 1, 0, 1); }
+PixelShader shades[2] = { compile ps_2_0 PSRed(), compile ps_2_0 PSGreen() };
+technique Chosen
+{
+    pass P0 { VertexShader = compile vs_2_0 VS(); PixelShader = (shades[shade]); ZEnable = false; CullMode = None; }
+}

@@ -120,11 +120,14 @@ bool EffectSyntaxParser::shaderConstantState(PassDescription& pass, const Token&
 void EffectSyntaxParser::bindAsmSamplers(const PassDescription& pass) {
     auto state = [&](const std::string& name, int stage) -> std::string {
         std::string key = name + "[" + std::to_string(stage) + "]";
-        for (const IgnoredState& s : pass.ignored)
-            if (equalsIgnoreCase(s.name, key.c_str())) return stripped(s.value);
+        for (const DeviceState& s : pass.deviceStates)
+            if (equalsIgnoreCase(s.name, key.c_str())) return stripped(s.written);
         return {};
     };
-    for (const std::string* entry : {&pass.vertexEntry, &pass.pixelEntry})
+    std::vector<const std::string*> entries = {&pass.vertexEntry, &pass.pixelEntry};
+    for (const ShaderChoice* choice : {&pass.vertexChoice, &pass.pixelChoice})
+        for (const ShaderBinding& b : choice->shaders) entries.push_back(&b.entry);
+    for (const std::string* entry : entries)
         for (const AsmEntry& a : asmEntries_) {
             if (a.entry != *entry) continue;
             for (int stage : a.samplers) {

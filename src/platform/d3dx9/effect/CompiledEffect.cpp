@@ -1,5 +1,6 @@
 #include "platform/d3dx9/effect/CompiledEffect.h"
 
+#include <algorithm>
 #include <map>
 
 #include "platform/d3dx9/effect/Preprocessor.h"
@@ -22,31 +23,47 @@ std::shared_ptr<const CompiledEffect> compileUncached(const PreprocessResult& pr
     }
     bool ok = true;
     std::string messages;
+    // The program of a pair of entries (one of them may be empty: the device supplies that
+    // stage), compiled once; -1 with neither shader.
+    auto programOf = [&](const PassDescription& pass) {
+        if (pass.vertexEntry.empty() && pass.pixelEntry.empty()) return -1;
+        for (std::size_t i = 0; i < effect->programs.size(); ++i)
+            if (effect->programs[i].vertexEntry == pass.vertexEntry && effect->programs[i].pixelEntry == pass.pixelEntry)
+                return static_cast<int>(i);
+        CompiledProgram program;
+        if (!compileProgram(effect->description, pass, fileName, attributeLocation, program, messages)) {
+            ok = false;
+            return -1;
+        }
+        effect->programs.push_back(std::move(program));
+        return static_cast<int>(effect->programs.size() - 1);
+    };
     for (const TechniqueDescription& technique : effect->description.techniques) {
         std::vector<int> programs;
+        std::vector<std::vector<int>> choices;
         for (const PassDescription& pass : technique.passes) {
-            int index = -1;
             // A pass with neither shader has no program: drawing it is left to the device.
-            if (pass.vertexEntry.empty() && pass.pixelEntry.empty()) {
-                programs.push_back(-1);
-                continue;
-            }
-            for (std::size_t i = 0; i < effect->programs.size(); ++i)
-                if (effect->programs[i].vertexEntry == pass.vertexEntry &&
-                    effect->programs[i].pixelEntry == pass.pixelEntry)
-                    index = static_cast<int>(i);
-            if (index < 0) {
-                CompiledProgram program;
-                if (!compileProgram(effect->description, pass, fileName, attributeLocation, program, messages)) {
-                    ok = false;
-                    continue;
+            programs.push_back(programOf(pass));
+            choices.emplace_back();
+            const auto& vs = pass.vertexChoice.shaders;
+            const auto& ps = pass.pixelChoice.shaders;
+            if (vs.empty() && ps.empty()) continue;
+            for (std::size_t v = 0; v < std::max<std::size_t>(vs.size(), 1); ++v)
+                for (std::size_t p = 0; p < std::max<std::size_t>(ps.size(), 1); ++p) {
+                    PassDescription chosen = pass;
+                    if (!vs.empty()) {
+                        chosen.vertexEntry = vs[v].entry;
+                        chosen.vertexLine = vs[v].line;
+                    }
+                    if (!ps.empty()) {
+                        chosen.pixelEntry = ps[p].entry;
+                        chosen.pixelLine = ps[p].line;
+                    }
+                    choices.back().push_back(programOf(chosen));
                 }
-                effect->programs.push_back(std::move(program));
-                index = static_cast<int>(effect->programs.size() - 1);
-            }
-            programs.push_back(index);
         }
         effect->passPrograms.push_back(std::move(programs));
+        effect->choicePrograms.push_back(std::move(choices));
     }
     if (!ok) {
         // Every stage compiles the whole file: report each message once.

@@ -17,6 +17,10 @@ struct CompiledEffect {
     EffectDescription description;
     std::vector<CompiledProgram> programs;
     std::vector<std::vector<int>> passPrograms;  // [technique][pass] -> index into programs
+    // Passes whose shaders an index picks when they begin: [technique][pass] -> the program
+    // of vertex choice v and pixel choice p at v * (pixel choices) + p, -1 without both
+    // shaders; empty for a pass without choices. A side without choices counts as one.
+    std::vector<std::vector<std::vector<int>>> choicePrograms;
 };
 
 using Defines = std::vector<std::pair<std::string, std::string>>;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/d3dx9/effect/StateExpression.h"
 
 namespace fx {
 
@@ -68,7 +69,46 @@ struct StateAssignment {
     DWORD value = 0;
     int parameter = -1;  // index into the parameters, or -1 for the constant `value`
     std::string written;  // the value as written, for the listing of expressions
+    StateExpression expression;  // a value over parameters, evaluated when the pass begins
 };
+
+// Where a state of a pass goes on the device, besides the render states above.
+enum class DeviceStateKind : std::uint8_t {
+    Render,        // a fixed-function render state: SetRenderState
+    Sampler,       // SetSamplerState(index, id)
+    Texture,       // SetTexture(index) from a texture parameter
+    SamplerBlock,  // Sampler[index] = <s>: the sampler_state block's texture and states
+    Stage,         // SetTextureStageState(index, id)
+    Transform,     // SetTransform(id)
+    Light,         // one member of light `index`: GetLight, change, SetLight
+    LightEnable,   // LightEnable(index)
+    Material,      // one member of the material: GetMaterial, change, SetMaterial
+    Fvf,           // SetFVF
+};
+
+// How a value becomes what the device call takes.
+enum class DeviceValue : std::uint8_t {
+    Dword, Float, Color, Matrix, ColorValue, Vector,
+};
+
+struct DeviceState {
+    DeviceStateKind kind = DeviceStateKind::Render;
+    DeviceValue value = DeviceValue::Dword;
+    DWORD id = 0;     // the render, sampler or stage state; the transform; the light or material member
+    DWORD index = 0;  // the stage, sampler or light
+    DWORD word = 0;   // a constant Dword value, exact
+    ExprValue constant;  // a constant value; used when `expression` is empty
+    StateExpression expression;
+    int parameter = -1;  // Texture: the texture parameter; SamplerBlock: the sampler; -1 none
+    std::string name;     // as listed: "ColorOp[1]"
+    std::string written;  // the value as written
+    int line = 0;
+};
+
+// Members of a light and of a material that a pass may set.
+enum class LightMember : DWORD { Type, Diffuse, Specular, Ambient, Position, Direction, Range, Falloff,
+                               Attenuation0, Attenuation1, Attenuation2, Theta, Phi };
+enum class MaterialMember : DWORD { Diffuse, Ambient, Specular, Emissive, Power };
 
 // A state of a pass that the device does not take from an effect (fixed-function
 // lighting, texture stages, transforms, shader constants...): kept for the listing so
@@ -100,6 +140,13 @@ struct ShaderConstantState {
     std::vector<float> values;
 };
 
+// `VertexShader = (shaders[i]);` with `i` a parameter: every element is compiled and
+// the index picks one each time the pass begins (out of range clamps).
+struct ShaderChoice {
+    std::vector<ShaderBinding> shaders;  // an empty entry for NULL
+    StateExpression index;
+};
+
 struct PassDescription {
     std::string name;
     std::string vertexEntry, vertexProfile;  // an empty entry: no shader on that stage
@@ -107,10 +154,12 @@ struct PassDescription {
     int vertexLine = 0, pixelLine = 0;
     std::string vertexShown, pixelShown;  // as the listing shows them: "vs_2_0 VS(1, true)"
     std::vector<StateAssignment> states;
+    std::vector<DeviceState> deviceStates;  // in the order written
     std::vector<IgnoredState> ignored;
     std::vector<Annotation> annotations;
     int line = 0;
     std::vector<ShaderConstantState> shaderConstants;
+    ShaderChoice vertexChoice, pixelChoice;  // no shaders: the entries above are fixed
 };
 
 struct TechniqueDescription {

@@ -5,6 +5,7 @@
 // with every line where it was.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include "platform/d3dx9/effect/StateTables.h"
 
 namespace fx {
+
+struct DeviceStateInfo;
 
 // "float3" -> Float, 1 row, 3 columns; false for what is not a value type.
 bool parseValueType(const std::string& name, ValueKind& kind, int& rows, int& cols);
@@ -80,8 +83,18 @@ private:
     bool shaderAssignment(PassDescription& pass, const Token& state, bool vertex, std::size_t first,
                           std::size_t last);
     void parseShaderVariable(const Token& first, const Token& type);
-    bool renderState(PassDescription& pass, const Token& state, const StateInfo& info,
-                     const std::vector<const Token*>& value);
+
+    // PassStateParser.cpp
+    using ValueNameFn = std::function<bool(const std::string&, DWORD&)>;
+    bool renderState(PassDescription& pass, const Token& state, const StateInfo& info, std::size_t first,
+                     std::size_t last);
+    void deviceState(PassDescription& pass, const Token& state, const DeviceStateInfo& info, bool indexed, int index,
+                     std::size_t first, std::size_t last);
+    // Whether tokens [first, last) name a parameter (and not a value of the state).
+    bool namesParameter(std::size_t first, std::size_t last, const ValueNameFn& valueName) const;
+    bool readExpression(const Token& state, std::size_t first, std::size_t last, const ValueNameFn& valueName,
+                        StateExpression& out);
+    bool namedWords(std::size_t first, std::size_t last, const ValueNameFn& valueName, DWORD& out);
 
     // AsmBinding.cpp
     bool asmShader(std::size_t first, std::size_t last, bool vertex, ShaderBinding& out);

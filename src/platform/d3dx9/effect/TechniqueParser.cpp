@@ -1,7 +1,9 @@
 // Techniques, passes and their state assignments, and shaders declared as variables.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/d3dx9/effect/DeviceStateTables.h"
 #include "platform/d3dx9/effect/EffectSyntaxParser.h"
 
 namespace fx {
@@ -12,36 +14,26 @@ namespace {
 // is listed with it as ignored.
 const char* const kOtherStates[] = {
     // render states of the fixed-function pipeline and of features GL does not share
-    "Lighting", "SpecularEnable", "FogEnable", "FogColor", "FogTableMode", "FogStart", "FogEnd", "FogDensity",
-    "FogVertexMode", "RangeFogEnable", "ShadeMode", "ColorVertex", "NormalizeNormals", "LocalViewer", "Clipping",
-    "PointSpriteEnable", "PointScaleEnable", "PointScale_A", "PointScale_B", "PointScale_C",
-    "LastPixel",
-    "AntialiasedLineEnable", "Ambient", "AmbientMaterialSource", "DiffuseMaterialSource",
-    "SpecularMaterialSource", "EmissiveMaterialSource", "VertexBlend", "IndexedVertexBlendEnable",
-    "TweenFactor", "SoftwareVertexProcessing",
-    "TextureFactor", "Wrap0", "Wrap1", "Wrap2", "Wrap3", "Wrap4", "Wrap5", "Wrap6", "Wrap7", "Wrap8", "Wrap9",
+    "Clipping", "PointSpriteEnable", "PointScaleEnable", "PointScale_A", "PointScale_B", "PointScale_C",
+    "LastPixel", "AntialiasedLineEnable", "VertexBlend", "IndexedVertexBlendEnable", "TweenFactor",
+    "SoftwareVertexProcessing", "Wrap0", "Wrap1", "Wrap2", "Wrap3", "Wrap4", "Wrap5", "Wrap6", "Wrap7", "Wrap8",
+    "Wrap9",
     "Wrap10", "Wrap11", "Wrap12", "Wrap13", "Wrap14", "Wrap15", "PatchEdgeStyle", "PositionDegree",
     "NormalDegree", "MinTessellationLevel", "MaxTessellationLevel", "AdaptiveTess_X", "AdaptiveTess_Y",
     "AdaptiveTess_Z", "AdaptiveTess_W", "EnableAdaptiveTessellation", "DebugMonitorToken", "DepthBiasEnable",
     // texture stage states
-    "ColorOp", "ColorArg0", "ColorArg1", "ColorArg2", "AlphaOp", "AlphaArg0", "AlphaArg1", "AlphaArg2",
-    "ResultArg", "BumpEnvMat00", "BumpEnvMat01", "BumpEnvMat10", "BumpEnvMat11", "BumpEnvLScale",
-    "BumpEnvLOffset", "TexCoordIndex", "TextureTransformFlags", "Constant",
-    // sampler states set from a pass, and the stage's texture and sampler
-    "AddressU", "AddressV", "AddressW", "BorderColor", "MagFilter", "MinFilter", "MipFilter", "MipMapLodBias",
-    "MaxMipLevel", "MaxAnisotropy", "SRGBTexture", "ElementIndex", "DMapOffset", "Texture", "Sampler",
-    // lights and materials
-    "LightEnable", "LightType", "LightDiffuse", "LightSpecular", "LightAmbient", "LightPosition",
-    "LightDirection", "LightRange", "LightFalloff", "LightAttenuation0", "LightAttenuation1",
-    "LightAttenuation2", "LightTheta", "LightPhi", "MaterialDiffuse", "MaterialAmbient", "MaterialSpecular",
-    "MaterialEmissive", "MaterialPower",
-    // transforms, clip planes, vertex format
-    "WorldTransform", "ViewTransform", "ProjectionTransform", "TextureTransform", "ClipPlane", "FVF",
+    "BumpEnvMat00", "BumpEnvMat01", "BumpEnvMat10", "BumpEnvMat11",
+    // sampler states of displacement maps
+    "ElementIndex", "DMapOffset",
+    // clip planes
+    "ClipPlane",
     // shader constants
     "VertexShaderConstant", "VertexShaderConstant1", "VertexShaderConstant2", "VertexShaderConstant3",
     "VertexShaderConstant4", "VertexShaderConstantF", "VertexShaderConstantB", "VertexShaderConstantI",
     "PixelShaderConstant", "PixelShaderConstant1", "PixelShaderConstant2", "PixelShaderConstant3",
     "PixelShaderConstant4", "PixelShaderConstantF", "PixelShaderConstantB", "PixelShaderConstantI"};
+
+constexpr std::size_t kMostShaderPairs = 64;
 
 bool isOtherState(const std::string& name) {
     std::string n = name;
@@ -129,47 +121,22 @@ void EffectSyntaxParser::passAssignment(PassDescription& pass) {
         shaderAssignment(pass, state, vertex, first, last);
         return;
     }
-    std::vector<const Token*> value;
-    for (std::size_t i = first; i < last; ++i) value.push_back(&tokens_[i]);
     const StateInfo* info = indexText.empty() ? findRenderState(state.text) : nullptr;
     if (info) {
-        if (renderState(pass, state, *info, value)) pass.states.back().written = textOf(first, last);
+        renderState(pass, state, *info, first, last);
         return;
     }
     int index = indexText.empty() ? 0 : std::atoi(indexText.c_str() + 1);
     if (shaderConstantState(pass, state, index, first, last)) return;
+    if (const DeviceStateInfo* device = findDeviceState(state.text)) {
+        deviceState(pass, state, *device, !indexText.empty(), index, first, last);
+        return;
+    }
     if (!isOtherState(state.text)) {
         fail(state, "unknown state '" + state.text + "'");
         return;
     }
     pass.ignored.push_back({state.text + indexText, textOf(first, last), state.line});
-}
-
-bool EffectSyntaxParser::renderState(PassDescription& pass, const Token& state, const StateInfo& info,
-                                     const std::vector<const Token*>& value) {
-    StateAssignment a;
-    a.state = static_cast<D3DRENDERSTATETYPE>(info.id);
-    // A parameter as the value: <name>, (name) or name.
-    const Token* id = nullptr;
-    if (value.size() == 3 && ((isPunct(*value[0], '<') && isPunct(*value[2], '>')) ||
-                              (isPunct(*value[0], '(') && isPunct(*value[2], ')'))))
-        id = value[1];
-    else if (value.size() == 1 && value[0]->kind == Tok::Ident)
-        id = value[0];
-    DWORD constant = 0;
-    if (id && id->kind == Tok::Ident && !stateValue(info.kind, id->text, constant) && out_.findParameter(id->text) >= 0) {
-        int index = out_.findParameter(id->text);
-        if (!out_.parameters[static_cast<std::size_t>(index)].isValue()) {
-            fail(*id, "invalid value '" + id->text + "' for " + state.text);
-            return false;
-        }
-        a.parameter = index;
-    } else if (!constantValue(info, value, a.value)) {
-        fail(state, "invalid value for " + state.text);
-        return false;
-    }
-    pass.states.push_back(a);
-    return true;
 }
 
 // compile PROFILE f(args)
@@ -237,8 +204,24 @@ bool EffectSyntaxParser::shaderAssignment(PassDescription& pass, const Token& st
                 fail(tokens_[a], "expected " + variable->name + "[index]");
                 return false;
             }
-            // The index parameter's value when the effect is created picks the shader.
+            // The index parameter's value when the effect is created picks the shader; an
+            // index that names a parameter picks again each time the pass begins.
             index = v[0] < 0 ? 0 : static_cast<std::size_t>(v[0]);
+            if (variable->vertex == vertex && namesParameter(a + 2, b - 1, nullptr)) {
+                ShaderChoice& choice = vertex ? pass.vertexChoice : pass.pixelChoice;
+                if (!readExpression(state, a + 2, b - 1, nullptr, choice.index)) return false;
+                choice.shaders = variable->shaders;
+                index = std::min(index, variable->shaders.size() - 1);
+                // Each pair of a vertex and a pixel choice is a program of its own: keep
+                // their number to what a file may sensibly ask for.
+                const std::size_t pairs = std::max<std::size_t>(pass.vertexChoice.shaders.size(), 1) *
+                                          std::max<std::size_t>(pass.pixelChoice.shaders.size(), 1);
+                if (pairs > kMostShaderPairs) {
+                    fail(state, "the pass picks from " + std::to_string(pairs) + " pairs of shaders; at most " +
+                                    std::to_string(kMostShaderPairs) + " are compiled");
+                    return false;
+                }
+            }
         }
         if (variable->vertex != vertex || index >= variable->shaders.size()) {
             fail(tokens_[a], "'" + variable->name + "' has no " + (vertex ? "vertex" : "pixel") + " shader there");
@@ -249,7 +232,6 @@ bool EffectSyntaxParser::shaderAssignment(PassDescription& pass, const Token& st
     } else if (!shaderValue(first, last, vertex, binding, isNull)) {
         return false;
     }
-    (void)state;
     bool assembly = binding.function.rfind("gh_asm", 0) == 0;
     std::string shown = isNull ? "NULL" : assembly ? binding.profile + " asm" : binding.profile + " " + binding.function + "(";
     for (std::size_t i = 0; i < binding.arguments.size(); ++i) shown += (i ? ", " : "") + binding.arguments[i];
