@@ -180,13 +180,13 @@ TEST(EffectParser, ToolMetadataAndFixedFunctionStatesAreAccepted) {
     const fx::PassDescription& p = d.techniques.at(0).passes.at(0);
     ASSERT_EQ(p.states.size(), 1u);
     EXPECT_EQ(p.states[0].state, D3DRS_ZENABLE);
-    // The fixed-function ones go to the device too, in the order written.
-    EXPECT_TRUE(p.ignored.empty());
-    ASSERT_EQ(p.deviceStates.size(), 3u);
+    // The fixed-function ones go to the device too, in the order written; the shade mode,
+    // which GL cannot take without other shaders, is listed as ignored.
+    ASSERT_EQ(p.deviceStates.size(), 2u);
     EXPECT_EQ(p.deviceStates[0].id, static_cast<DWORD>(D3DRS_LIGHTING));
-    EXPECT_EQ(p.deviceStates[2].name, "ShadeMode");
-    EXPECT_EQ(p.deviceStates[2].id, static_cast<DWORD>(D3DRS_SHADEMODE));
-    EXPECT_EQ(p.deviceStates[2].word, 2u);  // D3DSHADE_GOURAUD
+    EXPECT_EQ(p.deviceStates[1].id, static_cast<DWORD>(D3DRS_FOGENABLE));
+    ASSERT_EQ(p.ignored.size(), 1u);
+    EXPECT_EQ(p.ignored[0].name, "ShadeMode");
 }
 
 TEST(EffectParser, ArraysAndSplats) {

@@ -29,7 +29,6 @@ const DeviceStateInfo kStates[] = {
     {"FogEnd", K::Render, D3DRS_FOGEND, V::Float, N::None, false},
     {"FogDensity", K::Render, D3DRS_FOGDENSITY, V::Float, N::None, false},
     {"RangeFogEnable", K::Render, D3DRS_RANGEFOGENABLE, V::Dword, N::Bool, false},
-    {"ShadeMode", K::Render, D3DRS_SHADEMODE, V::Dword, N::Shade, false},
     {"ColorVertex", K::Render, D3DRS_COLORVERTEX, V::Dword, N::Bool, false},
     {"NormalizeNormals", K::Render, D3DRS_NORMALIZENORMALS, V::Dword, N::Bool, false},
     {"LocalViewer", K::Render, D3DRS_LOCALVIEWER, V::Dword, N::Bool, false},
@@ -150,7 +149,6 @@ const NamedValue kFogMode[] = {{"NONE", D3DFOG_NONE}, {"EXP", D3DFOG_EXP}, {"EXP
                                {"LINEAR", D3DFOG_LINEAR}};
 const NamedValue kMaterialSource[] = {{"MATERIAL", D3DMCS_MATERIAL}, {"COLOR1", D3DMCS_COLOR1},
                                       {"COLOR2", D3DMCS_COLOR2}};
-const NamedValue kShade[] = {{"FLAT", 1}, {"GOURAUD", 2}, {"PHONG", 3}};
 const NamedValue kFvf[] = {{"XYZ", D3DFVF_XYZ},       {"XYZRHW", D3DFVF_XYZRHW},     {"XYZW", D3DFVF_XYZW},
                             {"NORMAL", D3DFVF_NORMAL}, {"PSIZE", D3DFVF_PSIZE},       {"DIFFUSE", D3DFVF_DIFFUSE},
                             {"SPECULAR", D3DFVF_SPECULAR}, {"TEX0", D3DFVF_TEX0},     {"TEX1", D3DFVF_TEX1},
@@ -193,7 +191,6 @@ bool deviceValueName(DeviceNames names, const std::string& word, DWORD& value) {
         case N::TransformFlags: return lookUp(kTransformFlags, word, "D3DTTFF_", value);
         case N::FogMode: return lookUp(kFogMode, word, "D3DFOG_", value);
         case N::MaterialSource: return lookUp(kMaterialSource, word, "D3DMCS_", value);
-        case N::Shade: return lookUp(kShade, word, "D3DSHADE_", value);
         case N::LightType: return lookUp(kLightType, word, "D3DLIGHT_", value);
         case N::Filter: return stateValue(StateValueKind::Filter, word, value);
         case N::Address: return stateValue(StateValueKind::Address, word, value);

@@ -12,7 +12,7 @@ namespace fx {
 
 // What the names of a state's values are.
 enum class DeviceNames : std::uint8_t {
-    None, Bool, TextureOp, TextureArg, TexCoordIndex, TransformFlags, FogMode, MaterialSource, Shade,
+    None, Bool, TextureOp, TextureArg, TexCoordIndex, TransformFlags, FogMode, MaterialSource,
     LightType, Filter, Address, Fvf
 };
 

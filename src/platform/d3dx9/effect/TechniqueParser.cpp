@@ -14,7 +14,7 @@ namespace {
 // is listed with it as ignored.
 const char* const kOtherStates[] = {
     // render states of the fixed-function pipeline and of features GL does not share
-    "Clipping", "PointSpriteEnable", "PointScaleEnable", "PointScale_A", "PointScale_B", "PointScale_C",
+    "ShadeMode", "Clipping", "PointSpriteEnable", "PointScaleEnable", "PointScale_A", "PointScale_B", "PointScale_C",
     "LastPixel", "AntialiasedLineEnable", "VertexBlend", "IndexedVertexBlendEnable", "TweenFactor",
     "SoftwareVertexProcessing", "Wrap0", "Wrap1", "Wrap2", "Wrap3", "Wrap4", "Wrap5", "Wrap6", "Wrap7", "Wrap8",
     "Wrap9",
