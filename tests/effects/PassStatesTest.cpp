@@ -55,6 +55,9 @@ TEST_F(PassStates, ExpressionsTakeTheParametersAtBeginPass) {
                                 "SetRenderState D3DRS_DESTBLEND D3DBLEND_SRCCOLOR",
                                 "SetRenderState D3DRS_ZFUNC 4294967295",
                                 "SetRenderState D3DRS_STENCILWRITEMASK 0x1f",  // weights[2] + 1: the index clamps
+                                "SetRenderState D3DRS_DEPTHBIAS 0.5",          // floats stay floats
+                                "SetRenderState D3DRS_SLOPESCALEDEPTHBIAS 2",
+                                "SetRenderState D3DRS_BLENDFACTOR 0xffff8000",  // (1, 0.5, 0, 1) as ARGB
                             }));
     const float tint[4] = {0, 1, 0, 0};
     effect->SetFloat("alpha", 0.75f);
@@ -73,6 +76,9 @@ TEST_F(PassStates, ExpressionsTakeTheParametersAtBeginPass) {
                                 "SetRenderState D3DRS_DESTBLEND D3DBLEND_INVSRCALPHA",
                                 "SetRenderState D3DRS_ZFUNC 4294967295",
                                 "SetRenderState D3DRS_STENCILWRITEMASK 0xa",  // weights[0] + 0
+                                "SetRenderState D3DRS_DEPTHBIAS 1",
+                                "SetRenderState D3DRS_SLOPESCALEDEPTHBIAS 6",
+                                "SetRenderState D3DRS_BLENDFACTOR 0xff00",
                             }));
     effect->End();
 }

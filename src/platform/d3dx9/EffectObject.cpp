@@ -283,19 +283,6 @@ HRESULT Effect::Begin(UINT* passes, DWORD flags) {
     return D3D_OK;
 }
 
-DWORD Effect::stateValue(const StateAssignment& a) const {
-    if (!a.expression.nodes.empty()) {
-        ExprValue v;
-        evaluateStateExpression(a.expression, compiled_->description.parameters, values_.data(), valueOffsets_.data(), v);
-        return static_cast<DWORD>(static_cast<long long>(v.v[0]));
-    }
-    if (a.parameter < 0) return a.value;
-    const Parameter& p = compiled_->description.parameters[static_cast<std::size_t>(a.parameter)];
-    std::uint32_t word = values_[valueOffsets_[static_cast<std::size_t>(a.parameter)]];
-    if (p.kind == ValueKind::Float) return static_cast<DWORD>(static_cast<long long>(bitsFloat(word)));
-    return word;
-}
-
 HRESULT Effect::BeginPass(UINT pass) {
     trace("BeginPass %s %u", name_.c_str(), pass);
     if (begunTechnique_ < 0) return D3DERR_INVALIDCALL;

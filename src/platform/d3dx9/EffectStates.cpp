@@ -17,6 +17,12 @@ std::uint32_t floatBits(float f) {
     return w;
 }
 
+float bitsFloat(std::uint32_t w) {
+    float f;
+    std::memcpy(&f, &w, 4);
+    return f;
+}
+
 DWORD toDword(float f) { return static_cast<DWORD>(static_cast<long long>(f)); }
 
 float component(const ExprValue& v, int k) { return v.count <= 0 ? 0.0f : v.v[v.count == 1 ? 0 : std::min(k, v.count - 1)]; }
@@ -86,6 +92,29 @@ void Effect::choosePassProgram(int technique, int pass) {
     const std::string& vertex = p.vertexChoice.shaders.empty() ? p.vertexEntry : p.vertexChoice.shaders[v].entry;
     const std::string& pixel = p.pixelChoice.shaders.empty() ? p.pixelEntry : p.pixelChoice.shaders[px].entry;
     passFixed_ = vertex.empty() && pixel.empty();
+}
+
+// A render state's value now: a float state gets the bits of a float and a colour state a
+// D3DCOLOR, whether the value is a constant, a parameter or an expression.
+DWORD Effect::stateValue(const StateAssignment& a) const {
+    const bool asFloat = a.kind == StateValueKind::Float, asColour = a.kind == StateValueKind::Color;
+    ExprValue v;
+    if (!a.expression.nodes.empty()) {
+        evaluateStateExpression(a.expression, compiled_->description.parameters, values_.data(), valueOffsets_.data(), v);
+    } else if (a.parameter >= 0) {
+        const Parameter& p = compiled_->description.parameters[static_cast<std::size_t>(a.parameter)];
+        const std::uint32_t* w = values_.data() + valueOffsets_[static_cast<std::size_t>(a.parameter)];
+        const bool isFloat = p.kind == ValueKind::Float;
+        if (!asFloat && !(asColour && isFloat)) return isFloat ? toDword(bitsFloat(w[0])) : w[0];
+        v.count = std::min(p.rows * p.cols, 4);
+        for (int k = 0; k < v.count; ++k)
+            v.v[k] = isFloat ? bitsFloat(w[k]) : static_cast<float>(static_cast<std::int32_t>(w[k]));
+    } else {
+        return a.value;
+    }
+    if (asFloat) return floatBits(v.v[0]);
+    if (asColour) return packColour(v, toDword(v.v[0]));
+    return toDword(v.v[0]);
 }
 
 void Effect::applyDeviceStates(const PassDescription& pass) {

@@ -21,5 +21,8 @@ technique Expressions
         DestBlend = (tint.y * 4 + min(mode, 3));
         ZFunc = 0xFFFFFFFF;
         StencilWriteMask = weights[pick] + tint[3];
+        DepthBias = <cutoff>;
+        SlopeScaleDepthBias = (alpha * 8);
+        BlendFactor = <tint>;
     }
 }

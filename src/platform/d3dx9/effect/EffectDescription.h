@@ -9,6 +9,7 @@
 
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3dx9/effect/StateExpression.h"
+#include "platform/d3dx9/effect/StateTables.h"
 
 namespace fx {
 
@@ -66,6 +67,7 @@ struct SamplerDescription {
 // (`AlphaBlendEnable = <usealpha>;`), read when the pass begins.
 struct StateAssignment {
     D3DRENDERSTATETYPE state{};
+    StateValueKind kind{};  // Float and Color states take a parameter's value as such
     DWORD value = 0;
     int parameter = -1;  // index into the parameters, or -1 for the constant `value`
     std::string written;  // the value as written, for the listing of expressions

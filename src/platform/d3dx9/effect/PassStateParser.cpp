@@ -63,6 +63,7 @@ bool EffectSyntaxParser::renderState(PassDescription& pass, const Token& state, 
                                      std::size_t first, std::size_t last) {
     StateAssignment a;
     a.state = static_cast<D3DRENDERSTATETYPE>(info.id);
+    a.kind = info.kind;
     ValueNameFn names = [&](const std::string& w, DWORD& v) { return stateValue(info.kind, w, v); };
     // A parameter as the value: <name>, (name) or name.
     const Token* id = wrapped(tokens_, first, last) ? &tokens_[first + 1]
