@@ -10,18 +10,6 @@
 namespace fx {
 namespace {
 
-std::uint32_t floatBits(float f) {
-    std::uint32_t w;
-    std::memcpy(&w, &f, 4);
-    return w;
-}
-
-float bitsFloat(std::uint32_t w) {
-    float f;
-    std::memcpy(&f, &w, 4);
-    return f;
-}
-
 const char* printable(const char* s) { return s ? s : "null"; }
 
 }  // namespace

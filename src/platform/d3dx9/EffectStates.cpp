@@ -11,18 +11,6 @@
 namespace fx {
 namespace {
 
-std::uint32_t floatBits(float f) {
-    std::uint32_t w;
-    std::memcpy(&w, &f, 4);
-    return w;
-}
-
-float bitsFloat(std::uint32_t w) {
-    float f;
-    std::memcpy(&f, &w, 4);
-    return f;
-}
-
 DWORD toDword(float f) { return static_cast<DWORD>(static_cast<long long>(f)); }
 
 float component(const ExprValue& v, int k) { return v.count <= 0 ? 0.0f : v.v[v.count == 1 ? 0 : std::min(k, v.count - 1)]; }

@@ -96,11 +96,6 @@ const DeviceStateInfo kStates[] = {
     {"FVF", K::Fvf, 0, V::Dword, N::Fvf, false},
 };
 
-struct NamedValue {
-    const char* name;
-    DWORD value;
-};
-
 const NamedValue kBool[] = {{"TRUE", 1}, {"FALSE", 0}};
 const NamedValue kTextureOp[] = {
     {"DISABLE", D3DTOP_DISABLE},
@@ -157,19 +152,6 @@ const NamedValue kFvf[] = {{"XYZ", D3DFVF_XYZ},       {"XYZRHW", D3DFVF_XYZRHW},
                             {"TEX8", D3DFVF_TEX8}};
 const NamedValue kLightType[] = {{"POINT", D3DLIGHT_POINT}, {"SPOT", D3DLIGHT_SPOT},
                                  {"DIRECTIONAL", D3DLIGHT_DIRECTIONAL}};
-
-template <std::size_t N_>
-bool lookUp(const NamedValue (&table)[N_], const std::string& word, const char* prefix, DWORD& value) {
-    std::string w = word;
-    std::size_t n = std::strlen(prefix);
-    if (n && w.size() > n && equalsIgnoreCase(w.substr(0, n), prefix)) w = w.substr(n);
-    for (const NamedValue& v : table)
-        if (equalsIgnoreCase(w, v.name)) {
-            value = v.value;
-            return true;
-        }
-    return false;
-}
 
 }  // namespace
 

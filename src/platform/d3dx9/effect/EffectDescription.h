@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,18 @@
 #include "platform/d3dx9/effect/StateTables.h"
 
 namespace fx {
+
+// Parameter values are kept as 32-bit words; a float's word is its bits.
+inline std::uint32_t floatBits(float f) {
+    std::uint32_t w;
+    std::memcpy(&w, &f, 4);
+    return w;
+}
+inline float bitsFloat(std::uint32_t w) {
+    float f;
+    std::memcpy(&f, &w, 4);
+    return f;
+}
 
 enum class ValueKind { Float, Int, Bool, Texture, String };
 

@@ -10,12 +10,6 @@
 namespace fx {
 namespace {
 
-float bitsFloat(std::uint32_t w) {
-    float f;
-    std::memcpy(&f, &w, 4);
-    return f;
-}
-
 float word(const Parameter& p, std::uint32_t w) {
     if (p.kind == ValueKind::Float) return bitsFloat(w);
     if (p.kind == ValueKind::Int) return static_cast<float>(static_cast<std::int32_t>(w));

@@ -70,11 +70,6 @@ const StateInfo kSamplerStates[] = {
     {"SRGBTexture", D3DSAMP_SRGBTEXTURE, StateValueKind::Bool},
 };
 
-struct NamedValue {
-    const char* name;
-    DWORD value;
-};
-
 const NamedValue kBool[] = {{"TRUE", 1}, {"FALSE", 0}};
 const NamedValue kZBuffer[] = {{"TRUE", D3DZB_TRUE}, {"FALSE", D3DZB_FALSE}, {"USEW", D3DZB_USEW}};
 const NamedValue kFill[] = {{"POINT", D3DFILL_POINT}, {"WIREFRAME", D3DFILL_WIREFRAME},
@@ -109,19 +104,6 @@ const NamedValue kFilter[] = {{"NONE", D3DTEXF_NONE}, {"POINT", D3DTEXF_POINT},
 const NamedValue kAddress[] = {{"WRAP", D3DTADDRESS_WRAP}, {"MIRROR", D3DTADDRESS_MIRROR},
                                {"CLAMP", D3DTADDRESS_CLAMP}, {"BORDER", D3DTADDRESS_BORDER},
                                {"MIRRORONCE", D3DTADDRESS_MIRRORONCE}};
-
-template <std::size_t N>
-bool lookUp(const NamedValue (&table)[N], const std::string& word, const char* prefix, DWORD& value) {
-    std::string w = word;
-    std::size_t n = std::strlen(prefix);
-    if (n && w.size() > n && equalsIgnoreCase(w.substr(0, n), prefix)) w = w.substr(n);
-    for (const NamedValue& v : table)
-        if (equalsIgnoreCase(w, v.name)) {
-            value = v.value;
-            return true;
-        }
-    return false;
-}
 
 template <std::size_t N>
 const char* nameOf(const NamedValue (&table)[N], DWORD value) {
@@ -223,6 +205,18 @@ bool stateValue(StateValueKind kind, const std::string& word, DWORD& value) {
             value = value ? 0x3f800000u : 0u;  // true is 1.0
             return true;
     }
+    return false;
+}
+
+bool lookUpName(const NamedValue* table, std::size_t count, const std::string& word, const char* prefix, DWORD& value) {
+    std::string w = word;
+    std::size_t n = std::strlen(prefix);
+    if (n && w.size() > n && equalsIgnoreCase(w.substr(0, n), prefix)) w = w.substr(n);
+    for (std::size_t i = 0; i < count; ++i)
+        if (equalsIgnoreCase(w, table[i].name)) {
+            value = table[i].value;
+            return true;
+        }
     return false;
 }
 

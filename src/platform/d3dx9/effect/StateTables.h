@@ -2,6 +2,7 @@
 // sampler_state blocks assign. Names and values are case-insensitive.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform/d3d9/d3d9.h"
@@ -33,5 +34,17 @@ bool stateValue(StateValueKind kind, const std::string& word, DWORD& value);
 std::string stateValueName(StateValueKind kind, DWORD value);
 
 bool equalsIgnoreCase(const std::string& a, const char* b);
+
+struct NamedValue {
+    const char* name;
+    DWORD value;
+};
+
+// The value of `word` in `table`, with or without `prefix` ("D3DBLEND_"), case-insensitive.
+bool lookUpName(const NamedValue* table, std::size_t count, const std::string& word, const char* prefix, DWORD& value);
+template <std::size_t N>
+bool lookUp(const NamedValue (&table)[N], const std::string& word, const char* prefix, DWORD& value) {
+    return lookUpName(table, N, word, prefix, value);
+}
 
 }  // namespace fx
