@@ -267,6 +267,7 @@ TEST_F(PassStates, DeviceStatesGoThroughTheirCallsAndEndPutsThemBack) {
     EXPECT_EQ(d3d9::internal::samplerState(device, 3, D3DSAMP_ADDRESSU), static_cast<DWORD>(D3DTADDRESS_CLAMP));
     EXPECT_EQ(d3d9::internal::samplerState(device, 3, D3DSAMP_ADDRESSV), static_cast<DWORD>(D3DTADDRESS_MIRROR));
     EXPECT_EQ(d3d9::internal::samplerState(device, 3, D3DSAMP_MAGFILTER), static_cast<DWORD>(D3DTEXF_POINT));
+    EXPECT_EQ(lines[lines.size() - 2], "SetClipPlane 1 0 1 0 -2");
     EXPECT_EQ(lines.back(), "SetFVF 0x112");  // XYZ | NORMAL | TEX1
 
     // A new value of a parameter reaches the device at the next BeginPass.
@@ -291,6 +292,9 @@ TEST_F(PassStates, DeviceStatesGoThroughTheirCallsAndEndPutsThemBack) {
     EXPECT_EQ(after.m[3][2], view.m[3][2]);
     device->GetFVF(&v);
     EXPECT_EQ(v, 0u);
+    float plane[4] = {1, 1, 1, 1};
+    device->GetClipPlane(1, plane);
+    EXPECT_EQ(plane[1], 0.0f);
     BOOL on = TRUE;
     device->GetLightEnable(0, &on);
     EXPECT_FALSE(on);

@@ -143,7 +143,7 @@ private:
         bool valid = false;
         DWORD word = 0;  // render, sampler and stage states; a light's enable
         IDirect3DBaseTexture9* texture = nullptr;  // held while saved
-        D3DMATRIX matrix{};
+        D3DMATRIX matrix{};  // a transform; a clip plane in its first row
         D3DLIGHT9 light{};
         D3DMATERIAL9 material{};
     };

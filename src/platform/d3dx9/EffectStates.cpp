@@ -137,6 +137,11 @@ void Effect::applyDeviceStates(const PassDescription& pass) {
                 for (D3DSAMPLERSTATETYPE type : kBlockStates) device_->SetSamplerState(s.index, type, blockValue(block, type));
                 break;
             }
+            case DeviceStateKind::ClipPlane: {
+                const float plane[4] = {component(*v, 0), component(*v, 1), component(*v, 2), component(*v, 3)};
+                device_->SetClipPlane(s.index, plane);
+                break;
+            }
             case DeviceStateKind::Transform: {
                 D3DMATRIX m{};
                 for (int k = 0; k < 16; ++k) m.m[k / 4][k % 4] = k < v->count ? v->v[k] : (k % 5 == 0 ? 1.0f : 0.0f);
@@ -254,6 +259,7 @@ void Effect::saveDeviceStates(int technique) {
             case DeviceStateKind::Light: s.valid = SUCCEEDED(device_->GetLight(s.index, &s.light)); break;
             case DeviceStateKind::Material: s.valid = SUCCEEDED(device_->GetMaterial(&s.material)); break;
             case DeviceStateKind::Fvf: s.valid = SUCCEEDED(device_->GetFVF(&s.word)); break;
+            case DeviceStateKind::ClipPlane: s.valid = SUCCEEDED(device_->GetClipPlane(s.index, s.matrix.m[0])); break;
             case DeviceStateKind::SamplerBlock: break;
         }
         savedDeviceStates_.push_back(s);
@@ -279,6 +285,7 @@ void Effect::restoreDeviceStates() {
             case DeviceStateKind::Light: device_->SetLight(s.index, &s.light); break;
             case DeviceStateKind::Material: device_->SetMaterial(&s.material); break;
             case DeviceStateKind::Fvf: device_->SetFVF(s.word); break;
+            case DeviceStateKind::ClipPlane: device_->SetClipPlane(s.index, s.matrix.m[0]); break;
             case DeviceStateKind::SamplerBlock: break;
         }
         if (s.texture) s.texture->Release();

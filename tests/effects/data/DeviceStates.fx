@@ -57,6 +57,7 @@ technique Fixed
         MaxAnisotropy[0] = 8;
         MipMapLodBias[0] = -0.5;
         Sampler[3] = <samp>;
+        ClipPlane[1] = (float4(0, 1, 0, -fogStart));
         FVF = XYZ | Normal | D3DFVF_TEX1;
     }
 }

@@ -94,6 +94,7 @@ const DeviceStateInfo kStates[] = {
     {"MaterialEmissive", K::Material, id(MaterialMember::Emissive), V::ColorValue, N::None, false},
     {"MaterialPower", K::Material, id(MaterialMember::Power), V::Float, N::None, false},
     {"FVF", K::Fvf, 0, V::Dword, N::Fvf, false},
+    {"ClipPlane", K::ClipPlane, 0, V::Plane, N::None, true},
 };
 
 const NamedValue kBool[] = {{"TRUE", 1}, {"FALSE", 0}};

@@ -99,11 +99,12 @@ enum class DeviceStateKind : std::uint8_t {
     LightEnable,   // LightEnable(index)
     Material,      // one member of the material: GetMaterial, change, SetMaterial
     Fvf,           // SetFVF
+    ClipPlane,     // SetClipPlane(index), a float4
 };
 
 // How a value becomes what the device call takes.
 enum class DeviceValue : std::uint8_t {
-    Dword, Float, Color, Matrix, ColorValue, Vector,
+    Dword, Float, Color, Matrix, ColorValue, Vector, Plane,
 };
 
 struct DeviceState {

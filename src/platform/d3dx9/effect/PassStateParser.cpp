@@ -130,6 +130,7 @@ void EffectSyntaxParser::deviceState(PassDescription& pass, const Token& state, 
         case DeviceStateKind::Light:
         case DeviceStateKind::LightEnable: limit = kLights; break;
         case DeviceStateKind::Transform: limit = info.id == D3DTS_WORLD ? kWorldMatrices : info.indexed ? kStages : 1; break;
+        case DeviceStateKind::ClipPlane: limit = 6; break;  // D3D9 devices have six
         default: limit = 1; break;
     }
     if (index >= limit) {

@@ -25,8 +25,6 @@ const char* const kOtherStates[] = {
     "BumpEnvMat00", "BumpEnvMat01", "BumpEnvMat10", "BumpEnvMat11",
     // sampler states of displacement maps
     "ElementIndex", "DMapOffset",
-    // clip planes
-    "ClipPlane",
     // shader constants
     "VertexShaderConstant", "VertexShaderConstant1", "VertexShaderConstant2", "VertexShaderConstant3",
     "VertexShaderConstant4", "VertexShaderConstantF", "VertexShaderConstantB", "VertexShaderConstantI",
