@@ -67,7 +67,8 @@ struct AudioSpan {
 // succeeds.
 class VideoSink : public FrameSink {
 public:
-    VideoSink(std::string path, unsigned width, unsigned height, unsigned fps, AudioSpan audio);
+    VideoSink(std::string path, unsigned width, unsigned height, unsigned fps, AudioSpan audio,
+              std::string preset);
     ~VideoSink() override;
     // Finds ffmpeg and proves the folder can be written; does not start ffmpeg yet.
     bool check();
@@ -87,7 +88,7 @@ private:
     bool waitFfmpeg();
     bool writeAll(iovec* pieces, std::size_t count);
     std::vector<iovec> rows_;
-    std::string path_, partial_, ffmpeg_;
+    std::string path_, partial_, ffmpeg_, preset_;
     unsigned width_, height_, fps_;
     AudioSpan audio_;
     pid_t pid_ = -1;

@@ -183,7 +183,7 @@ int renderRun(const RunOptions& o) {
     }
     if (!checkWritableTarget(o.out, video)) return 1;
     // Before the show is loaded: a missing ffmpeg or an unwritable folder is told at once.
-    if (video && !VideoSink(o.out, o.width, o.height, o.fps, AudioSpan{}).check()) return 1;
+    if (video && !VideoSink(o.out, o.width, o.height, o.fps, AudioSpan{}, o.preset).check()) return 1;
 
     // The span is checked against the music before the show is loaded, so a wrong span is
     // told at once.
@@ -216,7 +216,7 @@ int renderRun(const RunOptions& o) {
             if (video) {
                 AudioSpan audio{kMusicPath, o.from, to - o.from,
                                 o.withLoading ? kLoadingHoldSeconds + kLoadingFadeSeconds : 0.0};
-                auto* videoSink = new VideoSink(o.out, o.width, o.height, o.fps, audio);
+                auto* videoSink = new VideoSink(o.out, o.width, o.height, o.fps, audio, o.preset);
                 sink.reset(videoSink);
                 if (!videoSink->check() || !videoSink->open()) code = 1;
             } else {
