@@ -6,11 +6,19 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/d3d9/Objects.h"
 
 namespace d3d9::detail {
+
+// Float render states are kept as the bits of the float.
+inline DWORD floatBits(float f) {
+    DWORD bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
 
 // Vertices (or indices) a primitive count needs; 0 for an unknown type.
 UINT indexCountOf(D3DPRIMITIVETYPE type, UINT primitives);

@@ -23,12 +23,6 @@ int transformSlot(DWORD state) {
     return -1;
 }
 
-DWORD floatBits(float f) {
-    DWORD bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
-
 bool finite(const D3DCOLORVALUE& c) {
     return std::isfinite(c.r) && std::isfinite(c.g) && std::isfinite(c.b) && std::isfinite(c.a);
 }

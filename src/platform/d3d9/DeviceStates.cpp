@@ -5,15 +5,6 @@
 #include "platform/d3d9/DeviceBase.h"
 
 namespace d3d9::detail {
-namespace {
-
-DWORD floatBits(float f) {
-    DWORD bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    return bits;
-}
-
-}  // namespace
 
 void DeviceBase::initMoreStates() {
     states_[D3DRS_LASTPIXEL] = TRUE;

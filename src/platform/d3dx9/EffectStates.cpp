@@ -132,8 +132,7 @@ void Effect::applyDeviceStates(const PassDescription& pass) {
             case DeviceStateKind::SamplerBlock: {
                 if (s.parameter < 0) break;
                 const SamplerDescription& block = d.samplers[static_cast<std::size_t>(s.parameter)];
-                int t = block.texture.empty() ? -1 : d.findParameter(block.texture);
-                device_->SetTexture(s.index, t >= 0 ? textures_[static_cast<std::size_t>(t)] : nullptr);
+                device_->SetTexture(s.index, s.texture >= 0 ? textures_[static_cast<std::size_t>(s.texture)] : nullptr);
                 for (D3DSAMPLERSTATETYPE type : kBlockStates) device_->SetSamplerState(s.index, type, blockValue(block, type));
                 break;
             }

@@ -11,9 +11,6 @@ using K = DeviceStateKind;
 using V = DeviceValue;
 using N = DeviceNames;
 
-// Sampler states past D3DSAMP_MIPFILTER, by number.
-constexpr DWORD kMipMapLodBias = 8, kMaxMipLevel = 9, kMaxAnisotropy = 10, kSrgbTexture = 11;
-
 constexpr DWORD id(LightMember m) { return static_cast<DWORD>(m); }
 constexpr DWORD id(MaterialMember m) { return static_cast<DWORD>(m); }
 
@@ -62,10 +59,10 @@ const DeviceStateInfo kStates[] = {
     {"MagFilter", K::Sampler, D3DSAMP_MAGFILTER, V::Dword, N::Filter, true},
     {"MinFilter", K::Sampler, D3DSAMP_MINFILTER, V::Dword, N::Filter, true},
     {"MipFilter", K::Sampler, D3DSAMP_MIPFILTER, V::Dword, N::Filter, true},
-    {"MipMapLodBias", K::Sampler, kMipMapLodBias, V::Float, N::None, true},
-    {"MaxMipLevel", K::Sampler, kMaxMipLevel, V::Dword, N::None, true},
-    {"MaxAnisotropy", K::Sampler, kMaxAnisotropy, V::Dword, N::None, true},
-    {"SRGBTexture", K::Sampler, kSrgbTexture, V::Dword, N::Bool, true},
+    {"MipMapLodBias", K::Sampler, D3DSAMP_MIPMAPLODBIAS, V::Float, N::None, true},
+    {"MaxMipLevel", K::Sampler, D3DSAMP_MAXMIPLEVEL, V::Dword, N::None, true},
+    {"MaxAnisotropy", K::Sampler, D3DSAMP_MAXANISOTROPY, V::Dword, N::None, true},
+    {"SRGBTexture", K::Sampler, D3DSAMP_SRGBTEXTURE, V::Dword, N::Bool, true},
     {"Texture", K::Texture, 0, V::Dword, N::None, true},
     {"Sampler", K::SamplerBlock, 0, V::Dword, N::None, true},
     // transforms

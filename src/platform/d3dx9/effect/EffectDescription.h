@@ -116,6 +116,7 @@ struct DeviceState {
     ExprValue constant;  // a constant value; used when `expression` is empty
     StateExpression expression;
     int parameter = -1;  // Texture: the texture parameter; SamplerBlock: the sampler; -1 none
+    int texture = -1;    // SamplerBlock: its block's texture parameter; -1 none
     std::string name;     // as listed: "ColorOp[1]"
     std::string written;  // the value as written
     int line = 0;

@@ -167,6 +167,8 @@ void EffectSyntaxParser::deviceState(PassDescription& pass, const Token& state, 
                 fail(*id, "'" + id->text + "' is not a sampler");
                 return;
             }
+            const std::string& named = out_.samplers[static_cast<std::size_t>(d.parameter)].texture;
+            if (!named.empty()) d.texture = out_.findParameter(named);
         }
         pass.deviceStates.push_back(std::move(d));
         return;
