@@ -8,28 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/CommandRun.h"
 #include "assets/DataFiles.h"
 
 using namespace testing_support;
 
 namespace {
 
-struct RunResult {
-    int status = -1;
-    std::string output;
-};
+using RunResult = tooltest::CommandRun;
 
 RunResult runCheck(const std::string& args) {
-    const std::string command = std::string(GH_BINARY_DIR) + "/glimmerhop-tool check " + args + " 2>&1";
-    RunResult r;
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.output.append(buffer, n);
-    const int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return tooltest::runCommand(std::string(GH_BINARY_DIR) + "/glimmerhop-tool check " + args + " 2>&1");
 }
 
 // The line the tool printed for `path`, or "" (scenes may print several; the first).

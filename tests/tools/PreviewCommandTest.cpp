@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/CommandRun.h"
 #include "PreviewBinder.h"
 #include "PreviewSheet.h"
 
@@ -42,22 +43,10 @@ technique Striped { pass p0 { VertexShader = compile vs_2_0 vs(); PixelShader = 
 technique Normals { pass p0 { VertexShader = compile vs_2_0 vs(); PixelShader = compile ps_2_0 psNormals(); } }
 )";
 
-struct FxRun {
-    int status = -1;
-    std::string output;
-};
+using FxRun = tooltest::CommandRun;
 
 FxRun fx(const std::string& args) {
-    const std::string command = std::string(GH_BINARY_DIR) + "/glimmerhop-tool fx " + args + " 2>&1";
-    FxRun r;
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.output.append(buffer, n);
-    const int status = pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return tooltest::runCommand(std::string(GH_BINARY_DIR) + "/glimmerhop-tool fx " + args + " 2>&1");
 }
 
 // The effect in a folder of its own, with a red and green striped texture beside it.

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/CommandRun.h"
+
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
@@ -39,35 +41,14 @@ bool haveProgram(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-struct Result {
-    int code = -1;
-    std::string output;
-};
+using Result = tooltest::CommandRun;
 
 // Runs `prefix glimmerhop-tool render --data DATA args` and collects its output.
 Result render(const std::string& args, const std::string& prefix = "") {
-    const std::string command = prefix + tool() + " render --data " + dataDir() + " " + args + " 2>&1";
-    Result r;
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.output.append(buffer, n);
-    const int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return tooltest::runCommand(prefix + tool() + " render --data " + dataDir() + " " + args + " 2>&1");
 }
 
-std::string capture(const std::string& command) {
-    std::string out;
-    std::FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-    pclose(p);
-    return out;
-}
+std::string capture(const std::string& command) { return tooltest::runCommand(command).output; }
 
 // A fresh folder under the build folder's test-files/ (relative: the tool must write
 // it where the test runs, not inside --data).
@@ -105,7 +86,7 @@ TEST(RenderRun, DataSetLoadsOnGlWithoutAMessageBox) {
     if (!haveData()) GTEST_SKIP() << "no data set or tool";
     const std::string dir = folder("boxes");
     const Result run = render("--at 1 --size 160x120 --history none --out " + dir + "/still.png");
-    ASSERT_EQ(run.code, 0) << run.output;
+    ASSERT_EQ(run.status, 0) << run.output;
     std::size_t boxes = 0;
     for (std::size_t at = 0; at < run.output.size(); at = run.output.find('\n', at) + 1) {
         if (run.output[at] == '[') ++boxes;
@@ -123,7 +104,7 @@ TEST(RenderRun, PngFramesAtFixedRateMatchStills) {
     if (!haveData()) GTEST_SKIP() << "no data set or tool";
     const std::string dir = folder("frames");
     const Result run = render("--from 0 --to 2 --fps 30 --size 160x120 --out " + dir + "/run");
-    ASSERT_EQ(run.code, 0) << run.output;
+    ASSERT_EQ(run.status, 0) << run.output;
     const std::vector<std::string> names = filesIn(dir + "/run");
     ASSERT_EQ(names.size(), 60u) << run.output;
     EXPECT_EQ(names.front(), "frame00000.png");
@@ -144,7 +125,7 @@ TEST(RenderRun, PngFramesAtFixedRateMatchStills) {
         std::snprintf(still, sizeof still, "%s/still%02d.png", dir.c_str(), k);
         const Result r = render(std::string("--at ") + at + " --history full --history-fps 30 --size 160x120 --out " +
                                 still);
-        ASSERT_EQ(r.code, 0) << r.output;
+        ASSERT_EQ(r.status, 0) << r.output;
         char frame[128];
         std::snprintf(frame, sizeof frame, "%s/run/frame%05d.png", dir.c_str(), k);
         const Picture a = load(still), b = load(frame);
@@ -159,7 +140,7 @@ TEST(RenderRun, Mp4HasTheFramesRateSizeAndMusicOfTheSpan) {
     const std::string dir = folder("mp4");
     const std::string out = dir + "/piece.mp4";
     const Result run = render("--from 40 --to 41 --fps 10 --size 160x120 --out " + out);
-    ASSERT_EQ(run.code, 0) << run.output;
+    ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(filesIn(dir), std::vector<std::string>{"piece.mp4"}) << "a partial file was left";
 
     const std::string video = capture(
@@ -189,7 +170,7 @@ TEST(RenderRun, Mp4WithLoadingScreenAndOutro) {
     const std::string dir = folder("ends");
     const std::string out = dir + "/ends.mp4";
     const Result run = render("--from 150 --with-loading --fps 10 --size 160x120 --out " + out);
-    ASSERT_EQ(run.code, 0) << run.output;
+    ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("loading "), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("outro "), std::string::npos) << run.output;
 
@@ -223,9 +204,9 @@ TEST(RenderRun, Mp4FramesAreThePngFramesOfTheSameSpan) {
     const std::string dir = folder("same");
     const std::string span = "--from 84 --to 85 --fps 20 --size 160x120 --out ";
     const Result png = render(span + dir + "/frames");
-    ASSERT_EQ(png.code, 0) << png.output;
+    ASSERT_EQ(png.status, 0) << png.output;
     const Result mp4 = render(span + dir + "/span.mp4 --preset ultrafast");
-    ASSERT_EQ(mp4.code, 0) << mp4.output;
+    ASSERT_EQ(mp4.status, 0) << mp4.output;
     ASSERT_EQ(filesIn(dir + "/frames").size(), 20u);
 
     const std::string again = dir + "/again.mp4";
@@ -247,13 +228,13 @@ TEST(RenderRun, SoftwareEglDeviceDrawsTheSurfacelessPicture) {
     const std::string dir = folder("device");
     const std::string still = "--at 85 --size 160x120 --history none --out " + dir;
     const Result surfaceless = render(still + "/surfaceless.png", "GLIMMERHOP_EGL_DEVICE=surfaceless ");
-    ASSERT_EQ(surfaceless.code, 0) << surfaceless.output;
+    ASSERT_EQ(surfaceless.status, 0) << surfaceless.output;
     EXPECT_NE(surfaceless.output.find("renderer: "), std::string::npos) << surfaceless.output;
     EXPECT_NE(surfaceless.output.find("EGL surfaceless platform"), std::string::npos) << surfaceless.output;
     const Result device = render(still + "/software.png", "GLIMMERHOP_EGL_DEVICE=software ");
     if (device.output.find("there is no software EGL device") != std::string::npos)
         GTEST_SKIP() << "this EGL lists no software device";
-    ASSERT_EQ(device.code, 0) << device.output;
+    ASSERT_EQ(device.status, 0) << device.output;
     EXPECT_NE(device.output.find("(software)"), std::string::npos) << device.output;
     const Picture a = load(dir + "/surfaceless.png"), b = load(dir + "/software.png");
     ASSERT_EQ(a.width, 160);
@@ -262,7 +243,7 @@ TEST(RenderRun, SoftwareEglDeviceDrawsTheSurfacelessPicture) {
     // A choice that names nothing here fails with the reason, before any show is loaded.
     for (const char* choice : {"99", "first", "-1"}) {
         const Result r = render(still + "/none.png", std::string("GLIMMERHOP_EGL_DEVICE=") + choice + " ");
-        EXPECT_NE(r.code, 0) << choice;
+        EXPECT_NE(r.status, 0) << choice;
         EXPECT_NE(r.output.find(std::string("GLIMMERHOP_EGL_DEVICE=") + choice + ": "), std::string::npos)
             << r.output;
         EXPECT_FALSE(fs::exists(dir + "/none.png"));
@@ -280,25 +261,25 @@ TEST(RenderRun, FailuresLeaveNoFile) {
     // A path under a regular file can never be written.
     for (const char* target : {"/plain/x.mp4", "/plain/frames"}) {
         const Result r = render("--from 0 --to 1 --fps 10 --size 160x120 --out " + dir + target);
-        EXPECT_NE(r.code, 0) << target << "\n" << r.output;
+        EXPECT_NE(r.status, 0) << target << "\n" << r.output;
         EXPECT_NE(r.output.find("cannot write"), std::string::npos) << r.output;
     }
     // Spans outside the music, or empty.
     for (const char* span : {"--from 500 --to 501", "--from -1 --to 1", "--from 5 --to 4", "--from 100 --to 1000"}) {
         const Result r = render(std::string(span) + " --fps 10 --size 160x120 --out " + dir + "/span.mp4");
-        EXPECT_NE(r.code, 0) << span << "\n" << r.output;
+        EXPECT_NE(r.status, 0) << span << "\n" << r.output;
         EXPECT_NE(r.output.find("not inside the music"), std::string::npos) << span << "\n" << r.output;
         const Result p = render(std::string(span) + " --fps 10 --size 160x120 --out " + dir + "/span-frames");
-        EXPECT_NE(p.code, 0) << span;
+        EXPECT_NE(p.status, 0) << span;
     }
     // Without ffmpeg an MP4 is refused with advice, and PNG frames still work.
     const Result none = render("--from 0 --to 0.2 --fps 10 --size 160x120 --out " + dir + "/no.mp4",
                                "GLIMMERHOP_FFMPEG=/nonexistent/ffmpeg ");
-    EXPECT_NE(none.code, 0);
+    EXPECT_NE(none.status, 0);
     EXPECT_NE(none.output.find("ffmpeg"), std::string::npos) << none.output;
     const Result png = render("--from 0 --to 0.2 --fps 10 --size 160x120 --out " + dir + "/no-ffmpeg",
                               "GLIMMERHOP_FFMPEG=/nonexistent/ffmpeg ");
-    EXPECT_EQ(png.code, 0) << png.output;
+    EXPECT_EQ(png.status, 0) << png.output;
     EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"no-ffmpeg", "plain"}));
     EXPECT_EQ(filesIn(dir + "/no-ffmpeg").size(), 2u);
 }
