@@ -140,3 +140,69 @@ TEST(DeviceStatesTrace, PassSetsEveryStateAndEndPutsThemBack) {
 }
 
 }  // namespace
+
+// A cube written face by face through LockRect: each direction reads the face and the
+// half D3D9 maps it to (first rows at the top, looking out from the centre).
+TEST_F(SamplerStates, CubeFacesLockedAndSampledByDirection) {
+    open();
+    constexpr UINT kEdge = 4;
+    IDirect3DCubeTexture9* cube = nullptr;
+    ASSERT_EQ(device->CreateCubeTexture(kEdge, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr), D3D_OK);
+    for (int face = 0; face < 6; ++face) {
+        D3DLOCKED_RECT r;
+        ASSERT_EQ(cube->LockRect(static_cast<D3DCUBEMAP_FACES>(face), 0, &r, nullptr, 0), D3D_OK);
+        for (UINT y = 0; y < kEdge; ++y)
+            for (UINT x = 0; x < kEdge; ++x) {
+                // Blue is 40 x face, green 255 in the top half, red 255 in the left half.
+                std::uint8_t* p = static_cast<std::uint8_t*>(r.pBits) + y * static_cast<UINT>(r.Pitch) + x * 4;
+                p[0] = static_cast<std::uint8_t>(40 * face), p[1] = y < kEdge / 2 ? 255 : 0;
+                p[2] = x < kEdge / 2 ? 255 : 0, p[3] = 255;
+            }
+        ASSERT_EQ(cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), 0), D3D_OK);
+    }
+    ASSERT_EQ(effect->SetTexture("environment", cube), D3D_OK);
+    struct Look {
+        float x, y, z;
+        int face;
+        bool top, left;
+    };
+    // +X: s = -z, t = -y; +Y: s = x, t = z; -Z: s = -x, t = -y.
+    for (const Look& l : {Look{1, 0.5f, 0.5f, 0, true, true}, Look{1, -0.5f, -0.5f, 0, false, false},
+                          Look{-1, 0.5f, 0.5f, 1, true, false}, Look{0.5f, 1, 0.5f, 2, false, false},
+                          Look{0.5f, -1, 0.5f, 3, true, false}, Look{-0.5f, 0.5f, 1, 4, true, true},
+                          Look{-0.5f, -0.5f, -1, 5, false, false}}) {
+        const float d[3] = {l.x, l.y, l.z};
+        effect->SetFloatArray("lookDirection", d, 3);
+        fullScreen();
+        draw("CubeLook");
+        readBack();
+        EXPECT_TRUE(near(at(8, 8), l.left ? 255 : 0, l.top ? 255 : 0, 40 * l.face))
+            << l.x << " " << l.y << " " << l.z;
+    }
+
+    // Locking again reads what is there; a rectangle writes only itself.
+    D3DLOCKED_RECT r;
+    const RECT corner{2, 2, 4, 4};
+    ASSERT_EQ(cube->LockRect(D3DCUBEMAP_FACE_POSITIVE_X, 0, &r, &corner, 0), D3D_OK);
+    EXPECT_EQ(r.Pitch, 8);
+    EXPECT_EQ(static_cast<std::uint8_t*>(r.pBits)[1], 0);    // bottom half: no green
+    EXPECT_EQ(static_cast<std::uint8_t*>(r.pBits)[3], 255);
+    D3DLOCKED_RECT second;
+    EXPECT_EQ(cube->LockRect(D3DCUBEMAP_FACE_POSITIVE_X, 0, &second, nullptr, 0), D3DERR_INVALIDCALL);
+    std::memset(r.pBits, 255, 16);
+    ASSERT_EQ(cube->UnlockRect(D3DCUBEMAP_FACE_POSITIVE_X, 0), D3D_OK);
+    EXPECT_EQ(cube->UnlockRect(D3DCUBEMAP_FACE_POSITIVE_X, 0), D3DERR_INVALIDCALL);
+    const float d[3] = {1, -0.5f, -0.5f};
+    effect->SetFloatArray("lookDirection", d, 3);
+    draw("CubeLook");
+    readBack();
+    EXPECT_TRUE(near(at(8, 8), 255, 255, 255));
+    effect->SetTexture("environment", nullptr);
+    cube->Release();
+
+    // Default-pool textures lock only when dynamic.
+    IDirect3DCubeTexture9* fixed = nullptr;
+    ASSERT_EQ(device->CreateCubeTexture(4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &fixed, nullptr), D3D_OK);
+    EXPECT_EQ(fixed->LockRect(D3DCUBEMAP_FACE_NEGATIVE_Y, 0, &r, nullptr, 0), D3DERR_INVALIDCALL);
+    fixed->Release();
+}

@@ -14,29 +14,6 @@ namespace {
 constexpr std::size_t kLineSize = 1024;
 // Buffers larger than this are refused rather than risking the process on one request.
 constexpr UINT kMaxBufferBytes = 256u << 20;
-constexpr UINT kMaxTextureSize = 16384;
-
-enum Counter { kVb, kIb, kDecl, kDs, kTex };
-
-struct NameBuf {
-    char text[32];
-};
-
-NameBuf named(const char* name, DWORD value) {
-    NameBuf buf;
-    if (name) {
-        std::snprintf(buf.text, sizeof buf.text, "%s", name);
-    } else {
-        std::snprintf(buf.text, sizeof buf.text, "%u", value);
-    }
-    return buf;
-}
-
-template <class T>
-const char* nameOf(T* object) {
-    return object ? object->name() : "null";
-}
-
 bool samplesValid(DWORD type) { return type == 0 || (type >= 1 && type <= 16); }
 
 }  // namespace
@@ -84,8 +61,8 @@ void DeviceBase::dropBindings() {
     if (indices_) indices_->unbind();
     if (declaration_) declaration_->unbind();
     if (depth_) depth_->unbind();
-    for (Texture*& texture : textures_) {
-        if (texture) texture->unbind();
+    for (TextureStorage*& texture : textures_) {
+        if (texture) texture->unbindStage();
         texture = nullptr;
     }
     stream_ = nullptr;
@@ -274,22 +251,6 @@ HRESULT DeviceBase::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWO
     return hr;
 }
 
-HRESULT DeviceBase::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
-    HRESULT hr = D3D_OK;
-    auto* object = static_cast<Texture*>(texture);
-    if (stage >= kSamplerCount) {
-        hr = D3DERR_INVALIDCALL;
-    } else if (textures_[stage] != object) {
-        if (object) object->bind();
-        if (textures_[stage]) textures_[stage]->unbind();
-        textures_[stage] = object;
-        makeCurrent();
-        applyTexture(stage);
-    }
-    traceResult(hr, "SetTexture %u %s", stage, nameOf(object));
-    return hr;
-}
-
 // ---- resources -----------------------------------------------------------------------
 
 HRESULT DeviceBase::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
@@ -447,53 +408,6 @@ HRESULT DeviceBase::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
         traceResult(hr, "CreateVertexDeclaration %s%s", nameOf(object), list);
     }
     return hr;
-}
-
-HRESULT DeviceBase::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                                  D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
-                                  HANDLE* sharedHandle) {
-    HRESULT hr = D3D_OK;
-    Texture* object = nullptr;
-    if (texture) *texture = nullptr;
-    if (!texture || sharedHandle || pool > D3DPOOL_SCRATCH) {
-        hr = D3DERR_INVALIDCALL;
-    } else {
-        char name[16];
-        std::snprintf(name, sizeof name, "tex%u", counters_[kTex] + 1);
-        hr = createTextureNamed(width, height, levels, format, name, &object);
-        if (SUCCEEDED(hr)) {
-            ++counters_[kTex];
-            object->usage = usage;
-            object->pool = pool;
-            *texture = object;
-        }
-    }
-    traceResult(hr, "CreateTexture %s %u %u %u 0x%x %s %s", nameOf(object), width, height, levels,
-                usage, named(formatName(format), format).text, named(poolName(pool), pool).text);
-    return hr;
-}
-
-HRESULT DeviceBase::createTextureNamed(UINT width, UINT height, UINT levels, D3DFORMAT format,
-                                       const char* name, Texture** texture) {
-    *texture = nullptr;
-    if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize ||
-        (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8)) {
-        return D3DERR_INVALIDCALL;
-    }
-    const UINT full = fullMipCount(width, height);
-    if (levels == 0) levels = full;
-    if (levels > full) return D3DERR_INVALIDCALL;
-    auto* object = new (std::nothrow)
-        Texture(this, width, height, levels, 0, format, D3DPOOL_MANAGED);
-    if (!object) return E_OUTOFMEMORY;
-    object->setName(name);
-    makeCurrent();
-    if (!createGl(*object)) {
-        object->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    *texture = object;
-    return D3D_OK;
 }
 
 // ---- bindings and drawing ------------------------------------------------------------

@@ -36,6 +36,7 @@ constexpr DWORD kTransformCount = 14;
 // capped rather than letting one number reserve a table of any size.
 constexpr DWORD kMaxLights = 256;
 constexpr DWORD kClipPlaneCount = 6;
+constexpr UINT kMaxTextureSize = 16384;
 
 // One light slot: what SetLight stored (or D3D9's default light) and its switch.
 struct LightSlot {
@@ -87,6 +88,8 @@ public:
                                  UINT numVertices, UINT startIndex, UINT primitiveCount) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                           D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) override;
+    HRESULT CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DCubeTexture9** texture, HANDLE* sharedHandle) override;
     HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
     // Scissor rectangle and clip planes (DeviceStates.cpp).
@@ -127,7 +130,7 @@ public:
         __attribute__((format(printf, 3, 4)));
     DWORD renderState(DWORD state) const { return states_[state]; }
     DWORD samplerState(DWORD sampler, DWORD type) const { return samplers_[sampler][type]; }
-    Texture* boundTexture(DWORD stage) const { return textures_[stage]; }
+    TextureStorage* boundTexture(DWORD stage) const { return textures_[stage]; }
     HRESULT createTextureNamed(UINT width, UINT height, UINT levels, D3DFORMAT format,
                                const char* name, Texture** texture);
 
@@ -153,15 +156,19 @@ public:
     virtual bool createGl(VertexBuffer&) { return true; }
     virtual bool createGl(IndexBuffer&) { return true; }
     virtual bool createGl(Surface&) { return true; }
-    virtual bool createGl(Texture&) { return true; }
+    virtual bool createGl(TextureStorage&) { return true; }
     virtual void upload(VertexBuffer&) {}
     virtual void upload(IndexBuffer&) {}
-    virtual void uploadTexture(Texture&, const std::uint8_t*) {}
+    virtual void uploadTexture(TextureStorage&, const std::uint8_t*) {}
+    // Texels of one rectangle of a level, 4 bytes each as D3DFMT_A8R8G8B8 lays them out
+    // (B, G, R, A), rows top first. Reading leaves the trace backend's zeros.
+    virtual void readTexels(TextureStorage&, UINT, UINT, const RECT&, std::uint8_t*) {}
+    virtual void writeTexels(TextureStorage&, UINT, UINT, const RECT&, const std::uint8_t*) {}
     virtual void destroyGl(VertexBuffer&) {}
     virtual void destroyGl(IndexBuffer&) {}
     virtual void destroyGl(VertexDeclaration&) {}
     virtual void destroyGl(Surface&) {}
-    virtual void destroyGl(Texture&) {}
+    virtual void destroyGl(TextureStorage&) {}
 
     // Fixed-function state, for the backend that draws it.
     const D3DMATRIX& transform(DWORD slot) const { return transforms_[slot]; }
@@ -227,12 +234,13 @@ protected:
     RECT scissor_{};                // the whole back buffer until set
     float clipPlanes_[kClipPlaneCount][4] = {};
     DWORD samples_ = 0;            // back buffer samples (0: single)
-    Texture* textures_[kSamplerCount] = {};
+    TextureStorage* textures_[kSamplerCount] = {};
     bool inScene_ = false;
     bool drawing_ = true;
     UINT children_ = 0;
     bool dropping_ = false;
-    UINT counters_[5] = {};  // vb, ib, decl, ds, tex
+    enum Counter { kVb, kIb, kDecl, kDs, kTex, kCube, kCounterCount };
+    UINT counters_[kCounterCount] = {};
     D3DMATRIX transforms_[kTransformCount] = {};
     DWORD stages_[kTextureStageCount][kStageStateCount] = {};
     DWORD fvf_ = 0;

@@ -10,7 +10,7 @@
 namespace d3d9 {
 namespace {
 detail::DeviceBase* base(IDirect3DDevice9* device) { return static_cast<detail::DeviceBase*>(device); }
-detail::Texture* texture(IDirect3DBaseTexture9* t) { return static_cast<detail::Texture*>(t); }
+detail::TextureStorage* texture(IDirect3DBaseTexture9* t) { return t ? detail::storageOf(t) : nullptr; }
 }  // namespace
 
 bool readBackBuffer(IDirect3DDevice9* device, std::vector<std::uint8_t>& rgba, UINT& width,
@@ -79,16 +79,20 @@ void setTextureName(IDirect3DBaseTexture9* t, const char* path) {
     if (t) texture(t)->setName(path);
 }
 
-unsigned glTexture(IDirect3DBaseTexture9* t) { return t ? texture(t)->glName : 0; }
+unsigned glTexture(IDirect3DBaseTexture9* t) {
+    const detail::TextureStorage* s = texture(t);
+    return s ? s->glName : 0;
+}
 
 unsigned glStageTexture(IDirect3DDevice9* device, DWORD stage) {
     if (!device || stage >= detail::kSamplerCount) return 0;
-    const detail::Texture* t = base(device)->boundTexture(stage);
+    const detail::TextureStorage* t = base(device)->boundTexture(stage);
     return t ? t->glName : 0;
 }
 
 unsigned glTextureFor(IDirect3DBaseTexture9* t, bool srgb) {
-    return t ? detail::textureForSampling(*texture(t), srgb) : 0;
+    detail::TextureStorage* s = texture(t);
+    return s ? detail::textureForSampling(*s, srgb) : 0;
 }
 
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height) {
@@ -135,7 +139,8 @@ DWORD samplerState(IDirect3DDevice9* device, DWORD sampler, DWORD type) {
 
 IDirect3DBaseTexture9* boundTexture(IDirect3DDevice9* device, DWORD stage) {
     if (!device || stage >= detail::kSamplerCount) return nullptr;
-    return base(device)->boundTexture(stage);
+    detail::TextureStorage* t = base(device)->boundTexture(stage);
+    return t ? t->asInterface() : nullptr;
 }
 
 bool alphaTest(IDirect3DDevice9* device, DWORD& func, float& ref) {

@@ -223,4 +223,14 @@ const char* poolName(DWORD pool) { return lookup(kPools, pool); }
 const char* declTypeName(BYTE type) { return lookup(kDeclTypes, type); }
 const char* declUsageName(BYTE usage) { return lookup(kDeclUsages, usage); }
 
+NameBuf named(const char* name, DWORD value) {
+    NameBuf buf;
+    if (name) {
+        std::snprintf(buf.text, sizeof buf.text, "%s", name);
+    } else {
+        std::snprintf(buf.text, sizeof buf.text, "%u", value);
+    }
+    return buf;
+}
+
 }  // namespace d3d9::detail

@@ -20,4 +20,15 @@ const char* poolName(DWORD pool);
 const char* declTypeName(BYTE type);
 const char* declUsageName(BYTE usage);
 
+// A name for the trace, or the number when there is none.
+struct NameBuf {
+    char text[32];
+};
+NameBuf named(const char* name, DWORD value);
+
+template <class T>
+const char* nameOf(T* object) {
+    return object ? object->name() : "null";
+}
+
 }  // namespace d3d9::detail

@@ -207,26 +207,4 @@ UINT fullMipCount(UINT width, UINT height) {
     return levels;
 }
 
-Texture::Texture(DeviceBase* device, UINT width, UINT height, UINT levels, DWORD usage,
-                 D3DFORMAT format, D3DPOOL pool)
-    : Child(device), width(width), height(height), levels(levels), usage(usage), format(format),
-      pool(pool) {}
-
-Texture::~Texture() { device_->destroyGl(*this); }
-
-void Texture::onRelease(ULONG left) { device_->trace("Release %s %u", name_, left); }
-
-HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* out) {
-    if (!out || level >= levels) return D3DERR_INVALIDCALL;
-    out->Format = format;
-    out->Type = 3;  // D3DRTYPE_SURFACE
-    out->Usage = usage;
-    out->Pool = pool;
-    out->MultiSampleType = D3DMULTISAMPLE_NONE;
-    out->MultiSampleQuality = 0;
-    out->Width = std::max(1u, width >> level);
-    out->Height = std::max(1u, height >> level);
-    return D3D_OK;
-}
-
 }  // namespace d3d9::detail

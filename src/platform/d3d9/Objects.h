@@ -157,26 +157,85 @@ protected:
     void onRelease(ULONG left) override;
 };
 
-class Texture final : public Counted<IDirect3DTexture9>, public Child {
+// What both kinds of texture share: size, format, GL storage (one layer, or six for a
+// cube) and the one lock a level may have at a time, whose texels wait in `locked`.
+class TextureStorage : public Child {
 public:
-    Texture(DeviceBase* device, UINT width, UINT height, UINT levels, DWORD usage,
-            D3DFORMAT format, D3DPOOL pool);
-    ~Texture() override;
-    DWORD GetLevelCount() override { return levels; }
-    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+    TextureStorage(DeviceBase* device, UINT width, UINT height, UINT levels, DWORD usage,
+                   D3DFORMAT format, D3DPOOL pool, UINT faces);
+    ~TextureStorage() override;
+    // A stage's binding, kept by the object's own count.
+    virtual void bindStage() = 0;
+    virtual void unbindStage() = 0;
+    virtual IDirect3DBaseTexture9* asInterface() = 0;
+    HRESULT levelDesc(UINT level, D3DSURFACE_DESC* desc) const;
+    HRESULT lock(UINT face, UINT level, D3DLOCKED_RECT* out, const RECT* rect, DWORD flags);
+    HRESULT unlock(UINT face, UINT level);
+    bool cube() const { return faces == 6; }
+    UINT levelWidth(UINT level) const { return width >> level ? width >> level : 1; }
+    UINT levelHeight(UINT level) const { return height >> level ? height >> level : 1; }
+
     UINT width, height, levels;
     DWORD usage;
     D3DFORMAT format;
     D3DPOOL pool;
+    UINT faces;
     unsigned glName = 0;
     // An sRGB view of the same storage, made when a sampler first decodes sRGB, and the
     // base levels last set on both.
     unsigned glSrgbView = 0;
     UINT baseLevel = 0, srgbBaseLevel = 0;
 
+private:
+    std::unique_ptr<std::uint8_t[]> locked_;
+    RECT lockedRect_{};
+    UINT lockedFace_ = 0, lockedLevel_ = 0;
+    DWORD lockFlags_ = 0;
+    bool isLocked_ = false;
+};
+
+class Texture final : public Counted<IDirect3DTexture9>, public TextureStorage {
+public:
+    Texture(DeviceBase* device, UINT width, UINT height, UINT levels, DWORD usage,
+            D3DFORMAT format, D3DPOOL pool)
+        : TextureStorage(device, width, height, levels, usage, format, pool, 1) {}
+    DWORD GetLevelCount() override { return levels; }
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override { return levelDesc(level, desc); }
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* out, const RECT* rect, DWORD flags) override {
+        return lock(0, level, out, rect, flags);
+    }
+    HRESULT UnlockRect(UINT level) override { return unlock(0, level); }
+    void bindStage() override { bind(); }
+    void unbindStage() override { unbind(); }
+    IDirect3DBaseTexture9* asInterface() override { return this; }
+
 protected:
     void onRelease(ULONG left) override;
 };
+
+class CubeTexture final : public Counted<IDirect3DCubeTexture9>, public TextureStorage {
+public:
+    CubeTexture(DeviceBase* device, UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+        : TextureStorage(device, edge, edge, levels, usage, format, pool, 6) {}
+    DWORD GetLevelCount() override { return levels; }
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_CUBETEXTURE; }
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override { return levelDesc(level, desc); }
+    HRESULT LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* out, const RECT* rect,
+                     DWORD flags) override {
+        return lock(face, level, out, rect, flags);
+    }
+    HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) override { return unlock(face, level); }
+    void bindStage() override { bind(); }
+    void unbindStage() override { unbind(); }
+    IDirect3DBaseTexture9* asInterface() override { return this; }
+
+protected:
+    void onRelease(ULONG left) override;
+};
+
+// The storage behind a texture interface of this layer; null for anything else.
+TextureStorage* storageOf(IDirect3DBaseTexture9* texture);
 
 // Number of mip levels of a full chain down to 1x1.
 UINT fullMipCount(UINT width, UINT height);

@@ -270,6 +270,21 @@ struct D3DLOCKED_RECT {
     void* pBits;
 };
 
+enum D3DRESOURCETYPE : DWORD {
+    D3DRTYPE_SURFACE = 1,
+    D3DRTYPE_TEXTURE = 3,
+    D3DRTYPE_CUBETEXTURE = 5,
+};
+
+enum D3DCUBEMAP_FACES : DWORD {
+    D3DCUBEMAP_FACE_POSITIVE_X = 0,
+    D3DCUBEMAP_FACE_NEGATIVE_X = 1,
+    D3DCUBEMAP_FACE_POSITIVE_Y = 2,
+    D3DCUBEMAP_FACE_NEGATIVE_Y = 3,
+    D3DCUBEMAP_FACE_POSITIVE_Z = 4,
+    D3DCUBEMAP_FACE_NEGATIVE_Z = 5,
+};
+
 struct D3DSURFACE_DESC {
     D3DFORMAT Format;
     DWORD Type;
@@ -281,198 +296,7 @@ struct D3DSURFACE_DESC {
     UINT Height;
 };
 
-
-// ---- fixed-function pipeline: transforms, texture stages, lights, material ----------
-struct D3DMATRIX {
-    union {
-        struct {
-            float _11, _12, _13, _14;
-            float _21, _22, _23, _24;
-            float _31, _32, _33, _34;
-            float _41, _42, _43, _44;
-        };
-        float m[4][4];
-    };
-};
-struct D3DVECTOR {
-    float x, y, z;
-};
-struct D3DCOLORVALUE {
-    float r, g, b, a;
-};
-
-enum D3DTRANSFORMSTATETYPE : DWORD {
-    D3DTS_VIEW = 2,
-    D3DTS_PROJECTION = 3,
-    D3DTS_TEXTURE0 = 16,
-    D3DTS_TEXTURE1 = 17,
-    D3DTS_TEXTURE2 = 18,
-    D3DTS_TEXTURE3 = 19,
-    D3DTS_TEXTURE4 = 20,
-    D3DTS_TEXTURE5 = 21,
-    D3DTS_TEXTURE6 = 22,
-    D3DTS_TEXTURE7 = 23,
-    D3DTS_WORLD = 256,
-    D3DTS_WORLD1 = 257,
-    D3DTS_WORLD2 = 258,
-    D3DTS_WORLD3 = 259,
-};
-constexpr D3DTRANSFORMSTATETYPE D3DTS_WORLDMATRIX(unsigned index) {
-    return static_cast<D3DTRANSFORMSTATETYPE>(index + 256);
-}
-
-enum D3DTEXTURESTAGESTATETYPE : DWORD {
-    D3DTSS_COLOROP = 1,
-    D3DTSS_COLORARG1 = 2,
-    D3DTSS_COLORARG2 = 3,
-    D3DTSS_ALPHAOP = 4,
-    D3DTSS_ALPHAARG1 = 5,
-    D3DTSS_ALPHAARG2 = 6,
-    D3DTSS_BUMPENVMAT00 = 7,
-    D3DTSS_BUMPENVMAT01 = 8,
-    D3DTSS_BUMPENVMAT10 = 9,
-    D3DTSS_BUMPENVMAT11 = 10,
-    D3DTSS_TEXCOORDINDEX = 11,
-    D3DTSS_BUMPENVLSCALE = 22,
-    D3DTSS_BUMPENVLOFFSET = 23,
-    D3DTSS_TEXTURETRANSFORMFLAGS = 24,
-    D3DTSS_COLORARG0 = 26,
-    D3DTSS_ALPHAARG0 = 27,
-    D3DTSS_RESULTARG = 28,
-    D3DTSS_CONSTANT = 32,
-};
-
-enum D3DTEXTUREOP : DWORD {
-    D3DTOP_DISABLE = 1,
-    D3DTOP_SELECTARG1 = 2,
-    D3DTOP_SELECTARG2 = 3,
-    D3DTOP_MODULATE = 4,
-    D3DTOP_MODULATE2X = 5,
-    D3DTOP_MODULATE4X = 6,
-    D3DTOP_ADD = 7,
-    D3DTOP_ADDSIGNED = 8,
-    D3DTOP_ADDSIGNED2X = 9,
-    D3DTOP_SUBTRACT = 10,
-    D3DTOP_ADDSMOOTH = 11,
-    D3DTOP_BLENDDIFFUSEALPHA = 12,
-    D3DTOP_BLENDTEXTUREALPHA = 13,
-    D3DTOP_BLENDFACTORALPHA = 14,
-    D3DTOP_BLENDTEXTUREALPHAPM = 15,
-    D3DTOP_BLENDCURRENTALPHA = 16,
-    D3DTOP_PREMODULATE = 17,
-    D3DTOP_MODULATEALPHA_ADDCOLOR = 18,
-    D3DTOP_MODULATECOLOR_ADDALPHA = 19,
-    D3DTOP_MODULATEINVALPHA_ADDCOLOR = 20,
-    D3DTOP_MODULATEINVCOLOR_ADDALPHA = 21,
-    D3DTOP_BUMPENVMAP = 22,
-    D3DTOP_BUMPENVMAPLUMINANCE = 23,
-    D3DTOP_DOTPRODUCT3 = 24,
-    D3DTOP_MULTIPLYADD = 25,
-    D3DTOP_LERP = 26,
-};
-
-// Texture stage arguments: a source, optionally with modifiers.
-constexpr DWORD D3DTA_SELECTMASK = 0x0000000F;
-constexpr DWORD D3DTA_DIFFUSE = 0x00000000;
-constexpr DWORD D3DTA_CURRENT = 0x00000001;
-constexpr DWORD D3DTA_TEXTURE = 0x00000002;
-constexpr DWORD D3DTA_TFACTOR = 0x00000003;
-constexpr DWORD D3DTA_SPECULAR = 0x00000004;
-constexpr DWORD D3DTA_TEMP = 0x00000005;
-constexpr DWORD D3DTA_CONSTANT = 0x00000006;
-constexpr DWORD D3DTA_COMPLEMENT = 0x00000010;
-constexpr DWORD D3DTA_ALPHAREPLICATE = 0x00000020;
-
-// Texture coordinate index: the low word picks the set, the high word a generator.
-constexpr DWORD D3DTSS_TCI_PASSTHRU = 0x00000000;
-constexpr DWORD D3DTSS_TCI_CAMERASPACENORMAL = 0x00010000;
-constexpr DWORD D3DTSS_TCI_CAMERASPACEPOSITION = 0x00020000;
-constexpr DWORD D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR = 0x00030000;
-constexpr DWORD D3DTSS_TCI_SPHEREMAP = 0x00040000;
-
-enum D3DTEXTURETRANSFORMFLAGS : DWORD {
-    D3DTTFF_DISABLE = 0,
-    D3DTTFF_COUNT1 = 1,
-    D3DTTFF_COUNT2 = 2,
-    D3DTTFF_COUNT3 = 3,
-    D3DTTFF_COUNT4 = 4,
-    D3DTTFF_PROJECTED = 256,
-};
-
-enum D3DLIGHTTYPE : DWORD { D3DLIGHT_POINT = 1, D3DLIGHT_SPOT = 2, D3DLIGHT_DIRECTIONAL = 3 };
-
-struct D3DLIGHT9 {
-    D3DLIGHTTYPE Type;
-    D3DCOLORVALUE Diffuse;
-    D3DCOLORVALUE Specular;
-    D3DCOLORVALUE Ambient;
-    D3DVECTOR Position;
-    D3DVECTOR Direction;
-    float Range;
-    float Falloff;
-    float Attenuation0;
-    float Attenuation1;
-    float Attenuation2;
-    float Theta;
-    float Phi;
-};
-
-struct D3DMATERIAL9 {
-    D3DCOLORVALUE Diffuse;
-    D3DCOLORVALUE Ambient;
-    D3DCOLORVALUE Specular;
-    D3DCOLORVALUE Emissive;
-    float Power;
-};
-
-enum D3DMATERIALCOLORSOURCE : DWORD { D3DMCS_MATERIAL = 0, D3DMCS_COLOR1 = 1, D3DMCS_COLOR2 = 2 };
-enum D3DFOGMODE : DWORD { D3DFOG_NONE = 0, D3DFOG_EXP = 1, D3DFOG_EXP2 = 2, D3DFOG_LINEAR = 3 };
-
-// Fixed-function render states (numbers as D3D9 has them).
-constexpr D3DRENDERSTATETYPE D3DRS_FOGENABLE = static_cast<D3DRENDERSTATETYPE>(28);
-constexpr D3DRENDERSTATETYPE D3DRS_SPECULARENABLE = static_cast<D3DRENDERSTATETYPE>(29);
-constexpr D3DRENDERSTATETYPE D3DRS_FOGCOLOR = static_cast<D3DRENDERSTATETYPE>(34);
-constexpr D3DRENDERSTATETYPE D3DRS_FOGTABLEMODE = static_cast<D3DRENDERSTATETYPE>(35);
-constexpr D3DRENDERSTATETYPE D3DRS_FOGSTART = static_cast<D3DRENDERSTATETYPE>(36);
-constexpr D3DRENDERSTATETYPE D3DRS_FOGEND = static_cast<D3DRENDERSTATETYPE>(37);
-constexpr D3DRENDERSTATETYPE D3DRS_FOGDENSITY = static_cast<D3DRENDERSTATETYPE>(38);
-constexpr D3DRENDERSTATETYPE D3DRS_RANGEFOGENABLE = static_cast<D3DRENDERSTATETYPE>(48);
-constexpr D3DRENDERSTATETYPE D3DRS_TEXTUREFACTOR = static_cast<D3DRENDERSTATETYPE>(60);
-constexpr D3DRENDERSTATETYPE D3DRS_LIGHTING = static_cast<D3DRENDERSTATETYPE>(137);
-constexpr D3DRENDERSTATETYPE D3DRS_AMBIENT = static_cast<D3DRENDERSTATETYPE>(139);
-constexpr D3DRENDERSTATETYPE D3DRS_FOGVERTEXMODE = static_cast<D3DRENDERSTATETYPE>(140);
-constexpr D3DRENDERSTATETYPE D3DRS_COLORVERTEX = static_cast<D3DRENDERSTATETYPE>(141);
-constexpr D3DRENDERSTATETYPE D3DRS_LOCALVIEWER = static_cast<D3DRENDERSTATETYPE>(142);
-constexpr D3DRENDERSTATETYPE D3DRS_NORMALIZENORMALS = static_cast<D3DRENDERSTATETYPE>(143);
-constexpr D3DRENDERSTATETYPE D3DRS_DIFFUSEMATERIALSOURCE = static_cast<D3DRENDERSTATETYPE>(145);
-constexpr D3DRENDERSTATETYPE D3DRS_SPECULARMATERIALSOURCE = static_cast<D3DRENDERSTATETYPE>(146);
-constexpr D3DRENDERSTATETYPE D3DRS_AMBIENTMATERIALSOURCE = static_cast<D3DRENDERSTATETYPE>(147);
-constexpr D3DRENDERSTATETYPE D3DRS_EMISSIVEMATERIALSOURCE = static_cast<D3DRENDERSTATETYPE>(148);
-
-// More FVF codes: position kinds (in the 0x00E mask), colours, texture coordinate sets.
-constexpr DWORD D3DFVF_POSITION_MASK = 0x400E;
-constexpr DWORD D3DFVF_XYZRHW = 0x004;
-constexpr DWORD D3DFVF_XYZW = 0x4002;
-constexpr DWORD D3DFVF_PSIZE = 0x020;
-constexpr DWORD D3DFVF_DIFFUSE = 0x040;
-constexpr DWORD D3DFVF_SPECULAR = 0x080;
-constexpr DWORD D3DFVF_TEXCOUNT_MASK = 0xF00;
-constexpr DWORD D3DFVF_TEXCOUNT_SHIFT = 8;
-constexpr DWORD D3DFVF_TEX0 = 0x000;
-constexpr DWORD D3DFVF_TEX2 = 0x200;
-constexpr DWORD D3DFVF_TEX3 = 0x300;
-constexpr DWORD D3DFVF_TEX4 = 0x400;
-constexpr DWORD D3DFVF_TEX5 = 0x500;
-constexpr DWORD D3DFVF_TEX6 = 0x600;
-constexpr DWORD D3DFVF_TEX7 = 0x700;
-constexpr DWORD D3DFVF_TEX8 = 0x800;
-// Coordinate set n's size: 2 floats unless its two format bits (at 16 + 2n) say otherwise.
-constexpr DWORD D3DFVF_TEXTUREFORMAT1 = 3, D3DFVF_TEXTUREFORMAT2 = 0, D3DFVF_TEXTUREFORMAT3 = 1,
-                D3DFVF_TEXTUREFORMAT4 = 2;
-constexpr DWORD D3DFVF_TEXCOORDSIZE1(unsigned n) { return D3DFVF_TEXTUREFORMAT1 << (n * 2 + 16); }
-constexpr DWORD D3DFVF_TEXCOORDSIZE2(unsigned n) { return D3DFVF_TEXTUREFORMAT2 << (n * 2 + 16); }
-constexpr DWORD D3DFVF_TEXCOORDSIZE3(unsigned n) { return D3DFVF_TEXTUREFORMAT3 << (n * 2 + 16); }
-constexpr DWORD D3DFVF_TEXCOORDSIZE4(unsigned n) { return D3DFVF_TEXTUREFORMAT4 << (n * 2 + 16); }
+#include "platform/d3d9/d3d9fixed.h"
 
 // ---- interfaces ----------------------------------------------------------------------
 // Reference counted like COM objects: created with a count of 1, freed when Release
@@ -511,10 +335,25 @@ struct IDirect3DSurface9 : IDirect3DResource9 {
 
 struct IDirect3DBaseTexture9 : IDirect3DResource9 {
     virtual DWORD GetLevelCount() = 0;
+    virtual D3DRESOURCETYPE GetType() = 0;
 };
 
+// Locking a level gives its current texels (A8R8G8B8: bytes B, G, R, A), rows top
+// first; the texture takes what was written at UnlockRect. Textures in D3DPOOL_DEFAULT
+// lock only when created D3DUSAGE_DYNAMIC.
 struct IDirect3DTexture9 : IDirect3DBaseTexture9 {
     virtual HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) = 0;
+    virtual HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) = 0;
+    virtual HRESULT UnlockRect(UINT level) = 0;
+};
+
+// Six square faces, D3DCUBEMAP_FACES order; each face as the image seen from the
+// cube's centre looking along its axis.
+struct IDirect3DCubeTexture9 : IDirect3DBaseTexture9 {
+    virtual HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) = 0;
+    virtual HRESULT LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect,
+                             DWORD flags) = 0;
+    virtual HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) = 0;
 };
 
 struct IDirect3DDevice9 : IUnknown {
@@ -547,6 +386,8 @@ struct IDirect3DDevice9 : IUnknown {
     virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
                                   D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
                                   HANDLE* sharedHandle) = 0;
+    virtual HRESULT CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format,
+                                      D3DPOOL pool, IDirect3DCubeTexture9** texture, HANDLE* sharedHandle) = 0;
     virtual HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) = 0;
     virtual HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) = 0;
     // The scissor rectangle in pixels, origin top-left. Clip planes: a, b, c, d keep the

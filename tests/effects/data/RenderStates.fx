@@ -47,6 +47,15 @@ sampler2D plain = sampler_state
     MaxAnisotropy = 4;
 };
 
+// A cube map read along one direction, the same for every pixel.
+textureCUBE environment;
+float3 lookDirection = float3(0, 0, 1);
+samplerCUBE cubeFaces = sampler_state
+{
+    Texture = <environment>;
+    MinFilter = Point; MagFilter = Point; MipFilter = None;
+};
+
 struct VertexIn { float3 pos : POSITION; float2 uv : TEXCOORD0; };
 struct VertexOut { float4 pos : POSITION; float2 uv : TEXCOORD0; };
 
@@ -76,6 +85,7 @@ float4 DetailLimited(VertexOut i) : COLOR { return tex2D(detailLimited, i.uv); }
 float4 HeldLevel(VertexOut i) : COLOR { return tex2D(heldLevel, i.uv); }
 float4 Decoded(VertexOut i) : COLOR { return tex2D(decoded, i.uv); }
 float4 Plain(VertexOut i) : COLOR { return tex2D(plain, i.uv); }
+float4 CubeLook(VertexOut i) : COLOR { return texCUBE(cubeFaces, lookDirection); }
 
 #define SHADERS(ps) VertexShader = compile vs_2_0 Transform(); PixelShader = compile ps_2_0 ps();
 
@@ -92,6 +102,7 @@ technique DetailLimited { pass { SHADERS(DetailLimited) ZEnable = false; CullMod
 technique HeldLevel { pass { SHADERS(HeldLevel) ZEnable = false; CullMode = None; } }
 technique Decoded { pass { SHADERS(Decoded) ZEnable = false; CullMode = None; } }
 technique Plain { pass { SHADERS(Plain) ZEnable = false; CullMode = None; } }
+technique CubeLook { pass { SHADERS(CubeLook) ZEnable = false; CullMode = None; } }
 
 // Every state of the pass, for the trace.
 technique AllStates

@@ -108,6 +108,8 @@ bool GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& params, HRESULT
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // Cube maps filter across their edges, as D3D9 hardware does.
+    glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
     glCreateSamplers(static_cast<GLsizei>(kSamplerCount), glSamplers_);
     for (DWORD i = 0; i < kSamplerCount; ++i) glBindSampler(i, glSamplers_[i]);
     if (epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic") ||

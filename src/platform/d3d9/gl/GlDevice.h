@@ -12,7 +12,7 @@ namespace d3d9::detail {
 
 // The GL texture that samples `texture`: itself, or its sRGB view (made on first use)
 // when the sampler decodes sRGB (GlTextureSampling.cpp).
-unsigned textureForSampling(Texture& texture, bool srgb);
+unsigned textureForSampling(TextureStorage& texture, bool srgb);
 
 class GlDevice final : public DeviceBase {
 public:
@@ -32,15 +32,18 @@ public:
     bool createGl(VertexBuffer& buffer) override;
     bool createGl(IndexBuffer& buffer) override;
     bool createGl(Surface& surface) override;
-    bool createGl(Texture& texture) override;
+    bool createGl(TextureStorage& texture) override;
     void upload(VertexBuffer& buffer) override;
     void upload(IndexBuffer& buffer) override;
-    void uploadTexture(Texture& texture, const std::uint8_t* rgba) override;
+    void uploadTexture(TextureStorage& texture, const std::uint8_t* rgba) override;
+    void readTexels(TextureStorage& texture, UINT face, UINT level, const RECT& rect, std::uint8_t* bgra) override;
+    void writeTexels(TextureStorage& texture, UINT face, UINT level, const RECT& rect,
+                     const std::uint8_t* bgra) override;
     void destroyGl(VertexBuffer& buffer) override;
     void destroyGl(IndexBuffer& buffer) override;
     void destroyGl(VertexDeclaration& declaration) override;
     void destroyGl(Surface& surface) override;
-    void destroyGl(Texture& texture) override;
+    void destroyGl(TextureStorage& texture) override;
     unsigned fixedFunctionPrograms() const override { return fixedPrograms_.count(); }
     void forgetShader(unsigned shader) override;
 

@@ -119,30 +119,6 @@ void GlDevice::destroyGl(Surface& surface) {
     glDeleteRenderbuffers(1, &surface.glRenderbuffer);
 }
 
-bool GlDevice::createGl(Texture& texture) {
-    glCreateTextures(GL_TEXTURE_2D, 1, &texture.glName);
-    if (!texture.glName) return false;
-    glTextureStorage2D(texture.glName, static_cast<GLsizei>(texture.levels), GL_RGBA8,
-                       static_cast<GLsizei>(texture.width), static_cast<GLsizei>(texture.height));
-    if (texture.format == D3DFMT_X8R8G8B8) glTextureParameteri(texture.glName, GL_TEXTURE_SWIZZLE_A, GL_ONE);
-    return true;
-}
-
-void GlDevice::uploadTexture(Texture& texture, const std::uint8_t* rgba) {
-    makeCurrent();
-    // Rows top first: GL's t = 0 is then the image's top row, where D3D puts v = 0.
-    glTextureSubImage2D(texture.glName, 0, 0, 0, static_cast<GLsizei>(texture.width),
-                        static_cast<GLsizei>(texture.height), GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    if (texture.levels > 1) glGenerateTextureMipmap(texture.glName);
-}
-
-void GlDevice::destroyGl(Texture& texture) {
-    if (!texture.glName) return;
-    makeCurrent();
-    if (texture.glSrgbView) glDeleteTextures(1, &texture.glSrgbView);
-    glDeleteTextures(1, &texture.glName);
-}
-
 void GlDevice::specifyVertexArray(VertexDeclaration& d) {
     if (!d.vao) glCreateVertexArrays(1, &d.vao);
     if (!d.vaoFormatSet) {

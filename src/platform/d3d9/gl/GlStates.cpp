@@ -346,7 +346,7 @@ void GlDevice::applySamplerState(DWORD sampler, DWORD type, DWORD value) {
 }
 
 void GlDevice::applyTexture(DWORD stage) {
-    Texture* texture = textures_[stage];
+    TextureStorage* texture = textures_[stage];
     const DWORD* s = samplers_[stage];
     glBindTextureUnit(stage, texture ? textureForSampling(*texture, s[D3DSAMP_SRGBTEXTURE] != 0) : 0);
     // Effects may have bound samplers of their own to this unit meanwhile.

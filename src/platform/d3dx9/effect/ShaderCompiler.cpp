@@ -401,6 +401,8 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
                 SamplerBinding b;
                 b.name = name;
                 b.stage = samplerRegister(effect.hlsl, name);
+                b.cube = spvc_type_get_image_dimension(spvc_compiler_get_type_handle(stage->compiler, r.base_type_id)) ==
+                         SpvDimCube;
                 for (std::size_t s = 0; s < effect.samplers.size(); ++s)
                     if (effect.samplers[s].name == name) {
                         b.sampler = static_cast<int>(s);

@@ -30,6 +30,7 @@ struct SamplerBinding {
     int sampler = -1;   // index into EffectDescription::samplers, -1 without sampler_state
     int texture = -1;   // texture parameter index, -1 for none
     int stage = -1;     // its `register(sN)`, -1 when the file gives none
+    bool cube = false;  // samples a cube map (samplerCUBE)
 };
 
 // Varying locations (as varyingLocation numbers them) a one-shader pass reports.
