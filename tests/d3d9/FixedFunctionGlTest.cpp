@@ -295,3 +295,38 @@ TEST(FixedFunctionGl, FogsByVertexAndByTable) {
     ASSERT_EQ(D3D_OK, f.device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof quad[0]));
     EXPECT_TRUE(near(pixel(f.device, 1, 1), {94, 0, 161, 255}));
 }
+
+// A cube on a stage reads along the stage's coordinates: here the camera-space normal,
+// (0, 0, -1) on the square, turned by the texture transform onto another face.
+TEST(FixedFunctionGl, CubeStageReadsAlongGeneratedCoordinates) {
+    DeviceFixture f;
+    REQUIRE_GL(f, 4, 4);
+    IDirect3DCubeTexture9* cube = nullptr;
+    ASSERT_EQ(D3D_OK, f.device->CreateCubeTexture(1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr));
+    for (int face = 0; face < 6; ++face) {
+        D3DLOCKED_RECT r;
+        ASSERT_EQ(D3D_OK, cube->LockRect(static_cast<D3DCUBEMAP_FACES>(face), 0, &r, nullptr, 0));
+        const std::uint8_t texel[4] = {0, static_cast<std::uint8_t>(40 * face), 200, 255};  // B, G, R, A
+        std::memcpy(r.pBits, texel, 4);
+        ASSERT_EQ(D3D_OK, cube->UnlockRect(static_cast<D3DCUBEMAP_FACES>(face), 0));
+    }
+    f.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    f.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    f.device->SetTexture(0, cube);
+    f.device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    f.device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    f.device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACENORMAL);
+    clear(f.device);
+    drawLitSquare(f.device);
+    EXPECT_TRUE(near(pixel(f.device, 2, 2), {200, 200, 0, -1}));  // -Z, face 5
+    // A transform that swaps x and z turns the normal onto the -X face.
+    D3DMATRIX swap{};
+    swap._13 = swap._22 = swap._31 = swap._44 = 1;
+    f.device->SetTransform(D3DTS_TEXTURE0, &swap);
+    f.device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3);
+    clear(f.device);
+    drawLitSquare(f.device);
+    EXPECT_TRUE(near(pixel(f.device, 2, 2), {200, 40, 0, -1}));  // -X, face 1
+    f.device->SetTexture(0, nullptr);
+    cube->Release();
+}

@@ -301,7 +301,9 @@ std::string fixedFunctionPixelGlsl(const FixedFunctionKey& k) {
                "layout(location = %d) in float vFog;\n", kVaryingDiffuse, kVaryingSpecular, kVaryingFog);
         for (unsigned st = 0; st < k.stageCount; ++st) add(s, "layout(location = %u) in vec4 vTex%u;\n", kVaryingTex + st, st);
     }
-    for (unsigned st = 0; st < k.stageCount; ++st) add(s, "layout(binding = %u) uniform sampler2D uTexture%u;\n", st, st);
+    for (unsigned st = 0; st < k.stageCount; ++st)
+        add(s, "layout(binding = %u) uniform %s uTexture%u;\n", st, k.stages[st].hasTexture == 2 ? "samplerCube" : "sampler2D",
+            st);
     add(s, "uniform vec4 uTextureFactor, uFogColor;\nuniform vec4 uStageConstant[8], uBumpMatrix[8];\n"
            "uniform vec2 uBumpLuminance[8];\nuniform vec3 uFog;\nuniform float uAlphaRef;\n"
            "layout(location = 0) out vec4 oColor;\nvoid main() {\n");
@@ -311,7 +313,10 @@ std::string fixedFunctionPixelGlsl(const FixedFunctionKey& k) {
     for (unsigned st = 0; st < k.stageCount; ++st) {
         const FixedFunctionStage& t = k.stages[st];
         add(s, "    {\n        vec4 tex = vec4(1.0);\n");
-        if (t.hasTexture) {
+        if (t.hasTexture == 2) {
+            // A cube reads along the coordinates as a direction: no projection, no bump offset.
+            add(s, "        tex = texture(uTexture%u, vTex%u.xyz);\n        tex.rgb *= lum;\n", st, st);
+        } else if (t.hasTexture) {
             if (t.transformFlags & 8) {
                 // Projected: divide by the last of the coordinates the count keeps.
                 add(s, "        float q = vTex%u[%u];\n", st, (t.transformFlags & 7) - 1);

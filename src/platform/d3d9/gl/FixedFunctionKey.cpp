@@ -106,7 +106,8 @@ void buildFixedFunctionKey(const DeviceBase& d, DWORD fvf, FixedFunctionKey& key
         const DWORD ttf = d.stageState(s, D3DTSS_TEXTURETRANSFORMFLAGS);
         st.transformFlags = static_cast<std::uint8_t>((ttf & 7) > 4 ? 0 : (ttf & 7));
         if ((ttf & D3DTTFF_PROJECTED) && st.transformFlags) st.transformFlags |= 8;
-        st.hasTexture = d.boundTexture(s) != nullptr;
+        const TextureStorage* bound = d.boundTexture(s);
+        st.hasTexture = bound ? (bound->cube() ? 2 : 1) : 0;
         key.stageCount = static_cast<std::uint8_t>(s + 1);
     }
     if (d.renderState(D3DRS_ALPHATESTENABLE)) {

@@ -20,7 +20,7 @@ struct FixedFunctionStage {
     std::uint8_t texCoord;                  // the set it reads
     std::uint8_t texGen;                    // D3DTSS_TCI_* >> 16
     std::uint8_t transformFlags;            // D3DTTFF count | 8 for projected
-    std::uint8_t hasTexture;
+    std::uint8_t hasTexture;                // 0: none, 1: 2D, 2: cube
 };
 
 struct FixedFunctionKey {
