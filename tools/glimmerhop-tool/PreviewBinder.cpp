@@ -86,11 +86,19 @@ std::string formatted(const float* v, int n) {
     return s + ")";
 }
 
+// No initial value, or one of zeros (either sign): what the host program sets.
+bool leftZero(const fx::Parameter& p) {
+    return std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return (w & 0x7FFFFFFFu) == 0; });
+}
+
+bool containsAny(const std::string& text, std::initializer_list<const char*> parts) {
+    return std::any_of(parts.begin(), parts.end(), [&](const char* part) { return contains(text, part); });
+}
+
 // A vector parameter's initial value when the file gives one that is not all zero.
 bool initialFloats(const fx::Parameter& p, float out[3] = nullptr) {
     if (p.kind != fx::ValueKind::Float || p.initial.size() < 3) return false;
-    if (std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return (w & 0x7FFFFFFFu) == 0; }))
-        return false;
+    if (leftZero(p)) return false;
     if (out) std::memcpy(out, p.initial.data(), 3 * sizeof(float));
     return true;
 }
@@ -170,6 +178,7 @@ PreviewBinder::PreviewBinder(IDirect3DDevice9* device, std::string folder, std::
 PreviewBinder::~PreviewBinder() {
     if (checker_) checker_->Release();
     if (flatNormal_) flatNormal_->Release();
+    if (cube_) cube_->Release();
     for (IDirect3DTexture9* t : loaded_) t->Release();
 }
 
@@ -221,10 +230,11 @@ void PreviewBinder::bindStages(const fx::CompiledEffect& compiled, std::vector<s
             if (b.texture >= 0 || stage >= 16 || done[stage]) continue;
             done[stage] = true;
             std::string why;
-            IDirect3DTexture9* t = builtIn(false, why);
+            IDirect3DBaseTexture9* t = b.cube ? static_cast<IDirect3DBaseTexture9*>(builtInCube(why)) : builtIn(false, why);
             if (t) device_->SetTexture(static_cast<DWORD>(stage), t);
             report.push_back(std::string(t ? "bound     " : "not bound ") + "sampler " + b.name + " (stage " +
-                             std::to_string(stage) + ", no texture of its own): " + (t ? "built-in checker" : why));
+                             std::to_string(stage) + ", no texture of its own): " +
+                             (t ? (b.cube ? "built-in cube" : "built-in checker") : why));
         }
     }
 }
@@ -245,9 +255,16 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
             std::string file;
             for (const char* a : {"ResourceName", "name", "file", "filename", "texture"})
                 if (file.empty()) file = annotationText(p, a);
-            if (contains(type, "CUBE") || contains(type, "3D") || contains(type, "VOLUME") ||
-                contains(key(annotationText(p, "ResourceType")), "CUBE")) {
-                unbound = "cube and volume textures are not available on this device";
+            const std::string resource = key(annotationText(p, "ResourceType"));
+            if (contains(type, "3D") || contains(type, "VOLUME") || contains(resource, "3D") ||
+                contains(resource, "VOLUME")) {
+                unbound = "volume textures are not available on this device";
+            } else if (contains(type, "CUBE") || contains(resource, "CUBE")) {
+                // Cube files (DDS) are not read here: the built-in one shows which way each face looks.
+                std::string why;
+                IDirect3DCubeTexture9* cube = builtInCube(why);
+                if (cube) effect->SetTexture(h, cube), bound = "built-in cube";
+                else unbound = why;
             } else {
                 std::string found, why;
                 IDirect3DTexture9* t = fromFile(file, found, why);
@@ -300,7 +317,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
             effect->SetMatrix(h, &m);
             bound = "normal matrix (" + describe(r) + ")";
         } else if (p.rows >= 3 && p.cols >= 3 && p.arraySize > 0 &&
-                   std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return w == 0; })) {
+                   leftZero(p)) {
             // A matrix palette (skinning bones) the application fills: identity keeps the
             // mesh where it is, whichever way the shader reads rows and columns.
             std::vector<float> all;
@@ -329,8 +346,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                                             "VIEWPOSITION", "VIEWPOS", "EYE", "WORLDEYEPOS", "EYEPOSW"}))) {
                 std::copy(s.eye, s.eye + 3, v);
                 bound = "camera position " + formatted(v, n);
-            } else if (n == 1 && light && (contains(k, "INTENSITY") || contains(k, "BRIGHTNESS")) &&
-                       std::all_of(p.initial.begin(), p.initial.end(), [](std::uint32_t w) { return w == 0; })) {
+            } else if (n == 1 && light && (contains(k, "INTENSITY") || contains(k, "BRIGHTNESS")) && leftZero(p)) {
                 // A light the host would switch on: at 0 it leaves the mesh black.
                 v[0] = 1.0f;
                 bound = "light intensity the file leaves 0 " + formatted(v, 1);
@@ -349,7 +365,14 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 bound = "light direction " + formatted(v, n) + (towards ? ", towards the light" : ", from the light");
             } else if (n >= 3 && light && (sem == "POSITION" || contains(k, "POS"))) {
                 std::copy(pos, pos + 3, v);
-                bound = "light position " + formatted(v, n);
+                const bool inView = contains(k, "VIEW") && !contains(k, "VIEWPROJ");
+                if (inView) {
+                    D3DXVECTOR4 out;
+                    const D3DXVECTOR3 world(pos[0], pos[1], pos[2]);
+                    D3DXVec3Transform(&out, &world, &s.view);
+                    v[0] = out.x, v[1] = out.y, v[2] = out.z;
+                }
+                bound = "light position " + formatted(v, n) + (inView ? " in view space" : "");
             } else if (n >= 3 && light && (oneOf(sem, {"DIFFUSE", "SPECULAR", "COLOR", "COLOUR", "LIGHTCOLOR"}) ||
                                            contains(k, "COLOR") || contains(k, "COLOUR") || contains(k, "DIFFUSE") ||
                                            contains(k, "SPECULAR") || contains(k, "INTENSITY"))) {
@@ -361,6 +384,22 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 const float c = contains(k + sem, "AMBIENT") ? 0.25f : 0.8f;
                 v[0] = v[1] = v[2] = c;
                 bound = "colour the file leaves black " + formatted(v, n);
+            } else if (n == 1 && leftZero(p) && containsAny(k, {"EXPONENT", "SHININESS", "GLOSS", "SPECPOWER",
+                                                                 "SPECULARPOWER"})) {
+                v[0] = 32.0f;
+                bound = "specular exponent the file leaves 0 " + formatted(v, 1);
+            } else if (n == 1 && leftZero(p) && containsAny(k, {"COEF", "SCALE", "STRENGTH", "AMOUNT", "GAIN",
+                                                                 "MULTIPLIER"})) {
+                // A factor the host sets: at 0 it takes its term out of the picture.
+                v[0] = 1.0f;
+                bound = "factor the file leaves 0 " + formatted(v, 1);
+            } else if (p.arraySize > 0 && leftZero(p) && (contains(k, "WEIGHT") || light)) {
+                // A filter kernel or a set of lights the host fills: an even share each,
+                // so that the taps sum to one, or the lights to one white light.
+                const float share = 1.0f / static_cast<float>(p.elementCount());
+                v[0] = v[1] = v[2] = v[3] = share;
+                bound = std::string(light ? "lights" : "weights") + " the file leaves 0, an even share " +
+                        formatted(v, n);
             }
             // Arrays (one entry a light) get the same value in every element.
             if (!bound.empty()) {

@@ -52,12 +52,15 @@ public:
 
 private:
     IDirect3DTexture9* builtIn(bool normalMap, std::string& why);
+    // Six faces with a checker each, of a colour of their own (PreviewCube.cpp).
+    IDirect3DCubeTexture9* builtInCube(std::string& why);
     IDirect3DTexture9* fromFile(const std::string& name, std::string& found, std::string& why);
 
     IDirect3DDevice9* device_;
     std::string folder_, scratch_;
     IDirect3DTexture9* checker_ = nullptr;
     IDirect3DTexture9* flatNormal_ = nullptr;
+    IDirect3DCubeTexture9* cube_ = nullptr;
     std::vector<IDirect3DTexture9*> loaded_;
 };
 
