@@ -61,6 +61,12 @@ void DeviceBase::dropBindings() {
     if (indices_) indices_->unbind();
     if (declaration_) declaration_->unbind();
     if (depth_) depth_->unbind();
+    for (Surface*& target : targets_) {
+        if (target) target->unbind();
+        target = nullptr;
+    }
+    if (backBuffer_) backBuffer_->Release();
+    backBuffer_ = nullptr;
     for (TextureStorage*& texture : textures_) {
         if (texture) texture->unbindStage();
         texture = nullptr;

@@ -66,6 +66,10 @@ public:
                                       D3DMULTISAMPLE_TYPE multiSample, DWORD quality, BOOL discard,
                                       IDirect3DSurface9** surface, HANDLE* sharedHandle) override;
     HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) override;
+    HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) override;  // RenderTargets.cpp
+    HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** surface) override;
+    HRESULT GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type,
+                          IDirect3DSurface9** surface) override;
     HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
                   DWORD stencil) override;
     HRESULT BeginScene() override;
@@ -131,15 +135,16 @@ public:
     DWORD renderState(DWORD state) const { return states_[state]; }
     DWORD samplerState(DWORD sampler, DWORD type) const { return samplers_[sampler][type]; }
     TextureStorage* boundTexture(DWORD stage) const { return textures_[stage]; }
-    HRESULT createTextureNamed(UINT width, UINT height, UINT levels, D3DFORMAT format,
-                               const char* name, Texture** texture);
+    HRESULT createTextureNamed(UINT width, UINT height, UINT levels, D3DFORMAT format, DWORD usage,
+                               D3DPOOL pool, const char* name, Texture** texture);
 
     // Backend hooks. Defaults draw nothing (the trace backend).
     virtual bool samplesSupported(DWORD) const { return true; }
     virtual void makeCurrent() {}
-    virtual void renderTargetSize(int& width, int& height) const {
-        width = static_cast<int>(width_);
-        height = static_cast<int>(height_);
+    // Of render target 0: the back buffer unless a texture level is set.
+    void renderTargetSize(int& width, int& height) const {
+        width = static_cast<int>(targets_[0] ? targets_[0]->desc.Width : width_);
+        height = static_cast<int>(targets_[0] ? targets_[0]->desc.Height : height_);
     }
     virtual bool readBack(std::uint8_t*, std::size_t, UINT&, UINT&) { return false; }
     virtual bool startReadBack(unsigned) { return false; }
@@ -211,6 +216,8 @@ protected:
     virtual void applyScissorRect() {}
     virtual void applyClipPlane(DWORD) {}
     virtual HRESULT attachDepth(Surface*) { return D3D_OK; }
+    // targets_ changed: draw into them (all null: the back buffer).
+    virtual void applyRenderTargets() {}
     virtual void doClear(DWORD, const RECT*, DWORD, D3DCOLOR, float, DWORD) {}
     virtual void doPresent() {}
     virtual void doDraw(D3DPRIMITIVETYPE, UINT, UINT, INT) {}
@@ -230,6 +237,9 @@ protected:
     IndexBuffer* indices_ = nullptr;
     VertexDeclaration* declaration_ = nullptr;
     Surface* depth_ = nullptr;
+    static constexpr DWORD kRenderTargetCount = 4;
+    Surface* targets_[kRenderTargetCount] = {};  // texture levels; null at 0: the back buffer
+    Surface* backBuffer_ = nullptr;              // made when first asked for
     UINT width_ = 0, height_ = 0;  // back buffer
     RECT scissor_{};                // the whole back buffer until set
     float clipPlanes_[kClipPlaneCount][4] = {};

@@ -29,16 +29,16 @@ HRESULT DeviceBase::CreateTexture(UINT width, UINT height, UINT levels, DWORD us
     HRESULT hr = D3D_OK;
     Texture* object = nullptr;
     if (texture) *texture = nullptr;
-    if (!texture || sharedHandle || pool > D3DPOOL_SCRATCH) {
+    const bool target = (usage & D3DUSAGE_RENDERTARGET) != 0;
+    // Render targets live in the default pool, as D3D9 has it.
+    if (!texture || sharedHandle || pool > D3DPOOL_SCRATCH || (target && pool != D3DPOOL_DEFAULT)) {
         hr = D3DERR_INVALIDCALL;
     } else {
         char name[16];
         std::snprintf(name, sizeof name, "tex%u", counters_[kTex] + 1);
-        hr = createTextureNamed(width, height, levels, format, name, &object);
+        hr = createTextureNamed(width, height, levels, format, usage, pool, name, &object);
         if (SUCCEEDED(hr)) {
             ++counters_[kTex];
-            object->usage = usage;
-            object->pool = pool;
             *texture = object;
         }
     }
@@ -49,10 +49,13 @@ HRESULT DeviceBase::CreateTexture(UINT width, UINT height, UINT levels, DWORD us
 
 namespace {
 
-// Sizes and formats both kinds accept; `levels` 0 becomes the full chain.
-bool textureShapeValid(UINT width, UINT height, UINT& levels, D3DFORMAT format) {
+bool floatFormat(D3DFORMAT format) { return format >= D3DFMT_R16F && format <= D3DFMT_A32B32G32R32F; }
+
+// Sizes and formats both kinds accept; `levels` 0 becomes the full chain. Float formats
+// serve render targets only: nothing here locks or loads float texels.
+bool textureShapeValid(UINT width, UINT height, UINT& levels, D3DFORMAT format, bool target = false) {
     if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize ||
-        (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8)) {
+        (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8 && !(target && floatFormat(format)))) {
         return false;
     }
     const UINT full = fullMipCount(width, height);
@@ -62,11 +65,12 @@ bool textureShapeValid(UINT width, UINT height, UINT& levels, D3DFORMAT format) 
 
 }  // namespace
 
-HRESULT DeviceBase::createTextureNamed(UINT width, UINT height, UINT levels, D3DFORMAT format,
-                                       const char* name, Texture** texture) {
+HRESULT DeviceBase::createTextureNamed(UINT width, UINT height, UINT levels, D3DFORMAT format, DWORD usage,
+                                       D3DPOOL pool, const char* name, Texture** texture) {
     *texture = nullptr;
-    if (!textureShapeValid(width, height, levels, format)) return D3DERR_INVALIDCALL;
-    auto* object = new (std::nothrow) Texture(this, width, height, levels, 0, format, D3DPOOL_MANAGED);
+    if (!textureShapeValid(width, height, levels, format, (usage & D3DUSAGE_RENDERTARGET) != 0))
+        return D3DERR_INVALIDCALL;
+    auto* object = new (std::nothrow) Texture(this, width, height, levels, usage, format, pool);
     if (!object) return E_OUTOFMEMORY;
     object->setName(name);
     makeCurrent();

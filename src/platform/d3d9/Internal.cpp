@@ -155,7 +155,7 @@ HRESULT createTexture(IDirect3DDevice9* device, UINT width, UINT height, const s
     if (!device || !out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     detail::Texture* created = nullptr;
-    const HRESULT hr = base(device)->createTextureNamed(width, height, 0, D3DFMT_A8R8G8B8, name, &created);
+    const HRESULT hr = base(device)->createTextureNamed(width, height, 0, D3DFMT_A8R8G8B8, 0, D3DPOOL_MANAGED, name, &created);
     if (FAILED(hr)) return hr;
     if (rgba) base(device)->uploadTexture(*created, rgba);
     *out = created;

@@ -189,9 +189,15 @@ HRESULT VertexDeclaration::GetDeclaration(D3DVERTEXELEMENT9* out, UINT* outCount
 
 // ---- surfaces and textures -----------------------------------------------------------
 
-Surface::Surface(DeviceBase* device, const D3DSURFACE_DESC& desc) : Child(device), desc(desc) {}
+Surface::Surface(DeviceBase* device, const D3DSURFACE_DESC& desc, TextureStorage* texture, UINT level)
+    : Child(device), desc(desc), texture(texture), level(level) {
+    if (texture) texture->asInterface()->AddRef();
+}
 
-Surface::~Surface() { device_->destroyGl(*this); }
+Surface::~Surface() {
+    device_->destroyGl(*this);
+    if (texture) texture->asInterface()->Release();
+}
 
 void Surface::onRelease(ULONG left) { device_->trace("Release %s %u", name_, left); }
 

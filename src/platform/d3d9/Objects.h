@@ -144,14 +144,21 @@ bool validDeclaration(const D3DVERTEXELEMENT9* elements, UINT& count);
 // Size in bytes of a declaration type; 0 for an unknown one.
 UINT declTypeSize(BYTE type);
 
+class TextureStorage;
+
+// A depth-stencil buffer (its own renderbuffer), a level of a render-target texture
+// (which it keeps alive), or the back buffer.
 class Surface final : public Counted<IDirect3DSurface9>, public Child {
 public:
-    Surface(DeviceBase* device, const D3DSURFACE_DESC& desc);
+    Surface(DeviceBase* device, const D3DSURFACE_DESC& desc, TextureStorage* texture = nullptr, UINT level = 0);
     ~Surface() override;
     HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
     bool hasStencil() const { return desc.Format == D3DFMT_D24S8; }
+    bool isColour() const { return desc.Usage & D3DUSAGE_RENDERTARGET; }
     D3DSURFACE_DESC desc;
     unsigned glRenderbuffer = 0;
+    TextureStorage* texture;  // null: depth-stencil or back buffer
+    UINT level;
 
 protected:
     void onRelease(ULONG left) override;
@@ -206,6 +213,7 @@ public:
         return lock(0, level, out, rect, flags);
     }
     HRESULT UnlockRect(UINT level) override { return unlock(0, level); }
+    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) override;
     void bindStage() override { bind(); }
     void unbindStage() override { unbind(); }
     IDirect3DBaseTexture9* asInterface() override { return this; }

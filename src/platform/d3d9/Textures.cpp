@@ -1,5 +1,6 @@
 // Textures: level descriptions, locking (the texels of one level rectangle at a time) and
 // the lookup from a texture interface to its storage.
+#include <cstdio>
 #include <new>
 
 #include "platform/d3d9/DeviceBase.h"
@@ -70,6 +71,20 @@ HRESULT TextureStorage::unlock(UINT face, UINT level) {
     }
     device_->traceResult(hr, "UnlockRect %s %u %u", name_, face, level);
     return hr;
+}
+
+HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface9** out) {
+    if (out) *out = nullptr;
+    if (!out || level >= levels || !(usage & D3DUSAGE_RENDERTARGET)) return D3DERR_INVALIDCALL;
+    D3DSURFACE_DESC desc;
+    levelDesc(level, &desc);
+    auto* surface = new (std::nothrow) Surface(device_, desc, this, level);
+    if (!surface) return E_OUTOFMEMORY;
+    char name[kNameSize];
+    std::snprintf(name, sizeof name, "%s:%u", name_, level);
+    surface->setName(name);
+    *out = surface;
+    return D3D_OK;
 }
 
 TextureStorage* storageOf(IDirect3DBaseTexture9* texture) {

@@ -24,6 +24,13 @@ enum D3DFORMAT : DWORD {
     D3DFMT_X8R8G8B8 = 22,
     D3DFMT_R5G6B5 = 23,
     D3DFMT_D16 = 80,
+    // Floating-point formats, for render targets.
+    D3DFMT_R16F = 111,
+    D3DFMT_G16R16F = 112,
+    D3DFMT_A16B16G16R16F = 113,
+    D3DFMT_R32F = 114,
+    D3DFMT_G32R32F = 115,
+    D3DFMT_A32B32G32R32F = 116,
     D3DFMT_D24S8 = 75,
     D3DFMT_D24X8 = 77,
     D3DFMT_INDEX16 = 101,
@@ -276,6 +283,8 @@ enum D3DRESOURCETYPE : DWORD {
     D3DRTYPE_CUBETEXTURE = 5,
 };
 
+enum D3DBACKBUFFER_TYPE : DWORD { D3DBACKBUFFER_TYPE_MONO = 0 };
+
 enum D3DCUBEMAP_FACES : DWORD {
     D3DCUBEMAP_FACE_POSITIVE_X = 0,
     D3DCUBEMAP_FACE_NEGATIVE_X = 1,
@@ -345,6 +354,9 @@ struct IDirect3DTexture9 : IDirect3DBaseTexture9 {
     virtual HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) = 0;
     virtual HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) = 0;
     virtual HRESULT UnlockRect(UINT level) = 0;
+    // A level as a surface, for SetRenderTarget when the texture was made
+    // D3DUSAGE_RENDERTARGET. The surface keeps the texture alive.
+    virtual HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) = 0;
 };
 
 // Six square faces, D3DCUBEMAP_FACES order; each face as the image seen from the
@@ -362,6 +374,12 @@ struct IDirect3DDevice9 : IUnknown {
                                               BOOL discard, IDirect3DSurface9** surface,
                                               HANDLE* sharedHandle) = 0;
     virtual HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) = 0;
+    // Render targets 0..3: the back buffer or levels of render-target textures. Setting
+    // target 0 resets the scissor rectangle to the whole of it; 0 cannot be null.
+    virtual HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) = 0;
+    virtual HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** surface) = 0;
+    virtual HRESULT GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type,
+                                  IDirect3DSurface9** surface) = 0;
     virtual HRESULT Clear(DWORD count, const void* rects, DWORD flags, D3DCOLOR color, float z,
                           DWORD stencil) = 0;
     virtual HRESULT BeginScene() = 0;

@@ -102,6 +102,7 @@ technique DetailLimited { pass { SHADERS(DetailLimited) ZEnable = false; CullMod
 technique HeldLevel { pass { SHADERS(HeldLevel) ZEnable = false; CullMode = None; } }
 technique Decoded { pass { SHADERS(Decoded) ZEnable = false; CullMode = None; } }
 technique Plain { pass { SHADERS(Plain) ZEnable = false; CullMode = None; } }
+technique CulledFlat { pass { SHADERS(Flat) ZEnable = false; CullMode = CCW; } }
 technique CubeLook { pass { SHADERS(CubeLook) ZEnable = false; CullMode = None; } }
 
 // Every state of the pass, for the trace.

@@ -48,6 +48,7 @@ GlDevice::~GlDevice() {
     glDeleteBuffers(1, &clipBuffer_);
     glDeleteFramebuffers(1, &fbo_);
     glDeleteFramebuffers(1, &resolveFbo_);
+    if (targetFbo_) glDeleteFramebuffers(1, &targetFbo_);
     glDeleteRenderbuffers(1, &colour_);
     glDeleteRenderbuffers(1, &resolved_);
 }
@@ -135,6 +136,7 @@ bool GlDevice::samplesSupported(DWORD type) const {
 }
 
 HRESULT GlDevice::attachDepth(Surface* surface) {
+    if (toTexture_) attachTargetDepth(surface);
     // One attachment point at a time: D24S8 fills depth and stencil, the others depth.
     glNamedFramebufferRenderbuffer(fbo_, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
     if (surface) {
@@ -184,24 +186,26 @@ void GlDevice::doClear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR col
         if (stencilMasked) glStencilMask(0xFF);
     }
     if (mask) {
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+        glBindFramebuffer(GL_FRAMEBUFFER, drawFbo());
         // The scissor test, when on, limits clears too (GL's scissor is already set).
         const bool scissored = states_[D3DRS_SCISSORTESTENABLE] != FALSE;
         if (count == 0) {
             glClear(mask);
         } else {
-            // Rectangles are in D3D's pixels, top-left origin; GL's scissor counts from
-            // the bottom.
+            // Rectangles are in D3D's pixels, top-left origin (glBox turns them into GL's).
             if (!scissored) glEnable(GL_SCISSOR_TEST);
+            int targetWidth = 0, targetHeight = 0;
+            renderTargetSize(targetWidth, targetHeight);
             for (DWORD i = 0; i < count; ++i) {
-                RECT area{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
+                RECT area{0, 0, targetWidth, targetHeight};
                 if (scissored) area = scissor_;
-                const LONG left = std::max<LONG>(rects[i].left, area.left);
-                const LONG top = std::max<LONG>(rects[i].top, area.top);
-                const LONG right = std::min<LONG>(rects[i].right, area.right);
-                const LONG bottom = std::min<LONG>(rects[i].bottom, area.bottom);
-                if (right <= left || bottom <= top) continue;
-                glScissor(left, static_cast<GLint>(height_) - bottom, right - left, bottom - top);
+                const RECT cut{std::max<LONG>(rects[i].left, area.left), std::max<LONG>(rects[i].top, area.top),
+                               std::min<LONG>(rects[i].right, area.right),
+                               std::min<LONG>(rects[i].bottom, area.bottom)};
+                if (cut.right <= cut.left || cut.bottom <= cut.top) continue;
+                int box[4];
+                glBox(cut, box);
+                glScissor(box[0], box[1], box[2], box[3]);
                 glClear(mask);
             }
             if (scissored) {
@@ -256,7 +260,7 @@ void GlDevice::doPresent() {
         context_.swap();
     }
     if (colourMasked) applyColorMask(states_[D3DRS_COLORWRITEENABLE]);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo());
 }
 
 unsigned GlDevice::readSource() {
@@ -275,7 +279,7 @@ bool GlDevice::readBack(std::uint8_t* rgba, std::size_t size, UINT& width, UINT&
         glReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA,
                      GL_UNSIGNED_BYTE, rgba);
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo());
     // GL's rows come bottom first.
     std::uint8_t swap[4096];
     for (UINT y = 0; y < height_ / 2; ++y) {

@@ -55,6 +55,7 @@ protected:
     void applyScissorRect() override;
     void applyClipPlane(DWORD index) override;
     HRESULT attachDepth(Surface* surface) override;
+    void applyRenderTargets() override;  // GlRenderTargets.cpp
     void doClear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR color, float z,
                  DWORD stencil) override;
     void doPresent() override;
@@ -87,6 +88,12 @@ private:
     // The framebuffer that holds the finished frame (resolving it first when needed).
     unsigned readSource();
     void releaseReadBack();
+    // The framebuffer draws go to: the back buffer's, or the one of the texture targets.
+    unsigned drawFbo() const { return toTexture_ ? targetFbo_ : fbo_; }
+    // GL's scissor box for a rectangle in D3D's pixels (top-left origin) of the current
+    // target: the back buffer's rows count from the bottom, a texture's from the top.
+    void glBox(const RECT& r, int box[4]) const;
+    void attachTargetDepth(const Surface* depth);
     void releaseProfiling();
     void beginDrawQueries();
     void endDrawQueries();
@@ -110,6 +117,10 @@ private:
     GlContext context_;
     unsigned fbo_ = 0, colour_ = 0;          // the back buffer
     unsigned resolveFbo_ = 0, resolved_ = 0; // single-sampled copy
+    // Texture targets draw through their own framebuffer with the clip origin at the top,
+    // so that row 0 of the texture is the top of the picture, as D3D samples it.
+    unsigned targetFbo_ = 0;
+    bool toTexture_ = false;
     bool presented_ = false;
     bool contextMade_ = false;
     int maxSamples_ = 0;

@@ -34,7 +34,7 @@ bool GlDevice::startReadBack(unsigned slot) {
                      GL_UNSIGNED_BYTE, nullptr);
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, drawFbo());
     s.fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
     // The copy starts now, not when the next frame happens to flush.
     glFlush();

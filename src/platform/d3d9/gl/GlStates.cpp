@@ -175,8 +175,9 @@ void GlDevice::applyPointSize() {
 }
 
 void GlDevice::applyScissorRect() {
-    glScissor(scissor_.left, static_cast<GLint>(height_) - scissor_.bottom, scissor_.right - scissor_.left,
-              scissor_.bottom - scissor_.top);
+    int box[4];
+    glBox(scissor_, box);
+    glScissor(box[0], box[1], box[2], box[3]);
 }
 
 // The block holds zeros for the planes that are off: some drivers (Mesa's llvmpipe) clip

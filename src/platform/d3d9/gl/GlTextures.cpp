@@ -10,14 +10,31 @@ namespace {
 
 GLenum targetOf(const TextureStorage& texture) { return texture.cube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D; }
 
+GLenum internalFormat(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_R16F: return GL_R16F;
+        case D3DFMT_G16R16F: return GL_RG16F;
+        case D3DFMT_A16B16G16R16F: return GL_RGBA16F;
+        case D3DFMT_R32F: return GL_R32F;
+        case D3DFMT_G32R32F: return GL_RG32F;
+        case D3DFMT_A32B32G32R32F: return GL_RGBA32F;
+        default: return GL_RGBA8;
+    }
+}
+
 }  // namespace
 
 bool GlDevice::createGl(TextureStorage& texture) {
     glCreateTextures(targetOf(texture), 1, &texture.glName);
     if (!texture.glName) return false;
-    glTextureStorage2D(texture.glName, static_cast<GLsizei>(texture.levels), GL_RGBA8,
+    const GLenum internal = internalFormat(texture.format);
+    glTextureStorage2D(texture.glName, static_cast<GLsizei>(texture.levels), internal,
                        static_cast<GLsizei>(texture.width), static_cast<GLsizei>(texture.height));
+    // Channels a format lacks read as 1 in D3D9 (GL gives 0 for green and blue).
     if (texture.format == D3DFMT_X8R8G8B8) glTextureParameteri(texture.glName, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    if (internal == GL_R16F || internal == GL_R32F) glTextureParameteri(texture.glName, GL_TEXTURE_SWIZZLE_G, GL_ONE);
+    if (internal != GL_RGBA8 && internal != GL_RGBA16F && internal != GL_RGBA32F)
+        glTextureParameteri(texture.glName, GL_TEXTURE_SWIZZLE_B, GL_ONE);
     return true;
 }
 
@@ -60,7 +77,8 @@ void GlDevice::destroyGl(TextureStorage& texture) {
 // D3DSAMP_SRGBTEXTURE: GL decodes sRGB by the texture's format, so a sampler that asks
 // for it samples an sRGB view of the same storage.
 unsigned textureForSampling(TextureStorage& texture, bool srgb) {
-    if (!texture.glName || !srgb) return texture.glName;
+    // Float targets have no sRGB form: they are read as stored.
+    if (!texture.glName || !srgb || internalFormat(texture.format) != GL_RGBA8) return texture.glName;
     if (!texture.glSrgbView) {
         glGenTextures(1, &texture.glSrgbView);
         glTextureView(texture.glSrgbView, targetOf(texture), texture.glName, GL_SRGB8_ALPHA8, 0, texture.levels, 0,
