@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "PlotCanvas.h"
+#include "PreviewScript.h"
 #include "platform/d3dx9/effect/CompiledEffect.h"
 #include "platform/d3dx9/effect/EffectDescription.h"
 
@@ -245,6 +246,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
         // The register files of asm shaders follow the file's own parameters: the pass fills them.
         if (d.hiddenParameters >= 0 && index >= static_cast<std::size_t>(d.hiddenParameters)) break;
         const fx::Parameter& p = d.parameters[index];
+        if (isRenderTarget(p)) continue;  // the script's targets, made with them
         const std::string sem = key(p.semantic), k = key(bareName(bareName(p.name)));
         const std::string type = p.typeName + (p.arraySize > 0 ? "[" + std::to_string(p.arraySize) + "]" : "");
         const std::string title = p.name + " (" + type + (p.semantic.empty() ? "" : " : " + p.semantic) + ")";

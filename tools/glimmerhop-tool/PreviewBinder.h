@@ -50,6 +50,9 @@ public:
     // the host's render targets. Puts the built-in checker there; one line per stage.
     void bindStages(const fx::CompiledEffect& compiled, std::vector<std::string>& report);
 
+    // The built-in checker, for other drawings of the preview; null with `why`.
+    IDirect3DTexture9* checker(std::string& why) { return builtIn(false, why); }
+
 private:
     IDirect3DTexture9* builtIn(bool normalMap, std::string& why);
     // Six faces with a checker each, of a colour of their own (PreviewCube.cpp).

@@ -78,13 +78,6 @@ PassPlan planPass(const fx::EffectDescription& d, const fx::PassDescription& pas
     const bool pretransformed = hasVs && readsPretransformed(d, pass);
     const PassDraw screen = !hasVs || pretransformed ? PassDraw::ScreenPixels : PassDraw::ScreenClip;
     const std::string script = scriptOf(pass);
-    const std::size_t target = script.find("RENDERCOLORTARGET0=");
-    if (target != std::string::npos && target + 19 < script.size() && script[target + 19] != ';') {
-        const std::size_t end = script.find(';', target);
-        return {PassDraw::Skipped, "skipped: it renders into " +
-                                       script.substr(target + 19, end == std::string::npos ? end : end - target - 19) +
-                                       ", a render target this device cannot make"};
-    }
     if (script.find("DRAW=BUFFER") != std::string::npos) return {screen, "its script draws a buffer"};
     if (script.find("DRAW=GEOMETRY") != std::string::npos) return {PassDraw::Mesh, "its script draws geometry"};
     if (pretransformed) return {PassDraw::ScreenPixels, "its vertex shader reads pre-transformed positions"};

@@ -17,7 +17,6 @@ enum class PassDraw {
     Mesh,          // the preview mesh through the world, view and projection
     ScreenPixels,  // a pre-transformed quad (XYZRHW) covering the target
     ScreenClip,    // a quad whose positions span clip space, for a vertex shader that passes them on
-    Skipped,       // it renders into a render-target texture, which this device cannot make
 };
 
 struct PassPlan {
@@ -25,10 +24,10 @@ struct PassPlan {
     std::string why;  // for the printout
 };
 
-// From the pass's Script annotation ("Draw=Buffer" / "Draw=Geometry"; a pass that sets
-// "RenderColorTarget0=NAME" draws off screen and is skipped), its shaders (a
+// From the pass's Script annotation ("Draw=Buffer" / "Draw=Geometry"), its shaders (a
 // pixel shader alone is a screen pass in D3D9 programs) and its vertex shader's inputs
-// (POSITIONT: pre-transformed vertices).
+// (POSITIONT: pre-transformed vertices). Where the pass draws is the script's business
+// (PreviewTechnique).
 PassPlan planPass(const fx::EffectDescription& effect, const fx::PassDescription& pass);
 
 // The screen quad as a triangle strip of four vertices: x, y, z, rhw (or w), u, v. Pixel

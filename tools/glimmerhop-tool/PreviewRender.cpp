@@ -9,6 +9,7 @@
 #include "PreviewBinder.h"
 #include "PreviewPass.h"
 #include "PreviewSheet.h"
+#include "PreviewTechnique.h"
 #include "RenderRun.h"
 #include "ShowHost.h"
 #include "app/globals/DisplaySettings.h"
@@ -26,40 +27,6 @@ void release(T*& p) {
     if (p) p->Release();
     p = nullptr;
 }
-
-// The mesh's vertex and index buffers and its declaration on the device.
-struct MeshBuffers {
-    IDirect3DVertexBuffer9* vertices = nullptr;
-    IDirect3DIndexBuffer9* indices = nullptr;
-    IDirect3DVertexDeclaration9* declaration = nullptr;
-    UINT vertexCount = 0, triangleCount = 0;
-
-    ~MeshBuffers() {
-        release(vertices);
-        release(indices);
-        release(declaration);
-    }
-
-    bool create(IDirect3DDevice9* device, const PreviewMesh& mesh) {
-        const UINT vbytes = static_cast<UINT>(mesh.vertices.size() * sizeof(PreviewVertex));
-        const UINT ibytes = static_cast<UINT>(mesh.indices.size() * sizeof(std::uint16_t));
-        void* data = nullptr;
-        if (FAILED(device->CreateVertexBuffer(vbytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &vertices, nullptr)) ||
-            FAILED(vertices->Lock(0, vbytes, &data, 0)))
-            return false;
-        std::memcpy(data, mesh.vertices.data(), vbytes);
-        vertices->Unlock();
-        if (FAILED(device->CreateIndexBuffer(ibytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices,
-                                             nullptr)) ||
-            FAILED(indices->Lock(0, ibytes, &data, 0)))
-            return false;
-        std::memcpy(data, mesh.indices.data(), ibytes);
-        indices->Unlock();
-        vertexCount = static_cast<UINT>(mesh.vertices.size());
-        triangleCount = static_cast<UINT>(mesh.indices.size() / 3);
-        return SUCCEEDED(device->CreateVertexDeclaration(previewDeclaration(), &declaration));
-    }
-};
 
 // A folder of our own for the built-in textures, removed when the run ends.
 struct ScratchFolder {
@@ -105,8 +72,6 @@ void setFixedFunctionScene(const PreviewScene& scene) {
     gDevice->SetRenderState(D3DRS_AMBIENT, D3DCOLOR_ARGB(255, 48, 48, 48));
 }
 
-// Draws one technique, every pass in order, each on the mesh or over the target as its
-// plan says; false with `why` when the effect refuses.
 // ", over the target (pass 0: a pixel shader without a vertex shader)" and the like.
 std::string drawnHow(const std::vector<PassPlan>& plans) {
     std::string screen, mesh;
@@ -119,47 +84,6 @@ std::string drawnHow(const std::vector<PassPlan>& plans) {
     }
     if (screen.empty()) return ", on the mesh";
     return ", over the target (" + screen + ")" + (mesh.empty() ? "" : ", passes " + mesh + " on the mesh");
-}
-
-bool drawTechnique(ID3DXEffect* effect, D3DXHANDLE technique, const std::vector<PassPlan>& plans,
-                   const MeshBuffers& mesh, unsigned width, unsigned height, UINT& passes, std::string& why) {
-    gDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL,
-                   D3DCOLOR_ARGB(255, kGrey[0], kGrey[1], kGrey[2]), 1.0f, 0);
-    gDevice->BeginScene();
-    gDevice->SetVertexDeclaration(mesh.declaration);
-    gDevice->SetStreamSource(0, mesh.vertices, 0, sizeof(PreviewVertex));
-    gDevice->SetIndices(mesh.indices);
-    QuadVertex quads[2][4];
-    screenQuad(PassDraw::ScreenPixels, width, height, quads[0]);
-    screenQuad(PassDraw::ScreenClip, width, height, quads[1]);
-    bool ok = true;
-    passes = 0;
-    if (FAILED(effect->SetTechnique(technique)) || FAILED(effect->Begin(&passes, 0))) {
-        why = "the effect would not begin this technique";
-        ok = false;
-    } else {
-        for (UINT p = 0; p < passes; ++p) {
-            if (p < plans.size() && plans[p].draw == PassDraw::Skipped) continue;
-            if (FAILED(effect->BeginPass(p))) {
-                why = "pass " + std::to_string(p) + " would not begin";
-                ok = false;
-                continue;
-            }
-            const PassDraw draw = p < plans.size() ? plans[p].draw : PassDraw::Mesh;
-            if (draw == PassDraw::Mesh) {
-                gDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, mesh.vertexCount, 0, mesh.triangleCount);
-            } else {
-                const bool pixels = draw == PassDraw::ScreenPixels;
-                gDevice->SetFVF(pixels ? kQuadFvfPixels : kQuadFvfClip);
-                gDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quads[pixels ? 0 : 1], sizeof(QuadVertex));
-            }
-            effect->EndPass();
-        }
-        effect->End();
-    }
-    gDevice->EndScene();
-    gDevice->Present(nullptr, nullptr, nullptr, nullptr);
-    return ok;
 }
 
 int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
@@ -202,7 +126,22 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
         const PreviewScene scene = defaultPreviewScene(o.width, o.height);
         binder.bind(effect, d, scene, report);
         binder.bindStages(static_cast<fx::Effect*>(effect)->compiled(), report);
+        PreviewTargets targets(gDevice, o.width, o.height);
+        targets.create(effect, d, report);
         setFixedFunctionScene(scene);
+        // Post-process scripts leave room for the host's scene; it is made for them only.
+        HostScene host;
+        bool external = false;
+        for (const fx::TechniqueDescription& t : d.techniques) {
+            for (const ScriptCommand& c : scriptOf(t.annotations)) external |= isCommand(c, "ScriptExternal");
+            for (const fx::PassDescription& pass : t.passes)
+                for (const ScriptCommand& c : scriptOf(pass.annotations)) external |= isCommand(c, "ScriptExternal");
+        }
+        std::string failed;
+        if (external && !host.create(gDevice, scratch.path, binder.checker(failed), scene)) {
+            report.push_back("not bound the host's scene: its effect could not be made");
+            external = false;
+        }
         std::printf("%s: %zu technique%s, tiles %ux%u\nparameters:\n", path, chosen.size(),
                     chosen.size() == 1 ? "" : "s", o.width, o.height);
         for (const std::string& line : report) std::printf("  %s\n", line.c_str());
@@ -214,12 +153,14 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
             const fx::TechniqueDescription& t = d.techniques[i];
             PreviewTile tile;
             tile.label = t.name.empty() ? "(unnamed " + std::to_string(i) + ")" : t.name;
-            UINT passes = 0, w = 0, h = 0;
-            std::string why;
+            UINT w = 0, h = 0;
             std::vector<PassPlan> plans;
             for (const fx::PassDescription& pass : t.passes) plans.push_back(planPass(d, pass));
-            const bool ok = drawTechnique(effect, effect->GetTechnique(static_cast<UINT>(i)), plans, mesh, o.width,
-                                          o.height, passes, why);
+            TechniqueRun run;
+            const bool ok = drawTechnique(effect, d, i, plans, mesh, targets, external ? &host : nullptr,
+                                          D3DCOLOR_ARGB(255, kGrey[0], kGrey[1], kGrey[2]), run);
+            const UINT passes = run.passes;
+            const std::string& why = run.why;
             if (!d3d9::readBackBuffer(gDevice, tile.rgba, w, h) || w != o.width || h != o.height) tile.rgba.clear();
             const double share = drawnShare(tile.rgba, kGrey);
             if (share > 0) ++drew;
@@ -228,6 +169,11 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
             if (share > 0) std::printf("drew %.0f%% of the tile", share * 100 < 1 ? 1.0 : share * 100);
             else std::printf("drew nothing");
             std::printf("%s\n", drawnHow(plans).c_str());
+            if (!scriptOf(t.annotations).empty()) {
+                std::string order;
+                for (const std::string& step : run.steps) order += (order.empty() ? "" : ", ") + step;
+                std::printf("  %-24s its script drew: %s\n", "", order.empty() ? "nothing" : order.c_str());
+            }
             tiles.push_back(std::move(tile));
         }
         const PlotCanvas sheet = composeSheet(tiles, static_cast<int>(o.width), static_cast<int>(o.height));

@@ -301,8 +301,12 @@ HRESULT DeviceBase::SetDepthStencilSurface(IDirect3DSurface9* surface) {
     auto* object = static_cast<Surface*>(surface);
     HRESULT hr = D3D_OK;
     const DWORD samples = object && object->desc.MultiSampleType >= 2 ? static_cast<DWORD>(object->desc.MultiSampleType) : 0u;
-    if (object && (object->desc.Width < width_ || object->desc.Height < height_ || samples != samples_)) {
-        // A depth surface smaller than the target, or sampled differently, cannot serve it.
+    // A depth surface smaller than the back buffer, or sampled differently, cannot serve it.
+    // Texture targets take any: one that does not suit them leaves them without depth, as
+    // the order of SetRenderTarget and SetDepthStencilSurface is the caller's.
+    const bool frame = targets_[0] == nullptr;
+    if (object && (object->isColour() ||
+                   (frame && (object->desc.Width < width_ || object->desc.Height < height_ || samples != samples_)))) {
         hr = D3DERR_INVALIDCALL;
     } else if (object != depth_) {
         makeCurrent();

@@ -66,6 +66,7 @@ public:
                                       D3DMULTISAMPLE_TYPE multiSample, DWORD quality, BOOL discard,
                                       IDirect3DSurface9** surface, HANDLE* sharedHandle) override;
     HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) override;
+    HRESULT GetDepthStencilSurface(IDirect3DSurface9** surface) override;  // RenderTargets.cpp
     HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) override;  // RenderTargets.cpp
     HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** surface) override;
     HRESULT GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type,

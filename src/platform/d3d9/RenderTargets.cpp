@@ -47,6 +47,15 @@ HRESULT DeviceBase::GetRenderTarget(DWORD index, IDirect3DSurface9** surface) {
     return D3D_OK;
 }
 
+HRESULT DeviceBase::GetDepthStencilSurface(IDirect3DSurface9** surface) {
+    if (surface) *surface = nullptr;
+    if (!surface) return D3DERR_INVALIDCALL;
+    if (!depth_) return D3DERR_NOTFOUND;
+    depth_->AddRef();
+    *surface = depth_;
+    return D3D_OK;
+}
+
 HRESULT DeviceBase::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
     auto* object = static_cast<Surface*>(surface);
     HRESULT hr = D3D_OK;

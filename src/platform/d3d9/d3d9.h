@@ -374,6 +374,7 @@ struct IDirect3DDevice9 : IUnknown {
                                               BOOL discard, IDirect3DSurface9** surface,
                                               HANDLE* sharedHandle) = 0;
     virtual HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) = 0;
+    virtual HRESULT GetDepthStencilSurface(IDirect3DSurface9** surface) = 0;
     // Render targets 0..3: the back buffer or levels of render-target textures. Setting
     // target 0 resets the scissor rectangle to the whole of it; 0 cannot be null.
     virtual HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) = 0;

@@ -135,22 +135,25 @@ bool GlDevice::samplesSupported(DWORD type) const {
     return type < 2 || static_cast<int>(type) <= maxSamples_;
 }
 
-HRESULT GlDevice::attachDepth(Surface* surface) {
-    if (toTexture_) attachTargetDepth(surface);
+bool GlDevice::attachFrameDepth(const Surface* surface) {
     // One attachment point at a time: D24S8 fills depth and stencil, the others depth.
     glNamedFramebufferRenderbuffer(fbo_, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
-    if (surface) {
-        const GLenum point = surface->hasStencil() ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
-        glNamedFramebufferRenderbuffer(fbo_, point, GL_RENDERBUFFER, surface->glRenderbuffer);
-        if (glCheckNamedFramebufferStatus(fbo_, GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-            glNamedFramebufferRenderbuffer(fbo_, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
-            if (depth_) {
-                glNamedFramebufferRenderbuffer(
-                    fbo_, depth_->hasStencil() ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                    GL_RENDERBUFFER, depth_->glRenderbuffer);
-            }
-            return D3DERR_INVALIDCALL;
-        }
+    if (!surface) return true;
+    const GLenum point = surface->hasStencil() ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
+    glNamedFramebufferRenderbuffer(fbo_, point, GL_RENDERBUFFER, surface->glRenderbuffer);
+    if (glCheckNamedFramebufferStatus(fbo_, GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
+    glNamedFramebufferRenderbuffer(fbo_, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+    return false;
+}
+
+HRESULT GlDevice::attachDepth(Surface* surface) {
+    // While a texture is the target the frame's framebuffer takes the surface when it is
+    // the target again (a surface made for the texture need not suit the frame).
+    if (toTexture_) {
+        attachTargetDepth(surface);
+    } else if (!attachFrameDepth(surface)) {
+        attachFrameDepth(depth_);
+        return D3DERR_INVALIDCALL;
     }
     const float steps = surface && surface->desc.Format == D3DFMT_D16 ? 65536.0f : 16777216.0f;
     if (steps != depthSteps_) {

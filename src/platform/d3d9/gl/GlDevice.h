@@ -94,6 +94,7 @@ private:
     // target: the back buffer's rows count from the bottom, a texture's from the top.
     void glBox(const RECT& r, int box[4]) const;
     void attachTargetDepth(const Surface* depth);
+    bool attachFrameDepth(const Surface* depth);
     void releaseProfiling();
     void beginDrawQueries();
     void endDrawQueries();

@@ -43,6 +43,8 @@ void GlDevice::applyRenderTargets() {
         }
         glNamedFramebufferDrawBuffers(targetFbo_, static_cast<GLsizei>(kRenderTargetCount), buffers);
         attachTargetDepth(depth_);
+    } else {
+        attachFrameDepth(depth_);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, drawFbo());
     glClipControl(toTexture_ ? GL_UPPER_LEFT : GL_LOWER_LEFT, GL_ZERO_TO_ONE);
