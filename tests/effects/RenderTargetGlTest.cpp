@@ -84,4 +84,29 @@ TEST_F(RenderTargets, FloatTargetHoldsValuesAndFillsMissingChannels) {
     EXPECT_TRUE(near(at(20, 20), 128, 255, 255));
 }
 
+// VPOS counts rows from the top of whichever target is drawn; VFACE is -1 on back faces.
+TEST_F(RenderTargets, PixelPositionAndFacingAsD3D9GivesThem) {
+    open();
+    clear(D3DCOLOR_ARGB(255, 0, 0, 0));
+    fullScreen();
+    draw("PixelPosition");
+    readBack();
+    EXPECT_TRUE(near(at(10, 2), 40, 8, 0, 1));
+    EXPECT_TRUE(near(at(60, 50), 239, 199, 0, 1));
+    makeTarget(D3DFMT_A8R8G8B8);
+    fullScreen();
+    draw("PixelPosition");
+    showTarget();
+    EXPECT_TRUE(near(at(10, 2), 40, 8, 0, 1));
+    EXPECT_TRUE(near(at(60, 50), 239, 199, 0, 1));
+    clear(D3DCOLOR_ARGB(255, 0, 0, 255));
+    rectangle(0, 0, 32, 64);
+    draw("Facing");
+    rectangle(32, 0, 64, 64, 0.5f, false);
+    draw("Facing");
+    readBack();
+    EXPECT_TRUE(near(at(10, 10), 0, 255, 0));
+    EXPECT_TRUE(near(at(50, 10), 255, 0, 0));
+}
+
 }  // namespace

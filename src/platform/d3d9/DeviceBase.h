@@ -142,6 +142,12 @@ public:
     // Backend hooks. Defaults draw nothing (the trace backend).
     virtual bool samplesSupported(DWORD) const { return true; }
     virtual void makeCurrent() {}
+    void vposRows(float rows[2]) const {
+        int w = 0, h = 0;
+        renderTargetSize(w, h);
+        rows[0] = targets_[0] ? 1.0f : -1.0f;
+        rows[1] = targets_[0] ? -0.5f : static_cast<float>(h) - 0.5f;
+    }
     // Of render target 0: the back buffer unless a texture level is set.
     void renderTargetSize(int& width, int& height) const {
         width = static_cast<int>(targets_[0] ? targets_[0]->desc.Width : width_);

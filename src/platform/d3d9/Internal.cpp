@@ -99,6 +99,8 @@ void renderTargetSize(IDirect3DDevice9* device, int& width, int& height) {
     base(device)->renderTargetSize(width, height);
 }
 
+void vposRows(IDirect3DDevice9* device, float rows[2]) { base(device)->vposRows(rows); }
+
 void makeCurrent(IDirect3DDevice9* device) { base(device)->makeCurrent(); }
 
 void setDrawLabel(IDirect3DDevice9* device, const char* effect, const char* technique, unsigned pass) {

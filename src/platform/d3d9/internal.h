@@ -41,6 +41,9 @@ unsigned glTextureFor(IDirect3DBaseTexture9* texture, bool srgb);
 // Size of the current render target in pixels, for the half-pixel offset of D3D9's
 // pixel centres: vertex shaders add (+1/width, -1/height) * w to the clip position.
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height);
+// D3D9's VPOS row from GL's gl_FragCoord.y: row = y * rows[0] + rows[1]. The back
+// buffer's GL rows count from its bottom, a texture target's from its top.
+void vposRows(IDirect3DDevice9* device, float rows[2]);
 // Makes the device's GL context current (there is one context per device).
 void makeCurrent(IDirect3DDevice9* device);
 

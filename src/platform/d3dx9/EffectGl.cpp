@@ -126,6 +126,7 @@ bool createGlProgram(const CompiledEffect& effect, const CompiledProgram& progra
     out.pixelOffset = glGetUniformLocation(out.program, kPixelOffsetUniform);
     out.alphaFunc = glGetUniformLocation(out.program, kAlphaFuncUniform);
     out.alphaRef = glGetUniformLocation(out.program, kAlphaRefUniform);
+    out.vposRows = glGetUniformLocation(out.program, kVposUniform);
     createBlockAndSamplers(effect, program, out);
     return true;
 }
@@ -178,6 +179,11 @@ void Effect::applyPassGl(bool rebindAll) {
     d3d9::internal::renderTargetSize(device_, width, height);
     if (gp.pixelOffset >= 0 && width > 0 && height > 0)
         glUniform2f(gp.pixelOffset, 1.0f / static_cast<float>(width), -1.0f / static_cast<float>(height));
+    if (gp.vposRows >= 0) {
+        float rows[2];
+        d3d9::internal::vposRows(device_, rows);
+        glUniform2f(gp.vposRows, rows[0], rows[1]);
+    }
     if (gp.alphaFunc >= 0) {
         DWORD enabled = 0, func = D3DCMP_ALWAYS, ref = 0;
         device_->GetRenderState(D3DRS_ALPHATESTENABLE, &enabled);

@@ -19,7 +19,7 @@ struct GlProgram {
     unsigned uniformBuffer = 0;
     std::vector<std::uint8_t> block;  // the "_Global" image uploaded to the buffer
     std::uint64_t uploadedVersion = ~std::uint64_t{0};
-    int pixelOffset = -1, alphaFunc = -1, alphaRef = -1;  // uniform locations
+    int pixelOffset = -1, alphaFunc = -1, alphaRef = -1, vposRows = -1;  // uniform locations
     // A pass with one shader has no program of its own: the shader object (stage 1
     // vertex, 2 pixel), which the device links with its fixed-function half.
     unsigned shader = 0, stage = 0;

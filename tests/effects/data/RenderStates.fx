@@ -85,6 +85,10 @@ float4 DetailLimited(VertexOut i) : COLOR { return tex2D(detailLimited, i.uv); }
 float4 HeldLevel(VertexOut i) : COLOR { return tex2D(heldLevel, i.uv); }
 float4 Decoded(VertexOut i) : COLOR { return tex2D(decoded, i.uv); }
 float4 Plain(VertexOut i) : COLOR { return tex2D(plain, i.uv); }
+// D3D9's system values: the pixel's position (centres on integers, rows from the top)
+// and its facing (+1 front, -1 back).
+float4 PixelPosition(float2 p : VPOS) : COLOR { return float4(p.x / 64, p.y / 64, 0, 1); }
+float4 Facing(float side : VFACE) : COLOR { return side > 0 ? float4(0, 1, 0, 1) : float4(-side, 0, 0, 1); }
 float4 CubeLook(VertexOut i) : COLOR { return texCUBE(cubeFaces, lookDirection); }
 
 #define SHADERS(ps) VertexShader = compile vs_2_0 Transform(); PixelShader = compile ps_2_0 ps();
@@ -102,6 +106,8 @@ technique DetailLimited { pass { SHADERS(DetailLimited) ZEnable = false; CullMod
 technique HeldLevel { pass { SHADERS(HeldLevel) ZEnable = false; CullMode = None; } }
 technique Decoded { pass { SHADERS(Decoded) ZEnable = false; CullMode = None; } }
 technique Plain { pass { SHADERS(Plain) ZEnable = false; CullMode = None; } }
+technique PixelPosition { pass { VertexShader = compile vs_3_0 Transform(); PixelShader = compile ps_3_0 PixelPosition(); ZEnable = false; CullMode = None; } }
+technique Facing { pass { VertexShader = compile vs_3_0 Transform(); PixelShader = compile ps_3_0 Facing(); ZEnable = false; CullMode = None; } }
 technique CulledFlat { pass { SHADERS(Flat) ZEnable = false; CullMode = CCW; } }
 technique CubeLook { pass { SHADERS(CubeLook) ZEnable = false; CullMode = None; } }
 

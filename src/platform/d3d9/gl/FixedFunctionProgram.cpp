@@ -20,7 +20,7 @@ const char* const kUniformNames[FixedFunctionPrograms::kUniformCount] = {
     "uTextureFactor", "uFogColor", "uStageConstant", "uBumpMatrix", "uBumpLuminance",
     "uAlphaRef",
     // What an effect's own shader reads besides its uniform block (ShaderCompiler.h).
-    "gh_pixelOffset", "gh_alphaFunc", "gh_alphaRef",
+    "gh_pixelOffset", "gh_alphaFunc", "gh_alphaRef", "gh_vposRows",
 };
 
 unsigned compile(GLenum stage, const std::string& text) {
@@ -160,6 +160,9 @@ void FixedFunctionPrograms::upload(const Program& p, const DeviceBase& d,
         const DWORD func = d.renderState(D3DRS_ALPHATESTENABLE) ? d.renderState(D3DRS_ALPHAFUNC) : 0;
         glProgramUniform1i(g, u[kEffectAlphaFunc], static_cast<GLint>(func));
         glProgramUniform1f(g, u[kEffectAlphaRef], static_cast<float>(d.renderState(D3DRS_ALPHAREF) & 0xFF));
+        float rows[2];
+        d.vposRows(rows);
+        glProgramUniform2f(g, u[kEffectVposRows], rows[0], rows[1]);
     }
 }
 

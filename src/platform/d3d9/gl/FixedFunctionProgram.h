@@ -18,7 +18,7 @@ public:
         kAmbient, kLightDiffuse, kLightSpecular, kLightAmbient, kLightAttenuation,
         kLightPosition, kLightDirection, kLightSpot, kFog, kTextureFactor, kFogColor,
         kStageConstant, kBumpMatrix, kBumpLuminance, kAlphaRef,
-        kEffectPixelOffset, kEffectAlphaFunc, kEffectAlphaRef, kUniformCount
+        kEffectPixelOffset, kEffectAlphaFunc, kEffectAlphaRef, kEffectVposRows, kUniformCount
     };
     struct Program {
         FixedFunctionKey key;

@@ -17,6 +17,11 @@ bool widenInput(std::string& glsl, const std::string& name, unsigned used, unsig
 bool narrowInput(std::string& glsl, const std::string& name, unsigned used, unsigned written);
 // Turns the input declaration of `name` into a global that holds zero.
 bool zeroInput(std::string& glsl, const std::string& name);
+// VPOS and VFACE as D3D9 gives them: the pixel's position with its centre on integers,
+// rows counted from the top of the target (GL's window rows count from the bottom of
+// the back buffer, from the top of texture targets: the uniform kVposUniform says how),
+// and a facing of +1 or -1. False when the shader reads neither.
+bool patchSystemValues(std::string& glsl);
 // The alpha test of the fixed pipeline, which GL core no longer has, on `colorOutput`.
 bool injectAlphaTest(std::string& glsl, const std::string& colorOutput);
 

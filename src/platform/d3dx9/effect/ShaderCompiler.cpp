@@ -10,6 +10,7 @@
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross/spirv_cross_c.h>
 
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -106,12 +107,30 @@ bool compileStageText(const std::string& hlsl, EShLanguage stage, const std::str
 
 // Text glslang takes as it is compiles as it is; only what it rejects is rewritten into
 // the forms it takes, and then the rewritten text's messages are the ones reported.
+// VPOS and VFACE compile as plain semantics, but read as D3D9 fills them only once they
+// are rewritten into the system values they name.
+bool namesSystemValue(const std::string& hlsl) {
+    for (const char* word : {"VPOS", "VFACE"}) {
+        const std::size_t n = std::strlen(word);
+        for (std::size_t at = 0; at + n <= hlsl.size(); ++at) {
+            if (strncasecmp(hlsl.c_str() + at, word, n) != 0) continue;
+            const bool before = at > 0 && (std::isalnum(static_cast<unsigned char>(hlsl[at - 1])) || hlsl[at - 1] == '_');
+            const bool after = at + n < hlsl.size() &&
+                               (std::isalnum(static_cast<unsigned char>(hlsl[at + n])) || hlsl[at + n] == '_');
+            if (!before && !after) return true;
+        }
+    }
+    return false;
+}
+
 bool compileStageHere(const std::string& hlsl, EShLanguage stage, const std::string& entry,
                       const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
+    const bool systemValues = namesSystemValue(hlsl);
     std::string first;
-    if (compileStageText(hlsl, stage, entry, fileName, spirv, first)) return true;
+    if (!systemValues && compileStageText(hlsl, stage, entry, fileName, spirv, first)) return true;
     std::string rewritten = rewriteHlsl(hlsl);
     if (rewritten == hlsl) {
+        if (systemValues) return compileStageText(hlsl, stage, entry, fileName, spirv, errors);
         errors += first;
         return false;
     }
@@ -462,6 +481,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         errors += fileName + ": error: cannot translate the shaders: " + ctx.error + "\n";
         return false;
     }
+    if (hasPs) patchSystemValues(out.fragmentGlsl);
     for (const std::string& name : unwritten)
         if (!zeroInput(out.fragmentGlsl, name))
             return problem(pass.pixelLine, "cannot give the pixel shader input " + name + " its zero value");

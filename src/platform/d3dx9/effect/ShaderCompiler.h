@@ -48,6 +48,7 @@ struct CompiledProgram {
 };
 
 // Names the injected GLSL uses; the effect sets them per pass.
+constexpr const char* kVposUniform = "gh_vposRows";  // vec2: VPOS.y = gl_FragCoord.y * x + y
 constexpr const char* kPixelOffsetUniform = "gh_pixelOffset";  // vec2: (+1/w, -1/h)
 constexpr const char* kAlphaFuncUniform = "gh_alphaFunc";      // int: D3DCMP, 0 = off
 constexpr const char* kAlphaRefUniform = "gh_alphaRef";        // float 0..255, as D3DRS_ALPHAREF
