@@ -33,8 +33,12 @@ const char kUsage[] =
     "sheet of one tile a technique (default 256x256) labelled with its name. Parameters\n"
     "are bound by semantic, annotation and common names (matrices, time, viewport size,\n"
     "camera, light); textures from their ResourceName/name/file annotation when the file\n"
-    "is beside the effect, else a built-in checker or flat normal map. Prints one line\n"
-    "per parameter, bound or not, and whether each technique drew.\n";
+    "is beside the effect, else a built-in checker, flat normal map or cube. Values the\n"
+    "host would set and the file leaves 0 (factors, exponents, filter weights, light\n"
+    "arrays) get preview values. Post-process scripts (Script annotations) run as FX\n"
+    "Composer runs them: their render targets are made, their passes drawn in the order\n"
+    "they name, and a built-in scene stands where the host's would be drawn. Prints one\n"
+    "line per parameter, bound or not, and whether each technique drew.\n";
 
 const char* filterName(DWORD f) {
     static const char* const names[] = {"none", "point", "linear", "anisotropic"};
