@@ -240,8 +240,16 @@ void PreviewBinder::bindStages(const fx::CompiledEffect& compiled, std::vector<s
     }
 }
 
-void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, const PreviewScene& s,
+void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled, const PreviewScene& s,
                          std::vector<std::string>& report) {
+    const fx::EffectDescription& d = compiled.description;
+    // A plain `texture` parameter is a cube when a cube sampler reads it.
+    const auto sampledAsCube = [&](std::size_t parameter) {
+        for (const fx::CompiledProgram& program : compiled.programs)
+            for (const fx::SamplerBinding& b : program.samplers)
+                if (b.cube && b.texture == static_cast<int>(parameter)) return true;
+        return false;
+    };
     for (std::size_t index = 0; index < d.parameters.size(); ++index) {
         // The register files of asm shaders follow the file's own parameters: the pass fills them.
         if (d.hiddenParameters >= 0 && index >= static_cast<std::size_t>(d.hiddenParameters)) break;
@@ -261,7 +269,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
             if (contains(type, "3D") || contains(type, "VOLUME") || contains(resource, "3D") ||
                 contains(resource, "VOLUME")) {
                 unbound = "volume textures are not available on this device";
-            } else if (contains(type, "CUBE") || contains(resource, "CUBE")) {
+            } else if (contains(type, "CUBE") || contains(resource, "CUBE") || sampledAsCube(index)) {
                 // Cube files (DDS) are not read here: the built-in one shows which way each face looks.
                 std::string why;
                 IDirect3DCubeTexture9* cube = builtInCube(why);
@@ -391,7 +399,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::EffectDescription& d, co
                 v[0] = 32.0f;
                 bound = "specular exponent the file leaves 0 " + formatted(v, 1);
             } else if (n == 1 && leftZero(p) && containsAny(k, {"COEF", "SCALE", "STRENGTH", "AMOUNT", "GAIN",
-                                                                 "MULTIPLIER"})) {
+                                                                 "MULTIPLIER", "REFLECTIVITY"})) {
                 // A factor the host sets: at 0 it takes its term out of the picture.
                 v[0] = 1.0f;
                 bound = "factor the file leaves 0 " + formatted(v, 1);

@@ -43,7 +43,7 @@ public:
     PreviewBinder& operator=(const PreviewBinder&) = delete;
 
     // Sets every parameter it recognises; one line per parameter into `report`.
-    void bind(ID3DXEffect* effect, const fx::EffectDescription& description, const PreviewScene& scene,
+    void bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled, const PreviewScene& scene,
               std::vector<std::string>& report);
 
     // Samplers that name no texture of the effect read the device's stage (register sN):

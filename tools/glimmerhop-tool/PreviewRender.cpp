@@ -124,7 +124,7 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
         PreviewBinder binder(gDevice, folder, scratch.path);
         std::vector<std::string> report;
         const PreviewScene scene = defaultPreviewScene(o.width, o.height);
-        binder.bind(effect, d, scene, report);
+        binder.bind(effect, static_cast<fx::Effect*>(effect)->compiled(), scene, report);
         binder.bindStages(static_cast<fx::Effect*>(effect)->compiled(), report);
         PreviewTargets targets(gDevice, o.width, o.height);
         targets.create(effect, d, report);
