@@ -330,3 +330,25 @@ TEST(FixedFunctionGl, CubeStageReadsAlongGeneratedCoordinates) {
     f.device->SetTexture(0, nullptr);
     cube->Release();
 }
+
+// Indexed vertices from the caller's memory; an index past the vertices given is refused.
+TEST(FixedFunctionGl, IndexedPrimitivesFromMemory) {
+    DeviceFixture f;
+    REQUIRE_GL(f, 8, 8);
+    f.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    clear(f.device);
+    const D3DCOLOR green = D3DCOLOR_ARGB(255, 0, 255, 0);
+    // The left half of the target, as two triangles sharing two corners.
+    const ScreenVertex corners[4] = {{-0.5f, -0.5f, 0.5f, 1, green}, {3.5f, -0.5f, 0.5f, 1, green},
+                                     {-0.5f, 7.5f, 0.5f, 1, green}, {3.5f, 7.5f, 0.5f, 1, green}};
+    const std::uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    ASSERT_EQ(D3D_OK, f.device->SetFVF(kScreenFvf));
+    ASSERT_EQ(D3D_OK, f.device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, corners,
+                                                       sizeof corners[0]));
+    EXPECT_TRUE(near(pixel(f.device, 0, 7), {0, 255, 0, 255}, 0));
+    EXPECT_TRUE(near(pixel(f.device, 3, 0), {0, 255, 0, 255}, 0));
+    EXPECT_TRUE(near(pixel(f.device, 4, 4), {0, 0, 0, 0}, 0));
+    const std::uint32_t past[3] = {0, 1, 4};
+    EXPECT_EQ(D3DERR_INVALIDCALL, f.device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, past, D3DFMT_INDEX32,
+                                                                   corners, sizeof corners[0]));
+}

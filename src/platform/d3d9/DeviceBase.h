@@ -118,6 +118,9 @@ public:
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
     HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
                             UINT stride) override;
+    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT numVertices,
+                                   UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
+                                   const void* vertices, UINT stride) override;
     // Fixed-function programs the backend has built (tests: a state seen twice builds none).
     virtual unsigned fixedFunctionPrograms() const { return 0; }
 
@@ -231,6 +234,8 @@ protected:
     // A fixed-function draw of `count` FVF vertices from `first`: from `vertices` when
     // not null (then first is 0), else from stream 0.
     virtual void doDrawFixed(D3DPRIMITIVETYPE, UINT, UINT, const void*, UINT) {}
+    // The same, indexed: `count` indices of `indexSize` bytes into `vertexCount` vertices.
+    virtual void doDrawFixedIndexed(D3DPRIMITIVETYPE, UINT, const void*, UINT, UINT, const void*, UINT) {}
     // Called when the outside count reaches zero, before the bindings are dropped.
     virtual void shutdown() {}
 

@@ -340,6 +340,36 @@ HRESULT DeviceBase::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, 
     return hr;
 }
 
+HRESULT DeviceBase::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT numVertices,
+                                           UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
+                                           const void* vertices, UINT stride) {
+    HRESULT hr = D3DERR_INVALIDCALL;
+    const UINT count = indexCountOf(type, primitiveCount);
+    const UINT size = fvfVertexSize(fvf_);
+    const UINT indexSize = indexFormat == D3DFMT_INDEX32 ? 4 : indexFormat == D3DFMT_INDEX16 ? 2 : 0;
+    const unsigned long long end = static_cast<unsigned long long>(minVertexIndex) + numVertices;
+    if (vertices && indices && indexSize && primitiveCount > 0 && count > 0 && numVertices > 0 && size > 0 &&
+        stride >= size && end * stride <= kMaxUpBytes && static_cast<unsigned long long>(count) * indexSize <= kMaxUpBytes) {
+        // Every index must fall inside the vertices the caller said it passed: GL reads
+        // only the copy made of those.
+        hr = D3D_OK;
+        for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
+            std::uint32_t index = 0;
+            std::memcpy(&index, static_cast<const std::uint8_t*>(indices) + static_cast<std::size_t>(i) * indexSize,
+                        indexSize);
+            if (index < minVertexIndex || index >= end) hr = D3DERR_INVALIDCALL;
+        }
+    }
+    if (SUCCEEDED(hr) && drawing_) {
+        makeCurrent();
+        doDrawFixedIndexed(type, count, indices, indexSize, static_cast<UINT>(end), vertices, stride);
+    }
+    if (tracing())
+        traceResult(hr, "DrawIndexedPrimitiveUP %s %u %u %u %u %u", primitiveTypeName(type) ? primitiveTypeName(type) : "?",
+                    minVertexIndex, numVertices, primitiveCount, indexSize * 8, stride);
+    return hr;
+}
+
 }  // namespace d3d9::detail
 
 namespace d3d9 {

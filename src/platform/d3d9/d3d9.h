@@ -436,6 +436,11 @@ struct IDirect3DDevice9 : IUnknown {
     virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) = 0;
     virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
                                     const void* vertices, UINT stride) = 0;
+    // Indexed, from the caller's memory: `numVertices` vertices from `minVertexIndex` on,
+    // indices (D3DFMT_INDEX16 or 32) into the same array.
+    virtual HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT numVertices,
+                                           UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
+                                           const void* vertices, UINT stride) = 0;
 };
 
 struct IDirect3D9 : IUnknown {

@@ -57,8 +57,7 @@ void layOut(GLuint vao, DWORD fvf) {
 
 }  // namespace
 
-void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const void* vertices,
-                           UINT stride) {
+unsigned GlDevice::setUpFixedDraw(const void* vertices, UINT vertexCount, UINT stride) {
     // In an effect pass with both shaders its program draws the FVF vertices (a screen
     // quad of a post-process pass, say): they are laid out at the same locations.
     unsigned name = 0;
@@ -67,7 +66,7 @@ void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const 
         DWORD lights[kFixedLights] = {};
         buildFixedFunctionKey(*this, fvf_, key, lights);
         const FixedFunctionPrograms::Program& program = fixedPrograms_.find(key);
-        if (!program.name) return;
+        if (!program.name) return kNoProgram;
         int w = 0, h = 0;
         renderTargetSize(w, h);
         fixedPrograms_.upload(program, *this, lights, w, h);
@@ -80,7 +79,7 @@ void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const 
     layOut(fixedVao_, fvf_);
     if (vertices) {
         if (!fixedBuffer_) glCreateBuffers(1, &fixedBuffer_);
-        glNamedBufferData(fixedBuffer_, static_cast<GLsizeiptr>(count) * stride, vertices, GL_STREAM_DRAW);
+        glNamedBufferData(fixedBuffer_, static_cast<GLsizeiptr>(vertexCount) * stride, vertices, GL_STREAM_DRAW);
         glVertexArrayVertexBuffer(fixedVao_, 0, fixedBuffer_, 0, static_cast<GLsizei>(stride));
     } else {
         glVertexArrayVertexBuffer(fixedVao_, 0, stream_->glName, streamOffset_, static_cast<GLsizei>(stride));
@@ -89,12 +88,36 @@ void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const 
         glBindVertexArray(fixedVao_);
         boundVao_ = fixedVao_;
     }
+    return name;
+}
+
+void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const void* vertices,
+                           UINT stride) {
+    const unsigned name = setUpFixedDraw(vertices, count, stride);
+    if (name == kNoProgram) return;
     // Whatever program an effect bound stays bound once the draw is done.
     GLint previous = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
     if (name) glUseProgram(name);
     if (profiling_) beginDrawQueries();
     glDrawArrays(modeOf(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
+    if (profiling_) endDrawQueries();
+    if (name) glUseProgram(static_cast<GLuint>(previous));
+}
+
+void GlDevice::doDrawFixedIndexed(D3DPRIMITIVETYPE type, UINT count, const void* indices, UINT indexSize,
+                                  UINT vertexCount, const void* vertices, UINT stride) {
+    const unsigned name = setUpFixedDraw(vertices, vertexCount, stride);
+    if (name == kNoProgram) return;
+    if (!fixedIndices_) glCreateBuffers(1, &fixedIndices_);
+    glNamedBufferData(fixedIndices_, static_cast<GLsizeiptr>(count) * indexSize, indices, GL_STREAM_DRAW);
+    glVertexArrayElementBuffer(fixedVao_, fixedIndices_);
+    GLint previous = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
+    if (name) glUseProgram(name);
+    if (profiling_) beginDrawQueries();
+    glDrawElements(modeOf(type), static_cast<GLsizei>(count), indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                   nullptr);
     if (profiling_) endDrawQueries();
     if (name) glUseProgram(static_cast<GLuint>(previous));
 }
@@ -112,7 +135,8 @@ void GlDevice::releaseFixedFunction() {
     }
     if (fixedVao_) glDeleteVertexArrays(1, &fixedVao_);
     if (fixedBuffer_) glDeleteBuffers(1, &fixedBuffer_);
-    fixedVao_ = fixedBuffer_ = 0;
+    if (fixedIndices_) glDeleteBuffers(1, &fixedIndices_);
+    fixedVao_ = fixedBuffer_ = fixedIndices_ = 0;
 }
 
 }  // namespace d3d9::detail

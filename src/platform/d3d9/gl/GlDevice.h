@@ -62,6 +62,8 @@ protected:
     void doDraw(D3DPRIMITIVETYPE type, UINT indexCount, UINT startIndex, INT baseVertex) override;
     void doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const void* vertices,
                      UINT stride) override;  // FixedFunctionDraw.cpp
+    void doDrawFixedIndexed(D3DPRIMITIVETYPE type, UINT count, const void* indices, UINT indexSize,
+                            UINT vertexCount, const void* vertices, UINT stride) override;
 
 private:
     void applyBlendFunc();
@@ -137,7 +139,12 @@ private:
     // Fixed-function draws: their programs, the vertex array they set from the FVF, and
     // the buffer DrawPrimitiveUP copies into.
     FixedFunctionPrograms fixedPrograms_;
-    unsigned fixedVao_ = 0, fixedBuffer_ = 0;
+    unsigned fixedVao_ = 0, fixedBuffer_ = 0, fixedIndices_ = 0;
+    // Binds the vertex array of an FVF draw (copying `vertices` when not null) and
+    // returns the fixed-function program to draw with: 0 for the effect's own,
+    // kNoProgram when none could be made.
+    static constexpr unsigned kNoProgram = ~0u;
+    unsigned setUpFixedDraw(const void* vertices, UINT vertexCount, UINT stride);
     void releaseFixedFunction();
     // Binds the fixed-function program for a declaration's vertices (0: none could be
     // built); restoreProgram puts back the one bound before.
