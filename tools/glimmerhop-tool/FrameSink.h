@@ -50,6 +50,16 @@ private:
     unsigned next_ = 0;
 };
 
+// The x264 preset and CRF of a video. A renderer on the CPU (llvmpipe) shares the cores
+// with the encoder, so the encoder takes the cheapest preset, at a CRF that gives the
+// picture quality of the other case (superfast at 18) for a larger file; a GPU leaves
+// the cores to the encoder. A preset asked for keeps CRF 18.
+struct EncoderChoice {
+    std::string preset;
+    int crf;
+};
+EncoderChoice encoderFor(const std::string& asked, bool softwareRenderer);
+
 // True when `path` names an MP4 file (by its extension) rather than a folder.
 bool isVideoPath(const std::string& path);
 
@@ -68,7 +78,7 @@ struct AudioSpan {
 class VideoSink : public FrameSink {
 public:
     VideoSink(std::string path, unsigned width, unsigned height, unsigned fps, AudioSpan audio,
-              std::string preset);
+              EncoderChoice encoder);
     ~VideoSink() override;
     // Finds ffmpeg and proves the folder can be written; does not start ffmpeg yet.
     bool check();
@@ -88,7 +98,8 @@ private:
     bool waitFfmpeg();
     bool writeAll(iovec* pieces, std::size_t count);
     std::vector<iovec> rows_;
-    std::string path_, partial_, ffmpeg_, preset_;
+    std::string path_, partial_, ffmpeg_;
+    EncoderChoice encoder_;
     unsigned width_, height_, fps_;
     AudioSpan audio_;
     pid_t pid_ = -1;

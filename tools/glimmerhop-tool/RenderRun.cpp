@@ -183,7 +183,8 @@ int renderRun(const RunOptions& o) {
     }
     if (!checkWritableTarget(o.out, video)) return 1;
     // Before the show is loaded: a missing ffmpeg or an unwritable folder is told at once.
-    if (video && !VideoSink(o.out, o.width, o.height, o.fps, AudioSpan{}, o.preset).check()) return 1;
+    if (video && !VideoSink(o.out, o.width, o.height, o.fps, AudioSpan{}, EncoderChoice{"superfast", 18}).check())
+        return 1;
 
     // The span is checked against the music before the show is loaded, so a wrong span is
     // told at once.
@@ -204,6 +205,11 @@ int renderRun(const RunOptions& o) {
     if (!setUpDevice(o)) return 1;
     std::fprintf(stderr, "renderer: %s\n", rendererLine().c_str());
     if (const std::string warning = softwareWarning(); !warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
+    d3d9::RendererInfo renderer;
+    const EncoderChoice encoder = encoderFor(o.preset, d3d9::rendererInfo(gDevice, renderer) && renderer.software);
+    if (video)
+        std::fprintf(stderr, "encoder: x264 %s, CRF %d%s\n", encoder.preset.c_str(), encoder.crf,
+                     o.preset.empty() && renderer.software ? " (the renderer uses the same cores)" : "");
 
     int code = 0;
     std::unique_ptr<FrameSink> sink;
@@ -216,7 +222,7 @@ int renderRun(const RunOptions& o) {
             if (video) {
                 AudioSpan audio{kMusicPath, o.from, to - o.from,
                                 o.withLoading ? kLoadingHoldSeconds + kLoadingFadeSeconds : 0.0};
-                auto* videoSink = new VideoSink(o.out, o.width, o.height, o.fps, audio, o.preset);
+                auto* videoSink = new VideoSink(o.out, o.width, o.height, o.fps, audio, encoder);
                 sink.reset(videoSink);
                 if (!videoSink->check() || !videoSink->open()) code = 1;
             } else {

