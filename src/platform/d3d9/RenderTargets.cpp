@@ -1,11 +1,79 @@
-// Render targets: the back buffer as a surface, and levels of render-target textures set
-// in its place (up to four at once).
+// Surfaces drawn into: depth-stencil surfaces, the back buffer as a surface, and levels
+// of render-target textures set in its place (up to four at once).
+#include <cstdio>
 #include <new>
 
 #include "platform/d3d9/DeviceBase.h"
 #include "platform/d3d9/Names.h"
 
 namespace d3d9::detail {
+
+namespace {
+bool samplesValid(DWORD type) { return type == 0 || (type >= 1 && type <= 16); }
+}  // namespace
+
+HRESULT DeviceBase::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
+                                              D3DMULTISAMPLE_TYPE multiSample, DWORD quality,
+                                              BOOL discard, IDirect3DSurface9** surface,
+                                              HANDLE* sharedHandle) {
+    HRESULT hr = D3D_OK;
+    Surface* object = nullptr;
+    if (surface) *surface = nullptr;
+    if (!surface || sharedHandle || width == 0 || height == 0 || width > kMaxTextureSize ||
+        height > kMaxTextureSize || quality != 0 || !samplesValid(multiSample) ||
+        (format != D3DFMT_D16 && format != D3DFMT_D24S8 && format != D3DFMT_D24X8) ||
+        !samplesSupported(multiSample)) {
+        hr = D3DERR_INVALIDCALL;
+    } else {
+        D3DSURFACE_DESC desc{format, 1, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, multiSample,
+                             quality, width, height};
+        object = new (std::nothrow) Surface(this, desc);
+        if (!object) {
+            hr = E_OUTOFMEMORY;
+        } else {
+            char name[16];
+            std::snprintf(name, sizeof name, "ds%u", ++counters_[kDs]);
+            object->setName(name);
+            makeCurrent();
+            if (!createGl(*object)) {
+                object->Release();
+                object = nullptr;
+                hr = D3DERR_OUTOFVIDEOMEMORY;
+            } else {
+                *surface = object;
+            }
+        }
+    }
+    traceResult(hr, "CreateDepthStencilSurface %s %u %u %s %u %u %d", nameOf(object), width, height,
+                named(formatName(format), format).text, static_cast<unsigned>(multiSample),
+                quality, discard);
+    return hr;
+}
+
+HRESULT DeviceBase::SetDepthStencilSurface(IDirect3DSurface9* surface) {
+    auto* object = static_cast<Surface*>(surface);
+    HRESULT hr = D3D_OK;
+    const DWORD samples = object && object->desc.MultiSampleType >= 2 ? static_cast<DWORD>(object->desc.MultiSampleType) : 0u;
+    // A depth surface smaller than the back buffer, or sampled differently, cannot serve it.
+    // Texture targets take any: one that does not suit them leaves them without depth, as
+    // the order of SetRenderTarget and SetDepthStencilSurface is the caller's.
+    const bool frame = targets_[0] == nullptr;
+    if (object && (object->isColour() ||
+                   (frame && (object->desc.Width < width_ || object->desc.Height < height_ || samples != samples_)))) {
+        hr = D3DERR_INVALIDCALL;
+    } else if (object != depth_) {
+        makeCurrent();
+        hr = attachDepth(object);
+        if (SUCCEEDED(hr)) {
+            if (object) object->bind();
+            if (depth_) depth_->unbind();
+            depth_ = object;
+        }
+    }
+    traceResult(hr, "SetDepthStencilSurface %s", nameOf(object));
+    return hr;
+}
+
 
 HRESULT DeviceBase::GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type,
                                   IDirect3DSurface9** surface) {

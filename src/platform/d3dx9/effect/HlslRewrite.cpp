@@ -1,6 +1,7 @@
 #include "platform/d3dx9/effect/HlslRewrite.h"
 
 #include <cctype>
+#include <cstring>
 #include <strings.h>
 
 #include <vector>
@@ -120,6 +121,17 @@ std::string rewriteHlsl(const std::string& hlsl) {
     }
     if (normalizeUsed) s.out.insert(0, kNormalizeHelpers);
     return rewriteInitializers(s.out);
+}
+
+bool namesSystemValue(const std::string& hlsl) {
+    for (const char* word : {"VPOS", "VFACE"}) {
+        const std::size_t n = std::strlen(word);
+        for (std::size_t at = 0; at + n <= hlsl.size(); ++at) {
+            if (strncasecmp(hlsl.c_str() + at, word, n) != 0) continue;
+            if ((at == 0 || !wordChar(hlsl[at - 1])) && (at + n == hlsl.size() || !wordChar(hlsl[at + n]))) return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace fx

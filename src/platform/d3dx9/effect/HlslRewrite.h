@@ -19,4 +19,8 @@ std::string rewriteHlsl(const std::string& hlsl);
 // and any of these whose parts do not add up, stays as written.
 std::string rewriteInitializers(const std::string& hlsl);
 
+// True when the text names VPOS or VFACE: they compile as plain semantics, but read as
+// D3D9 fills them only once rewritten into the system values they name.
+bool namesSystemValue(const std::string& hlsl);
+
 }  // namespace fx

@@ -10,7 +10,6 @@
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross/spirv_cross_c.h>
 
-#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -107,22 +106,6 @@ bool compileStageText(const std::string& hlsl, EShLanguage stage, const std::str
 
 // Text glslang takes as it is compiles as it is; only what it rejects is rewritten into
 // the forms it takes, and then the rewritten text's messages are the ones reported.
-// VPOS and VFACE compile as plain semantics, but read as D3D9 fills them only once they
-// are rewritten into the system values they name.
-bool namesSystemValue(const std::string& hlsl) {
-    for (const char* word : {"VPOS", "VFACE"}) {
-        const std::size_t n = std::strlen(word);
-        for (std::size_t at = 0; at + n <= hlsl.size(); ++at) {
-            if (strncasecmp(hlsl.c_str() + at, word, n) != 0) continue;
-            const bool before = at > 0 && (std::isalnum(static_cast<unsigned char>(hlsl[at - 1])) || hlsl[at - 1] == '_');
-            const bool after = at + n < hlsl.size() &&
-                               (std::isalnum(static_cast<unsigned char>(hlsl[at + n])) || hlsl[at + n] == '_');
-            if (!before && !after) return true;
-        }
-    }
-    return false;
-}
-
 bool compileStageHere(const std::string& hlsl, EShLanguage stage, const std::string& entry,
                       const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
     const bool systemValues = namesSystemValue(hlsl);
