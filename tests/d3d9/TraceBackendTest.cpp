@@ -398,3 +398,53 @@ TEST(TraceBackend, ClearNeedsASuitableDepthSurface) {
     EXPECT_EQ(D3D_OK, f.device->BeginScene());
     EXPECT_EQ(D3DERR_INVALIDCALL, f.device->BeginScene());
 }
+
+// Cube and render-target textures without GL: a lock hands out memory of the level's
+// size, target changes are traced and refused where D3D9 refuses them.
+TEST(TraceBackend, CubeLocksAndRenderTargetsAreTracedAndChecked) {
+    LineSink sink;
+    DeviceFixture f;
+    ASSERT_TRUE(f.createTrace(&sink));
+    IDirect3DCubeTexture9* cube = nullptr;
+    ASSERT_EQ(D3D_OK, f.device->CreateCubeTexture(8, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr));
+    EXPECT_EQ(4u, cube->GetLevelCount());
+    D3DLOCKED_RECT r;
+    ASSERT_EQ(D3D_OK, cube->LockRect(D3DCUBEMAP_FACE_NEGATIVE_Z, 1, &r, nullptr, 0));
+    EXPECT_EQ(16, r.Pitch);
+    std::memset(r.pBits, 0xAB, 16 * 4);
+    ASSERT_EQ(D3D_OK, cube->UnlockRect(D3DCUBEMAP_FACE_NEGATIVE_Z, 1));
+    const RECT outside{0, 0, 9, 1};
+    EXPECT_EQ(D3DERR_INVALIDCALL, cube->LockRect(D3DCUBEMAP_FACE_POSITIVE_X, 0, &r, &outside, 0));
+    IDirect3DCubeTexture9* refused = nullptr;
+    EXPECT_EQ(D3DERR_INVALIDCALL, f.device->CreateCubeTexture(8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                                              D3DPOOL_DEFAULT, &refused, nullptr));
+    EXPECT_EQ(nullptr, refused);
+
+    IDirect3DTexture9* target = nullptr;
+    IDirect3DSurface9* level = nullptr;
+    IDirect3DSurface9* back = nullptr;
+    EXPECT_EQ(D3DERR_INVALIDCALL, f.device->CreateTexture(64, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F,
+                                                          D3DPOOL_MANAGED, &target, nullptr));
+    ASSERT_EQ(D3D_OK, f.device->CreateTexture(64, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16F,
+                                              D3DPOOL_DEFAULT, &target, nullptr));
+    ASSERT_EQ(D3D_OK, target->GetSurfaceLevel(0, &level));
+    ASSERT_EQ(D3D_OK, f.device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back));
+    sink.lines.clear();
+    EXPECT_EQ(D3D_OK, f.device->SetRenderTarget(0, level));
+    EXPECT_EQ(D3DERR_INVALIDCALL, f.device->SetRenderTarget(0, f.depth));
+    EXPECT_EQ(D3D_OK, f.device->SetRenderTarget(0, back));
+    ASSERT_EQ(3u, sink.lines.size());
+    EXPECT_EQ("SetRenderTarget 0 tex1:0", sink.lines[0]);
+    EXPECT_EQ(0u, sink.lines[1].find("SetRenderTarget 0 ds")) << sink.lines[1];
+    EXPECT_NE(std::string::npos, sink.lines[1].find(" failed 0x8876086c")) << sink.lines[1];
+    EXPECT_EQ("SetRenderTarget 0 backbuffer", sink.lines[2]);
+    // The level keeps its texture: released first, the texture still answers through it.
+    target->Release();
+    D3DSURFACE_DESC desc{};
+    ASSERT_EQ(D3D_OK, level->GetDesc(&desc));
+    EXPECT_EQ(64u, desc.Width);
+    EXPECT_EQ(static_cast<DWORD>(D3DUSAGE_RENDERTARGET), desc.Usage);
+    level->Release();
+    back->Release();
+    cube->Release();
+}
