@@ -352,3 +352,27 @@ TEST(FixedFunctionGl, IndexedPrimitivesFromMemory) {
     EXPECT_EQ(D3DERR_INVALIDCALL, f.device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, past, D3DFMT_INDEX32,
                                                                    corners, sizeof corners[0]));
 }
+
+// The fixed pipeline clips in world space: the square moved left by the world transform
+// keeps only its part right of world x = 0. Pre-transformed vertices are not clipped.
+TEST(FixedFunctionGl, ClipPlanesCutInWorldSpace) {
+    DeviceFixture f;
+    REQUIRE_GL(f, 8, 8);
+    f.device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    f.device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    D3DMATRIX world{};
+    world._11 = world._22 = world._33 = world._44 = 1;
+    world._41 = -0.5f;
+    f.device->SetTransform(D3DTS_WORLD, &world);
+    const float keepRight[4] = {1, 0, 0, 0};
+    ASSERT_EQ(D3D_OK, f.device->SetClipPlane(0, keepRight));
+    f.device->SetRenderState(D3DRS_CLIPPLANEENABLE, 1);
+    clear(f.device);
+    drawLitSquare(f.device);
+    EXPECT_TRUE(near(pixel(f.device, 5, 4), {255, 255, 255, -1}));
+    EXPECT_TRUE(near(pixel(f.device, 3, 4), {0, 0, 0, -1}));  // kept, were the plane in object space
+    EXPECT_TRUE(near(pixel(f.device, 7, 4), {0, 0, 0, -1}));  // past the square
+    clear(f.device);
+    drawScreenQuad(f.device, 8, 8, D3DCOLOR_ARGB(255, 0, 0, 255));
+    EXPECT_TRUE(near(pixel(f.device, 1, 1), {0, 0, 255, 255}));
+}

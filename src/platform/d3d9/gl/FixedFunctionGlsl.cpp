@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "platform/d3d9/internal.h"
+
 namespace d3d9::detail {
 namespace {
 
@@ -113,6 +115,8 @@ std::string fixedFunctionVertexGlsl(const FixedFunctionKey& k) {
            "uniform float uMaterialPower;\nuniform vec4 uAmbient;\n"
            "uniform vec4 uLightDiffuse[8], uLightSpecular[8], uLightAmbient[8], uLightAttenuation[8];\n"
            "uniform vec3 uLightPosition[8], uLightDirection[8], uLightSpot[8];\nuniform vec3 uFog;\n");
+    add(s, "layout(std140, binding = %u) uniform gh_ClipPlanes { vec4 gh_clipPlane[6]; vec4 gh_pointSize; };\n",
+        internal::kClipPlaneBinding);
     if (k.shaderStage == 2) {
         // Feeding an effect's pixel shader: its inputs, at its locations and sizes.
         add(s, "vec4 vDiffuse, vSpecular;\nfloat vFog;\n");
@@ -132,10 +136,15 @@ std::string fixedFunctionVertexGlsl(const FixedFunctionKey& k) {
                "                    1.0 - (inPosition.y + 0.5) / uTargetSize.y * 2.0);\n"
                "    gl_Position = vec4(ndc * w, inPosition.z * w, w);\n"
                "    vec4 cp = vec4(0.0, 0.0, w, 1.0);\n    vec3 N = vec3(0.0, 0.0, -1.0);\n");
+        // D3D9 clips no pre-transformed vertex against the user's planes.
+        for (int i = 0; i < 6; ++i) add(s, "    gl_ClipDistance[%d] = 1.0;\n", i);
     } else {
         add(s, "    vec4 cp = uView * (uWorld * vec4(inPosition.xyz, 1.0));\n"
                "    gl_Position = uProjection * cp;\n"
                "    gl_Position.xy += uPixelOffset * gl_Position.w;\n");
+        // The fixed pipeline's clip planes are in world space (a shader's, in clip space).
+        add(s, "    vec4 worldPosition = uWorld * vec4(inPosition.xyz, 1.0);\n");
+        for (int i = 0; i < 6; ++i) add(s, "    gl_ClipDistance[%d] = dot(worldPosition, gh_clipPlane[%d]);\n", i, i);
         if (k.hasNormal) {
             add(s, "    vec3 N = transpose(inverse(mat3(uView * uWorld))) * inNormal;\n");
             if (k.normalize) add(s, "    N = length(N) > 0.0 ? normalize(N) : N;\n");

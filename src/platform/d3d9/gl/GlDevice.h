@@ -75,8 +75,8 @@ private:
     void applyPointSize();
     void applyMinFilter(DWORD sampler);
     void applyAnisotropy(DWORD sampler);
-    // Clip distances and the shader's point size are on only for draws with a vertex
-    // shader, which writes them.
+    // The clip distances the enabled planes need; the shader's point size only for draws
+    // with a vertex shader, which writes it.
     void prepareDraw(bool shaderDraw);
     void specifyVertexArray(VertexDeclaration& declaration);
     // Copies and read-backs move the stored bytes: no sRGB conversion, no scissor.

@@ -193,7 +193,9 @@ void GlDevice::prepareDraw(bool shaderDraw) {
         enable(GL_PROGRAM_POINT_SIZE, shaderDraw);
         programPointSize_ = shaderDraw;
     }
-    const DWORD wanted = shaderDraw ? states_[D3DRS_CLIPPLANEENABLE] & ((1u << kClipPlaneCount) - 1) : 0;
+    // Both kinds of draw write the distances: shaders against clip-space planes, the
+    // fixed pipeline against world-space ones.
+    const DWORD wanted = states_[D3DRS_CLIPPLANEENABLE] & ((1u << kClipPlaneCount) - 1);
     if (wanted == clipDistances_) return;
     float planes[kClipPlaneCount][4] = {};
     for (DWORD i = 0; i < kClipPlaneCount; ++i) {
