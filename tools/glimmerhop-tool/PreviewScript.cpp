@@ -120,6 +120,16 @@ void PreviewTargets::create(ID3DXEffect* effect, const fx::EffectDescription& d,
         if (format == D3DFMT_UNKNOWN || depthFormat != depth) format = depth ? D3DFMT_D24S8 : D3DFMT_A8R8G8B8;
         const std::string shape = std::to_string(t.width) + "x" + std::to_string(t.height);
         std::string line = p.name + " (texture : " + p.semantic + "): ";
+        // A file asking for many large targets is not given the machine's memory.
+        const std::size_t texel = format == D3DFMT_A32B32G32R32F ? 16
+                                  : format == D3DFMT_A16B16G16R16F || format == D3DFMT_G32R32F ? 8 : 4;
+        const std::size_t bytes = static_cast<std::size_t>(t.width) * t.height * texel;
+        if (bytes > kTargetBudget - spent_) {
+            report.push_back("not bound " + line + "a " + shape + " target would pass the preview's " +
+                             std::to_string(kTargetBudget >> 20) + " MB for render targets");
+            continue;
+        }
+        spent_ += bytes;
         HRESULT hr;
         if (depth) {
             hr = device_->CreateDepthStencilSurface(t.width, t.height, format, D3DMULTISAMPLE_NONE, 0, TRUE, &t.surface,

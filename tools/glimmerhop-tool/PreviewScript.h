@@ -4,6 +4,7 @@
 // that switch between them.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,8 @@ private:
     const Target* colour_ = nullptr;  // target 0; null: the frame
     D3DCOLOR clearColour_ = 0;
     float clearDepth_ = 1.0f;
+    static constexpr std::size_t kTargetBudget = std::size_t{512} << 20;
+    std::size_t spent_ = 0;  // bytes of the targets made
 };
 
 }  // namespace tool
