@@ -145,11 +145,10 @@ public:
     // Backend hooks. Defaults draw nothing (the trace backend).
     virtual bool samplesSupported(DWORD) const { return true; }
     virtual void makeCurrent() {}
+    // D3D9's VPOS row from GL's gl_FragCoord.y (see internal::vposRows).
     void vposRows(float rows[2]) const {
-        int w = 0, h = 0;
-        renderTargetSize(w, h);
         rows[0] = targets_[0] ? 1.0f : -1.0f;
-        rows[1] = targets_[0] ? -0.5f : static_cast<float>(h) - 0.5f;
+        rows[1] = targets_[0] ? -0.5f : static_cast<float>(height_) - 0.5f;
     }
     // Of render target 0: the back buffer unless a texture level is set.
     void renderTargetSize(int& width, int& height) const {
@@ -184,6 +183,17 @@ public:
     virtual void destroyGl(VertexDeclaration&) {}
     virtual void destroyGl(Surface&) {}
     virtual void destroyGl(TextureStorage&) {}
+
+    // Names a new texture or surface and makes its GL side; false, with the object
+    // released, when that cannot be made.
+    template <class T>
+    bool realise(T* object, const char* name) {
+        object->setName(name);
+        makeCurrent();
+        if (createGl(*object)) return true;
+        object->Release();
+        return false;
+    }
 
     // Fixed-function state, for the backend that draws it.
     const D3DMATRIX& transform(DWORD slot) const { return transforms_[slot]; }

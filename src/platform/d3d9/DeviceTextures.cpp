@@ -1,4 +1,5 @@
-// Texture creation and binding: 2D and cube textures, A8R8G8B8 or X8R8G8B8.
+// Texture creation and binding: 2D and cube textures in A8R8G8B8 or X8R8G8B8, and 2D
+// render targets in those or a float format.
 #include <cstdio>
 #include <new>
 
@@ -9,8 +10,8 @@ namespace d3d9::detail {
 
 HRESULT DeviceBase::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
     HRESULT hr = D3D_OK;
-    TextureStorage* object = texture ? storageOf(texture) : nullptr;
-    if (stage >= kSamplerCount || (texture && !object)) {
+    TextureStorage* object = storageOf(texture);
+    if (stage >= kSamplerCount) {
         hr = D3DERR_INVALIDCALL;
     } else if (textures_[stage] != object) {
         if (object) object->bindStage();
@@ -72,12 +73,7 @@ HRESULT DeviceBase::createTextureNamed(UINT width, UINT height, UINT levels, D3D
         return D3DERR_INVALIDCALL;
     auto* object = new (std::nothrow) Texture(this, width, height, levels, usage, format, pool);
     if (!object) return E_OUTOFMEMORY;
-    object->setName(name);
-    makeCurrent();
-    if (!createGl(*object)) {
-        object->Release();
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
+    if (!realise(object, name)) return D3DERR_OUTOFVIDEOMEMORY;
     *texture = object;
     return D3D_OK;
 }
@@ -96,12 +92,9 @@ HRESULT DeviceBase::CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFO
     } else {
         char name[16];
         std::snprintf(name, sizeof name, "cube%u", ++counters_[kCube]);
-        object->setName(name);
-        makeCurrent();
-        if (createGl(*object)) {
+        if (realise(object, name)) {
             *texture = object;
         } else {
-            object->Release();
             object = nullptr;
             hr = D3DERR_OUTOFVIDEOMEMORY;
         }

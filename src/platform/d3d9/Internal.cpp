@@ -10,7 +10,7 @@
 namespace d3d9 {
 namespace {
 detail::DeviceBase* base(IDirect3DDevice9* device) { return static_cast<detail::DeviceBase*>(device); }
-detail::TextureStorage* texture(IDirect3DBaseTexture9* t) { return t ? detail::storageOf(t) : nullptr; }
+detail::TextureStorage* texture(IDirect3DBaseTexture9* t) { return detail::storageOf(t); }
 }  // namespace
 
 bool readBackBuffer(IDirect3DDevice9* device, std::vector<std::uint8_t>& rgba, UINT& width,

@@ -165,7 +165,7 @@ protected:
 };
 
 // What both kinds of texture share: size, format, GL storage (one layer, or six for a
-// cube) and the one lock a level may have at a time, whose texels wait in `locked`.
+// cube) and the one lock a level may have at a time, whose texels wait in `locked_`.
 class TextureStorage : public Child {
 public:
     TextureStorage(DeviceBase* device, UINT width, UINT height, UINT levels, DWORD usage,
@@ -194,55 +194,52 @@ public:
     UINT baseLevel = 0, srgbBaseLevel = 0;
 
 private:
-    std::unique_ptr<std::uint8_t[]> locked_;
+    std::unique_ptr<std::uint8_t[]> locked_;  // null: not locked
     RECT lockedRect_{};
     UINT lockedFace_ = 0, lockedLevel_ = 0;
     DWORD lockFlags_ = 0;
-    bool isLocked_ = false;
 };
 
-class Texture final : public Counted<IDirect3DTexture9>, public TextureStorage {
+// The interface side both kinds share: counting, level queries and the trace of Release.
+template <class Interface, D3DRESOURCETYPE kType>
+class TextureOf : public Counted<Interface>, public TextureStorage {
+public:
+    using TextureStorage::TextureStorage;
+    DWORD GetLevelCount() override { return levels; }
+    D3DRESOURCETYPE GetType() override { return kType; }
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override { return levelDesc(level, desc); }
+    void bindStage() override { this->bind(); }
+    void unbindStage() override { this->unbind(); }
+    IDirect3DBaseTexture9* asInterface() override { return this; }
+
+protected:
+    void onRelease(ULONG left) override;
+};
+
+class Texture final : public TextureOf<IDirect3DTexture9, D3DRTYPE_TEXTURE> {
 public:
     Texture(DeviceBase* device, UINT width, UINT height, UINT levels, DWORD usage,
             D3DFORMAT format, D3DPOOL pool)
-        : TextureStorage(device, width, height, levels, usage, format, pool, 1) {}
-    DWORD GetLevelCount() override { return levels; }
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
-    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override { return levelDesc(level, desc); }
+        : TextureOf(device, width, height, levels, usage, format, pool, 1) {}
     HRESULT LockRect(UINT level, D3DLOCKED_RECT* out, const RECT* rect, DWORD flags) override {
         return lock(0, level, out, rect, flags);
     }
     HRESULT UnlockRect(UINT level) override { return unlock(0, level); }
     HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) override;
-    void bindStage() override { bind(); }
-    void unbindStage() override { unbind(); }
-    IDirect3DBaseTexture9* asInterface() override { return this; }
-
-protected:
-    void onRelease(ULONG left) override;
 };
 
-class CubeTexture final : public Counted<IDirect3DCubeTexture9>, public TextureStorage {
+class CubeTexture final : public TextureOf<IDirect3DCubeTexture9, D3DRTYPE_CUBETEXTURE> {
 public:
     CubeTexture(DeviceBase* device, UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-        : TextureStorage(device, edge, edge, levels, usage, format, pool, 6) {}
-    DWORD GetLevelCount() override { return levels; }
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_CUBETEXTURE; }
-    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override { return levelDesc(level, desc); }
+        : TextureOf(device, edge, edge, levels, usage, format, pool, 6) {}
     HRESULT LockRect(D3DCUBEMAP_FACES face, UINT level, D3DLOCKED_RECT* out, const RECT* rect,
                      DWORD flags) override {
         return lock(face, level, out, rect, flags);
     }
     HRESULT UnlockRect(D3DCUBEMAP_FACES face, UINT level) override { return unlock(face, level); }
-    void bindStage() override { bind(); }
-    void unbindStage() override { unbind(); }
-    IDirect3DBaseTexture9* asInterface() override { return this; }
-
-protected:
-    void onRelease(ULONG left) override;
 };
 
-// The storage behind a texture interface of this layer; null for anything else.
+// The storage behind one of this layer's texture interfaces (null for null).
 TextureStorage* storageOf(IDirect3DBaseTexture9* texture);
 
 // Number of mip levels of a full chain down to 1x1.

@@ -33,14 +33,11 @@ HRESULT DeviceBase::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT
         } else {
             char name[16];
             std::snprintf(name, sizeof name, "ds%u", ++counters_[kDs]);
-            object->setName(name);
-            makeCurrent();
-            if (!createGl(*object)) {
-                object->Release();
+            if (realise(object, name)) {
+                *surface = object;
+            } else {
                 object = nullptr;
                 hr = D3DERR_OUTOFVIDEOMEMORY;
-            } else {
-                *surface = object;
             }
         }
     }

@@ -14,8 +14,13 @@ TextureStorage::TextureStorage(DeviceBase* device, UINT width, UINT height, UINT
 
 TextureStorage::~TextureStorage() { device_->destroyGl(*this); }
 
-void Texture::onRelease(ULONG left) { device_->trace("Release %s %u", name_, left); }
-void CubeTexture::onRelease(ULONG left) { device_->trace("Release %s %u", name_, left); }
+template <class Interface, D3DRESOURCETYPE kType>
+void TextureOf<Interface, kType>::onRelease(ULONG left) {
+    device_->trace("Release %s %u", name_, left);
+}
+
+template class TextureOf<IDirect3DTexture9, D3DRTYPE_TEXTURE>;
+template class TextureOf<IDirect3DCubeTexture9, D3DRTYPE_CUBETEXTURE>;
 
 HRESULT TextureStorage::levelDesc(UINT level, D3DSURFACE_DESC* out) const {
     if (!out || level >= levels) return D3DERR_INVALIDCALL;
@@ -35,7 +40,7 @@ HRESULT TextureStorage::lock(UINT face, UINT level, D3DLOCKED_RECT* out, const R
     const LONG w = static_cast<LONG>(levelWidth(level)), h = static_cast<LONG>(levelHeight(level));
     RECT r{0, 0, w, h};
     if (rect) r = *rect;
-    if (!out || face >= faces || level >= levels || isLocked_ || (usage & D3DUSAGE_RENDERTARGET) ||
+    if (!out || face >= faces || level >= levels || locked_ || (usage & D3DUSAGE_RENDERTARGET) ||
         (pool == D3DPOOL_DEFAULT && !(usage & D3DUSAGE_DYNAMIC)) || r.left < 0 || r.top < 0 ||
         r.right > w || r.bottom > h || r.left >= r.right || r.top >= r.bottom) {
         hr = D3DERR_INVALIDCALL;
@@ -47,7 +52,6 @@ HRESULT TextureStorage::lock(UINT face, UINT level, D3DLOCKED_RECT* out, const R
         } else {
             // A discarded level need not be read: the caller writes all of it.
             if (!(flags & D3DLOCK_DISCARD)) device_->readTexels(*this, face, level, r, locked_.get());
-            isLocked_ = true;
             lockedFace_ = face;
             lockedLevel_ = level;
             lockedRect_ = r;
@@ -62,12 +66,11 @@ HRESULT TextureStorage::lock(UINT face, UINT level, D3DLOCKED_RECT* out, const R
 
 HRESULT TextureStorage::unlock(UINT face, UINT level) {
     HRESULT hr = D3D_OK;
-    if (!isLocked_ || face != lockedFace_ || level != lockedLevel_) {
+    if (!locked_ || face != lockedFace_ || level != lockedLevel_) {
         hr = D3DERR_INVALIDCALL;
     } else {
         if (!(lockFlags_ & D3DLOCK_READONLY)) device_->writeTexels(*this, face, level, lockedRect_, locked_.get());
         locked_.reset();
-        isLocked_ = false;
     }
     device_->traceResult(hr, "UnlockRect %s %u %u", name_, face, level);
     return hr;
@@ -88,8 +91,12 @@ HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface9** out) {
 }
 
 TextureStorage* storageOf(IDirect3DBaseTexture9* texture) {
-    // Another implementation's texture has none of this layer's storage.
-    return dynamic_cast<TextureStorage*>(texture);
+    // Every texture here is one of the two kinds: the type says which, without RTTI on the
+    // path every SetTexture and every sampler binding takes.
+    if (!texture) return nullptr;
+    if (texture->GetType() == D3DRTYPE_CUBETEXTURE)
+        return static_cast<CubeTexture*>(static_cast<IDirect3DCubeTexture9*>(texture));
+    return static_cast<Texture*>(static_cast<IDirect3DTexture9*>(texture));
 }
 
 }  // namespace d3d9::detail

@@ -91,35 +91,35 @@ unsigned GlDevice::setUpFixedDraw(const void* vertices, UINT vertexCount, UINT s
     return name;
 }
 
-void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const void* vertices,
-                           UINT stride) {
-    const unsigned name = setUpFixedDraw(vertices, count, stride);
-    if (name == kNoProgram) return;
+void GlDevice::drawFixed(unsigned program, D3DPRIMITIVETYPE type, UINT first, UINT count, UINT indexSize) {
     // Whatever program an effect bound stays bound once the draw is done.
     GLint previous = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
-    if (name) glUseProgram(name);
+    if (program) glUseProgram(program);
     if (profiling_) beginDrawQueries();
-    glDrawArrays(modeOf(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
+    if (indexSize)
+        glDrawElements(modeOf(type), static_cast<GLsizei>(count), indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                       nullptr);
+    else
+        glDrawArrays(modeOf(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
     if (profiling_) endDrawQueries();
-    if (name) glUseProgram(static_cast<GLuint>(previous));
+    if (program) glUseProgram(static_cast<GLuint>(previous));
+}
+
+void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const void* vertices,
+                           UINT stride) {
+    const unsigned program = setUpFixedDraw(vertices, count, stride);
+    if (program != kNoProgram) drawFixed(program, type, first, count, 0);
 }
 
 void GlDevice::doDrawFixedIndexed(D3DPRIMITIVETYPE type, UINT count, const void* indices, UINT indexSize,
                                   UINT vertexCount, const void* vertices, UINT stride) {
-    const unsigned name = setUpFixedDraw(vertices, vertexCount, stride);
-    if (name == kNoProgram) return;
+    const unsigned program = setUpFixedDraw(vertices, vertexCount, stride);
+    if (program == kNoProgram) return;
     if (!fixedIndices_) glCreateBuffers(1, &fixedIndices_);
     glNamedBufferData(fixedIndices_, static_cast<GLsizeiptr>(count) * indexSize, indices, GL_STREAM_DRAW);
     glVertexArrayElementBuffer(fixedVao_, fixedIndices_);
-    GLint previous = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
-    if (name) glUseProgram(name);
-    if (profiling_) beginDrawQueries();
-    glDrawElements(modeOf(type), static_cast<GLsizei>(count), indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                   nullptr);
-    if (profiling_) endDrawQueries();
-    if (name) glUseProgram(static_cast<GLuint>(previous));
+    drawFixed(program, type, 0, count, indexSize);
 }
 
 void GlDevice::forgetShader(unsigned shader) {

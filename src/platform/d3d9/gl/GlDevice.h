@@ -145,6 +145,9 @@ private:
     // kNoProgram when none could be made.
     static constexpr unsigned kNoProgram = ~0u;
     unsigned setUpFixedDraw(const void* vertices, UINT vertexCount, UINT stride);
+    // Draws the bound vertex array with `program` (0: the one bound), indexed when
+    // `indexSize` is 2 or 4.
+    void drawFixed(unsigned program, D3DPRIMITIVETYPE type, UINT first, UINT count, UINT indexSize);
     void releaseFixedFunction();
     // Binds the fixed-function program for a declaration's vertices (0: none could be
     // built); restoreProgram puts back the one bound before.

@@ -1,6 +1,5 @@
 #include "platform/d3dx9/effect/GlslPatch.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -93,46 +92,33 @@ bool narrowInput(std::string& glsl, const std::string& name, unsigned used, unsi
     return true;
 }
 
-bool patchSystemValues(std::string& glsl) {
+void patchSystemValues(std::string& glsl) {
     static const char* const types[] = {"float", "vec2", "vec3", "vec4"};
     static const char* const swizzles[] = {".x", ".xy", ".xyz", ""};
-    bool position = false, facing = false;
-    // SPIRV-Cross loads each built-in once, into a variable of the HLSL parameter's type.
-    for (int t = 0; t < 4; ++t) {
-        for (const char* builtin : {"gl_FragCoord", "gl_FrontFacing"}) {
-            const std::string tail = std::string(" = ") + builtin + ";";
-            std::size_t at = 0;
-            while ((at = glsl.find(tail, at)) != std::string::npos) {
-                std::size_t begin = glsl.rfind('\n', at);
-                begin = begin == std::string::npos ? 0 : begin + 1;
-                const std::string head = glsl.substr(begin, at - begin);
-                std::size_t word = head.find_first_not_of(' ');
-                if (word == std::string::npos || head.compare(word, std::strlen(types[t]) + 1,
-                                                              std::string(types[t]) + " ") != 0) {
-                    at += tail.size();
-                    continue;
-                }
-                const bool isPosition = std::strcmp(builtin, "gl_FragCoord") == 0;
-                const std::string value = isPosition ? std::string("gh_vposition()") + swizzles[t]
-                                                     : std::string(types[t]) + "(gl_FrontFacing ? 1.0 : -1.0)";
-                glsl.replace(at + 3, std::strlen(builtin), value);
-                (isPosition ? position : facing) = true;
-                at += tail.size();
-            }
+    bool position = false;
+    // SPIRV-Cross loads each built-in once, into a variable of the HLSL parameter's type:
+    // "    vec2 p = gl_FragCoord;".
+    for (const char* builtin : {"gl_FragCoord", "gl_FrontFacing"}) {
+        const std::string tail = std::string(" = ") + builtin + ";";
+        for (std::size_t at = 0; (at = glsl.find(tail, at)) != std::string::npos; at += tail.size()) {
+            std::size_t begin = glsl.rfind('\n', at);
+            begin = glsl.find_first_not_of(' ', begin == std::string::npos ? 0 : begin + 1);
+            const std::string type = glsl.substr(begin, glsl.find(' ', begin) - begin);
+            int t = 0;
+            while (t < 4 && type != types[t]) ++t;
+            if (t == 4) continue;
+            const bool isPosition = std::strcmp(builtin, "gl_FragCoord") == 0;
+            position |= isPosition;
+            glsl.replace(at + 3, std::strlen(builtin),
+                         isPosition ? std::string("gh_vposition()") + swizzles[t]
+                                    : std::string(types[t]) + "(gl_FrontFacing ? 1.0 : -1.0)");
         }
     }
-    if (position) {
-        const std::string helper = std::string("uniform vec2 ") + kVposUniform +
-                                   ";\nvec4 gh_vposition() {\n    return vec4(gl_FragCoord.x - 0.5, gl_FragCoord.y * " +
-                                   kVposUniform + ".x + " + kVposUniform + ".y, gl_FragCoord.zw);\n}\n";
-        // After the declarations SPIRV-Cross puts first, before the first function.
-        const std::size_t first = glsl.find("\nvoid ");
-        const std::size_t other = glsl.find("\nvec");
-        std::size_t at = std::min(first, other);
-        if (at == std::string::npos) return false;
-        glsl.insert(at + 1, helper);
-    }
-    return position || facing;
+    if (position)
+        inject(glsl,
+               std::string("uniform vec2 ") + kVposUniform + ";\nvec4 gh_vposition() {\n    return vec4(gl_FragCoord.x - 0.5, " +
+                   "gl_FragCoord.y * " + kVposUniform + ".x + " + kVposUniform + ".y, gl_FragCoord.zw);\n}\n",
+               "");
 }
 
 bool injectAlphaTest(std::string& glsl, const std::string& colorOutput) {

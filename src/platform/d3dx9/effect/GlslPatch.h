@@ -20,8 +20,8 @@ bool zeroInput(std::string& glsl, const std::string& name);
 // VPOS and VFACE as D3D9 gives them: the pixel's position with its centre on integers,
 // rows counted from the top of the target (GL's window rows count from the bottom of
 // the back buffer, from the top of texture targets: the uniform kVposUniform says how),
-// and a facing of +1 or -1. False when the shader reads neither.
-bool patchSystemValues(std::string& glsl);
+// and a facing of +1 or -1.
+void patchSystemValues(std::string& glsl);
 // The alpha test of the fixed pipeline, which GL core no longer has, on `colorOutput`.
 bool injectAlphaTest(std::string& glsl, const std::string& colorOutput);
 
