@@ -273,8 +273,12 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled
                 // Cube files (DDS) are not read here: the built-in one shows which way each face looks.
                 std::string why;
                 IDirect3DCubeTexture9* cube = builtInCube(why);
-                if (cube) effect->SetTexture(h, cube), bound = "built-in cube";
-                else unbound = why;
+                if (cube) {
+                    effect->SetTexture(h, cube);
+                    bound = "built-in cube";
+                } else {
+                    unbound = why;
+                }
             } else {
                 std::string found, why;
                 IDirect3DTexture9* t = fromFile(file, found, why);

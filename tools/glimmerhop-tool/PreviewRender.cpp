@@ -131,12 +131,7 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
         setFixedFunctionScene(scene);
         // Post-process scripts leave room for the host's scene; it is made for them only.
         HostScene host;
-        bool external = false;
-        for (const fx::TechniqueDescription& t : d.techniques) {
-            for (const ScriptCommand& c : scriptOf(t.annotations)) external |= isCommand(c, "ScriptExternal");
-            for (const fx::PassDescription& pass : t.passes)
-                for (const ScriptCommand& c : scriptOf(pass.annotations)) external |= isCommand(c, "ScriptExternal");
-        }
+        bool external = drawsHostScene(d);
         std::string failed;
         if (external && !host.create(gDevice, scratch.path, binder.checker(failed), scene)) {
             report.push_back("not bound the host's scene: its effect could not be made");

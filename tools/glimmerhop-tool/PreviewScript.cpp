@@ -79,6 +79,20 @@ bool isCommand(const ScriptCommand& command, const char* key) {
     return same(command.key, "RenderColorTarget") && same(key, "RenderColorTarget0");
 }
 
+bool drawsHostScene(const fx::EffectDescription& d) {
+    const auto external = [](const std::vector<fx::Annotation>& annotations) {
+        const std::vector<ScriptCommand> script = scriptOf(annotations);
+        return std::any_of(script.begin(), script.end(),
+                           [](const ScriptCommand& c) { return isCommand(c, "ScriptExternal"); });
+    };
+    for (const fx::TechniqueDescription& t : d.techniques) {
+        if (external(t.annotations)) return true;
+        for (const fx::PassDescription& pass : t.passes)
+            if (external(pass.annotations)) return true;
+    }
+    return false;
+}
+
 bool isRenderTarget(const fx::Parameter& p) {
     return p.kind == fx::ValueKind::Texture &&
            (same(p.semantic, "RENDERCOLORTARGET") || same(p.semantic, "RENDERDEPTHSTENCILTARGET"));

@@ -29,6 +29,8 @@ std::vector<ScriptCommand> parseScript(const std::string& text);
 std::vector<ScriptCommand> scriptOf(const std::vector<fx::Annotation>& annotations);
 // Case-insensitive; "RenderColorTarget" is "RenderColorTarget0".
 bool isCommand(const ScriptCommand& command, const char* key);
+// True when a technique's or pass's script leaves room for the host's scene (ScriptExternal).
+bool drawsHostScene(const fx::EffectDescription& description);
 // A texture parameter the script draws into: RENDERCOLORTARGET or RENDERDEPTHSTENCILTARGET.
 bool isRenderTarget(const fx::Parameter& parameter);
 
