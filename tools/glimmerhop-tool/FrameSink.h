@@ -50,15 +50,20 @@ private:
     unsigned next_ = 0;
 };
 
-// The x264 preset and CRF of a video. A renderer on the CPU (llvmpipe) shares the cores
-// with the encoder, so the encoder takes the cheapest preset, at a CRF that gives the
-// picture quality of the other case (superfast at 18) for a larger file; a GPU leaves
-// the cores to the encoder. A preset asked for keeps CRF 18.
+// The x264 preset, CRF and threads of a video. A renderer on the CPU (llvmpipe) shares
+// the cores with the encoder, so the encoder takes the cheapest preset, at a CRF that
+// gives the picture quality of the other case (superfast at 18) for a larger file, on one
+// thread; a GPU leaves the cores to the encoder. A preset asked for keeps CRF 18.
 struct EncoderChoice {
     std::string preset;
     int crf;
+    int threads = 0;  // 0: as many as x264 likes
 };
 EncoderChoice encoderFor(const std::string& asked, bool softwareRenderer);
+
+// ffmpeg's arguments for the video stream of `choice`: H.264 in yuv420p, tagged with the
+// matrix, range and chroma siting of the planes Yuv420.h makes.
+std::vector<std::string> videoEncoderArguments(const EncoderChoice& choice);
 
 // True when `path` names an MP4 file (by its extension) rather than a folder.
 bool isVideoPath(const std::string& path);
@@ -72,9 +77,9 @@ struct AudioSpan {
     double delay = 0;
 };
 
-// H.264 (yuv420p) with AAC audio through `ffmpeg`, fed raw RGBA frames on a pipe. The
-// file is written as NAME.partial.mp4 beside the final name and renamed when ffmpeg
-// succeeds.
+// H.264 (yuv420p) with AAC audio through `ffmpeg`, fed raw Y'CbCr 4:2:0 frames on a
+// pipe, converted on the writer's thread. The file is written as NAME.partial.mp4 beside
+// the final name and renamed when ffmpeg succeeds.
 class VideoSink : public FrameSink {
 public:
     VideoSink(std::string path, unsigned width, unsigned height, unsigned fps, AudioSpan audio,
@@ -85,8 +90,7 @@ public:
     // Starts ffmpeg. False with a message.
     bool open();
     bool write(const std::uint8_t* rgba) override;
-    // Straight from the read-back rows to ffmpeg, last row first (the alpha is not
-    // encoded).
+    // Straight from the read-back rows, last row first (the alpha is not encoded).
     bool writeBottomUp(const std::uint8_t* rows, unsigned width, unsigned height) override;
     bool finish() override;
     void abort() override;
@@ -96,8 +100,9 @@ public:
 
 private:
     bool waitFfmpeg();
+    bool writePlanes(const std::uint8_t* rgba, std::ptrdiff_t rowStep);
     bool writeAll(iovec* pieces, std::size_t count);
-    std::vector<iovec> rows_;
+    std::vector<std::uint8_t> planes_;
     std::string path_, partial_, ffmpeg_;
     EncoderChoice encoder_;
     unsigned width_, height_, fps_;
