@@ -1,5 +1,10 @@
 #include "FrameWriter.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace tool {
@@ -55,6 +60,12 @@ bool FrameWriter::drain() {
 }
 
 void FrameWriter::run() {
+    // The writing (colour conversion, PNG compression) takes the time the renderer
+    // leaves, as the encoder does: where llvmpipe renders, its threads meet at every
+    // frame and one held up holds up all. A full queue still gives it all the time.
+    errno = 0;
+    const int ours = getpriority(PRIO_PROCESS, 0);
+    if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), std::min(ours + 10, 19));
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         changed_.wait(lock, [&] { return stopping_ || failed_ || !queue_.empty(); });
