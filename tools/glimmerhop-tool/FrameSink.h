@@ -5,8 +5,6 @@
 
 #include <sys/types.h>
 
-#include <sys/uio.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -101,7 +99,7 @@ public:
 private:
     bool waitFfmpeg();
     bool writePlanes(const std::uint8_t* rgba, std::ptrdiff_t rowStep);
-    bool writeAll(iovec* pieces, std::size_t count);
+    bool writeAll(const std::uint8_t* data, std::size_t size);
     std::vector<std::uint8_t> planes_;
     std::string path_, partial_, ffmpeg_;
     EncoderChoice encoder_;
@@ -110,6 +108,10 @@ private:
     pid_t pid_ = -1;
     int pipe_ = -1;
 };
+
+// Puts process or thread `who` ten steps of niceness below the caller, so that it takes
+// the CPU time the renderer leaves (and all of it when the renderer waits for it).
+void runBehind(id_t who);
 
 // The ffmpeg program on PATH (or GLIMMERHOP_FFMPEG), "" when there is none.
 std::string findFfmpeg();

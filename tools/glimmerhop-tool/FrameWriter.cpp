@@ -9,6 +9,12 @@
 
 namespace tool {
 
+void runBehind(id_t who) {
+    errno = 0;
+    const int ours = getpriority(PRIO_PROCESS, 0);
+    if (errno == 0) setpriority(PRIO_PROCESS, who, std::min(ours + 10, 19));
+}
+
 bool FrameSink::writeBottomUp(const std::uint8_t* rows, unsigned width, unsigned height) {
     const std::size_t row = static_cast<std::size_t>(width) * 4;
     upright_.resize(row * height);
@@ -63,9 +69,7 @@ void FrameWriter::run() {
     // The writing (colour conversion, PNG compression) takes the time the renderer
     // leaves, as the encoder does: where llvmpipe renders, its threads meet at every
     // frame and one held up holds up all. A full queue still gives it all the time.
-    errno = 0;
-    const int ours = getpriority(PRIO_PROCESS, 0);
-    if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), std::min(ours + 10, 19));
+    runBehind(static_cast<id_t>(gettid()));
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         changed_.wait(lock, [&] { return stopping_ || failed_ || !queue_.empty(); });

@@ -1,12 +1,10 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -160,9 +158,7 @@ bool VideoSink::open() {
     // taking one of their cores holds up all of them; at a lower priority the encoder
     // takes the time they leave, and gets all of it when the queue is full. Its threads
     // are made after this (when the first frame arrives), so they inherit it.
-    errno = 0;
-    const int ours = getpriority(PRIO_PROCESS, 0);
-    if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(pid_), std::min(ours + 10, 19));
+    runBehind(static_cast<id_t>(pid_));
     return true;
 }
 
@@ -177,30 +173,19 @@ bool VideoSink::writeBottomUp(const std::uint8_t* rows, unsigned width, unsigned
 bool VideoSink::writePlanes(const std::uint8_t* rgba, std::ptrdiff_t rowStep) {
     planes_.resize(yuv420Size(width_, height_));
     rgbaToYuv420(rgba, rowStep, width_, height_, planes_.data());
-    iovec whole{planes_.data(), planes_.size()};
-    return writeAll(&whole, 1);
+    return writeAll(planes_.data(), planes_.size());
 }
 
-bool VideoSink::writeAll(iovec* pieces, std::size_t count) {
-    constexpr std::size_t kMostPieces = 1024;  // IOV_MAX on Linux
-    while (count > 0) {
-        const ssize_t n = ::writev(pipe_, pieces, static_cast<int>(std::min(count, kMostPieces)));
+bool VideoSink::writeAll(const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(pipe_, data, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             std::fprintf(stderr, "render: ffmpeg stopped taking frames (%s)\n", std::strerror(errno));
             return false;
         }
-        // Step over what went, leaving the first piece not fully written at its rest.
-        auto left = static_cast<std::size_t>(n);
-        while (count > 0 && left >= pieces->iov_len) {
-            left -= pieces->iov_len;
-            ++pieces;
-            --count;
-        }
-        if (count > 0) {
-            pieces->iov_base = static_cast<std::uint8_t*>(pieces->iov_base) + left;
-            pieces->iov_len -= left;
-        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
     }
     return true;
 }
