@@ -75,6 +75,31 @@ TEST(GlDevice, ClearIgnoresTheWriteMasksAndPresentKeepsTheFrame) {
     EXPECT_EQ(0u, mask);
 }
 
+TEST(GlDevice, AReadBackSlotKeepsThePresentedFrameOnceTheNextIsDrawn) {
+    DeviceFixture f;
+    REQUIRE_GL(f, 8, 4);
+    const RECT top{0, 0, 8, 2};
+    f.device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 10, 20, 30), 1.0f, 0);
+    f.device->Clear(1, &top, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 40, 50, 60), 1.0f, 0);
+    ASSERT_EQ(D3D_OK, f.device->Present(nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(d3d9::startReadBack(f.device, 0));
+    f.device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 200, 200, 200), 1.0f, 0);
+    Pixels p = readBack(f.device);
+    EXPECT_TRUE(pixelIs(p, 3, 0, 40, 50, 60, 255));
+    EXPECT_TRUE(pixelIs(p, 3, 3, 10, 20, 30, 255));
+    // Another slot copies the same frame; both give it, bottom row first.
+    ASSERT_TRUE(d3d9::startReadBack(f.device, 1));
+    for (unsigned slot : {0u, 1u}) {
+        const std::uint8_t* rows = d3d9::finishReadBack(f.device, slot);
+        ASSERT_NE(nullptr, rows);
+        EXPECT_EQ(10, rows[0]);
+        EXPECT_EQ(60, rows[3 * 8 * 4 + 2]);
+    }
+    ASSERT_EQ(D3D_OK, f.device->Present(nullptr, nullptr, nullptr, nullptr));
+    p = readBack(f.device);
+    EXPECT_TRUE(pixelIs(p, 3, 0, 200, 200, 200, 255));
+}
+
 TEST(GlDevice, MultisampledDeviceCreatesClearsAndPresents) {
     DeviceFixture f;
     REQUIRE_GL(f, 32, 32, D3DMULTISAMPLE_4_SAMPLES);

@@ -189,6 +189,7 @@ void GlDevice::doClear(DWORD count, const RECT* rects, DWORD flags, D3DCOLOR col
         if (stencilMasked) glStencilMask(0xFF);
     }
     if (mask) {
+        if (mask & GL_COLOR_BUFFER_BIT) keepShownFrame();
         glBindFramebuffer(GL_FRAMEBUFFER, drawFbo());
         // The scissor test, when on, limits clears too (GL's scissor is already set).
         const bool scissored = states_[D3DRS_SCISSORTESTENABLE] != FALSE;
@@ -246,8 +247,10 @@ void GlDevice::doPresent() {
     if (colourMasked) glColorMaski(0, GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     const RawColour raw(*this);
     if (context_.headless()) {
-        resolve();
-        presented_ = true;
+        // A single-sampled back buffer is read where it is, until something draws there.
+        if (samples_) resolve();
+        shown_ = samples_ ? Shown::resolved : Shown::backBuffer;
+        shownSlot_ = -1;
     } else {
         unsigned source = fbo_;
         if (samples_) {
@@ -266,9 +269,25 @@ void GlDevice::doPresent() {
     glBindFramebuffer(GL_FRAMEBUFFER, drawFbo());
 }
 
+void GlDevice::keepShownFrame() {
+    if (shown_ != Shown::backBuffer || toTexture_) return;
+    if (shownSlot_ >= 0) {
+        shown_ = Shown::slot;
+        return;
+    }
+    const bool colourMasked = states_[D3DRS_COLORWRITEENABLE] != 0xF;
+    if (colourMasked) glColorMaski(0, GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    {
+        const RawColour raw(*this);
+        resolve();
+    }
+    if (colourMasked) applyColorMask(states_[D3DRS_COLORWRITEENABLE]);
+    shown_ = Shown::resolved;
+}
+
 unsigned GlDevice::readSource() {
-    if (presented_) return resolveFbo_;
-    if (!samples_) return fbo_;
+    if (shown_ == Shown::resolved) return resolveFbo_;
+    if (shown_ == Shown::backBuffer || !samples_) return fbo_;
     resolve();
     return resolveFbo_;
 }
@@ -276,6 +295,9 @@ unsigned GlDevice::readSource() {
 bool GlDevice::readBack(std::uint8_t* rgba, std::size_t size, UINT& width, UINT& height) {
     const std::size_t row = static_cast<std::size_t>(width_) * 4;
     if (size < row * height_) return false;
+    width = width_;
+    height = height_;
+    if (shown_ == Shown::slot) return readShownSlot(rgba);
     {
         const RawColour raw(*this);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, readSource());
@@ -295,8 +317,6 @@ bool GlDevice::readBack(std::uint8_t* rgba, std::size_t size, UINT& width, UINT&
             std::memcpy(b + x, swap, n);
         }
     }
-    width = width_;
-    height = height_;
     return true;
 }
 

@@ -89,7 +89,12 @@ private:
     void resolve();
     // The framebuffer that holds the finished frame (resolving it first when needed).
     unsigned readSource();
+    // Before a draw or clear: the presented frame is about to be drawn over in the back
+    // buffer, so it is kept in a slot that copied it already, or else resolved.
+    void keepShownFrame();
     void releaseReadBack();
+    // readBack of a presented frame that only a read-back slot holds now.
+    bool readShownSlot(std::uint8_t* rgba);
     // The framebuffer draws go to: the back buffer's, or the one of the texture targets.
     unsigned drawFbo() const { return toTexture_ ? targetFbo_ : fbo_; }
     // GL's scissor box for a rectangle in D3D's pixels (top-left origin) of the current
@@ -124,7 +129,11 @@ private:
     // so that row 0 of the texture is the top of the picture, as D3D samples it.
     unsigned targetFbo_ = 0;
     bool toTexture_ = false;
-    bool presented_ = false;
+    // Where the last presented frame waits to be read back (headless). A frame a slot has
+    // copied needs no copy of its own: the render loop reads each frame once, at once.
+    enum class Shown { nothing, backBuffer, resolved, slot };
+    Shown shown_ = Shown::nothing;
+    int shownSlot_ = -1;  // backBuffer: a slot that copied it; slot: the one holding it
     bool contextMade_ = false;
     int maxSamples_ = 0;
     unsigned glSamplers_[kSamplerCount] = {};

@@ -189,6 +189,7 @@ void GlDevice::applyClipPlane(DWORD index) {
 }
 
 void GlDevice::prepareDraw(bool shaderDraw) {
+    keepShownFrame();
     if (shaderDraw != programPointSize_) {
         enable(GL_PROGRAM_POINT_SIZE, shaderDraw);
         programPointSize_ = shaderDraw;
