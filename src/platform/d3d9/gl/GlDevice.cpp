@@ -287,7 +287,7 @@ void GlDevice::keepShownFrame() {
 
 unsigned GlDevice::readSource() {
     if (shown_ == Shown::resolved) return resolveFbo_;
-    if (shown_ == Shown::backBuffer || !samples_) return fbo_;
+    if (!samples_) return fbo_;
     resolve();
     return resolveFbo_;
 }
