@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "PassText.h"
 #include "PreviewRender.h"
 #include "platform/d3d9/backend.h"
 #include "platform/d3dx9/EffectObject.h"
@@ -86,27 +87,9 @@ void printAnnotations(const std::vector<fx::Annotation>& annotations, const char
 }
 
 void printPass(const fx::EffectDescription& d, std::size_t index, const fx::PassDescription& p) {
-    std::printf("    pass %zu%s%s:", index, p.name.empty() ? "" : " ", p.name.c_str());
-    if (p.vertexEntry.empty() && p.pixelEntry.empty()) {
-        std::printf(" fixed function\n");
-    } else {
-        std::printf(" vertex %s, pixel %s\n", p.vertexEntry.empty() ? "fixed function" : p.vertexShown.c_str(),
-                    p.pixelEntry.empty() ? "fixed function" : p.pixelShown.c_str());
-    }
+    std::printf("    pass %zu%s%s: %s\n", index, p.name.empty() ? "" : " ", p.name.c_str(), tool::passShaders(p).c_str());
     printAnnotations(p.annotations, "      ");
-    for (const fx::StateAssignment& a : p.states) {
-        const fx::StateInfo* info = fx::renderStateById(a.state);
-        // a single word or number by its name; an expression as written
-        bool expression = a.written.find_first_of(" \t()+-*/|&<>?") != std::string::npos;
-        std::string value = a.parameter >= 0 ? "<" + d.parameters[static_cast<std::size_t>(a.parameter)].name + ">"
-                            : expression     ? a.written
-                            : info           ? fx::stateValueName(info->kind, a.value)
-                                             : std::to_string(a.value);
-        std::printf("      %s = %s\n", info ? info->name : "?", value.c_str());
-    }
-    for (const fx::DeviceState& s : p.deviceStates) std::printf("      %s = %s\n", s.name.c_str(), s.written.c_str());
-    for (const fx::IgnoredState& s : p.ignored)
-        std::printf("      %s = %s (ignored)\n", s.name.c_str(), s.value.c_str());
+    for (const std::string& line : tool::passStates(d, p)) std::printf("      %s\n", line.c_str());
 }
 
 void list(const char* path, const fx::CompiledEffect& effect) {
