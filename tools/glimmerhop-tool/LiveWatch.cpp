@@ -15,7 +15,7 @@ FolderWatch::~FolderWatch() {
     if (fd_ >= 0) close(fd_);
 }
 
-bool FolderWatch::start(const std::string& root) {
+bool FolderWatch::start(const std::string& root, bool recursive) {
     fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd_ < 0) {
         std::fprintf(stderr, "live: cannot watch %s: %s\n", root.c_str(), std::strerror(errno));
@@ -27,6 +27,7 @@ bool FolderWatch::start(const std::string& root) {
         return false;
     }
     watchFolder(root);
+    if (!recursive) return true;
     for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
         if (it->is_directory(ec)) watchFolder(it->path().string());

@@ -16,8 +16,9 @@ public:
     FolderWatch(const FolderWatch&) = delete;
     FolderWatch& operator=(const FolderWatch&) = delete;
 
-    // `root` and every folder below it, as they are now. False with a message on stderr.
-    bool start(const std::string& root);
+    // `root` and (when `recursive`) every folder below it, as they are now. False with a
+    // message on stderr.
+    bool start(const std::string& root, bool recursive = true);
     // The files (root-relative paths joined to root, e.g. "Tindermoot/tun/a.mesh")
     // changed since the last call, each once, in the order first seen; files that are
     // gone again are left out.
