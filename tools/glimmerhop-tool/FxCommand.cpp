@@ -7,6 +7,7 @@
 #include "Command.h"
 #include "PassText.h"
 #include "PreviewRender.h"
+#include "Workbench.h"
 #include "platform/d3d9/backend.h"
 #include "platform/d3dx9/EffectObject.h"
 #include "platform/d3dx9/effect/StateTables.h"
@@ -17,6 +18,9 @@ const char kUsage[] =
     "usage: glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
     "       glimmerhop-tool fx FILE --render OUT.png [--technique NAME] [--size WxH]\n"
     "                          [--mesh sphere|cube|quad|torus] [-D NAME[=VALUE]]...\n"
+    "       glimmerhop-tool fx FILE --live [--technique NAME] [--size WxH]\n"
+    "                          [--mesh sphere|cube|quad|torus|FILE.obj|FILE.mesh]\n"
+    "                          [-D NAME[=VALUE]]... [-I DIR]...\n"
     "\n"
     "Compiles each effect file (HLSL to SPIR-V to GLSL) and lists its techniques with\n"
     "their passes (shaders or \"fixed function\", states with their values; states the\n"
@@ -39,7 +43,20 @@ const char kUsage[] =
     "arrays) get preview values. Post-process scripts (Script annotations) run as FX\n"
     "Composer runs them: their render targets are made, their passes drawn in the order\n"
     "they name, and a built-in scene stands where the host's would be drawn. Prints one\n"
-    "line per parameter, bound or not, and whether each technique drew.\n";
+    "line per parameter, bound or not, and whether each technique drew.\n"
+    "\n"
+    "With --live, the effect workbench: the effect in a window (default 1024x640) on the\n"
+    "mesh (a built-in one, a Wavefront OBJ or a .mesh file of the show's data), bound as\n"
+    "--render binds it, with a panel of its techniques (passes and states) and its\n"
+    "parameters as controls from their annotations (UIName, UIHelp, UIWidget, UIMin,\n"
+    "UIMax, UIStep; colours by semantic), values the preview sets marked so. Saving the\n"
+    "file or an include compiles it again and swaps it in, keeping the values set in the\n"
+    "panel; a compile error shows in a panel while the last good version keeps drawing.\n"
+    "Drag to turn, right-drag to pan, wheel to zoom; F frames the mesh, Space pauses\n"
+    "time, T picks the next technique, P writes the picture beside the file\n"
+    "(FILE-TECHNIQUE.png), Escape quits.\n"
+    "  -I DIR     a folder for #include files (after the including file's own folder)\n"
+    "With GLIMMERHOP_WORKBENCH_LAYOUT set, where each control lies goes to standard error.\n";
 
 const char* filterName(DWORD f) {
     static const char* const names[] = {"none", "point", "linear", "anisotropic"};
@@ -135,24 +152,33 @@ int run(int argc, char** argv) {
     std::vector<std::string> defineText;
     std::vector<const char*> files;
     tool::PreviewOptions preview;
-    bool render = false;
+    tool::WorkbenchOptions live;
+    std::string mesh;
+    bool render = false, workbench = false, sized = false;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--render") == 0 && hasValue) {
             render = true;
             preview.out = argv[++i];
+        } else if (std::strcmp(argv[i], "--live") == 0) {
+            workbench = true;
         } else if (std::strcmp(argv[i], "--technique") == 0 && hasValue) {
-            preview.technique = argv[++i];
+            preview.technique = live.technique = argv[++i];
         } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
             if (!tool::parseTileSize(argv[++i], preview.width, preview.height)) {
                 std::fprintf(stderr, "glimmerhop-tool fx: --size wants WxH from 16x16 to 4096x4096, not '%s'\n", argv[i]);
                 return 2;
             }
+            sized = true;
         } else if (std::strcmp(argv[i], "--mesh") == 0 && hasValue) {
-            if (!tool::parseMeshShape(argv[++i], preview.mesh)) {
-                std::fprintf(stderr, "glimmerhop-tool fx: --mesh is sphere, cube, quad or torus, not '%s'\n", argv[i]);
+            mesh = argv[++i];
+        } else if (std::strncmp(argv[i], "-I", 2) == 0) {
+            const char* dir = argv[i][2] ? argv[i] + 2 : (hasValue ? argv[++i] : nullptr);
+            if (!dir || !*dir) {
+                std::fprintf(stderr, "glimmerhop-tool fx: -I needs a folder\n");
                 return 2;
             }
+            live.includeFolders.emplace_back(dir);
         } else if (std::strcmp(argv[i], "--gl") == 0) {
             gl = true;
         } else if (std::strcmp(argv[i], "--glsl") == 0) {
@@ -180,6 +206,21 @@ int run(int argc, char** argv) {
         std::size_t eq = d.find('=');
         names.push_back(d.substr(0, eq));
         values.push_back(eq == std::string::npos ? "1" : d.substr(eq + 1));
+        live.defines.emplace_back(names.back(), values.back());
+    }
+    if (workbench) {
+        if (files.size() != 1 || render) {
+            std::fprintf(stderr, "glimmerhop-tool fx: --live takes one effect file, without --render\n\n%s", kUsage);
+            return 2;
+        }
+        live.effectPath = files[0];
+        if (!mesh.empty()) live.mesh = mesh;
+        if (sized) live.width = preview.width, live.height = preview.height;
+        return tool::runWorkbench(live);
+    }
+    if (!mesh.empty() && !tool::parseMeshShape(mesh, preview.mesh)) {
+        std::fprintf(stderr, "glimmerhop-tool fx: --mesh is sphere, cube, quad or torus, not '%s'\n", mesh.c_str());
+        return 2;
     }
     std::vector<D3DXMACRO> macros;
     for (std::size_t i = 0; i < names.size(); ++i) macros.push_back({names[i].c_str(), values[i].c_str()});
