@@ -160,7 +160,7 @@ int drawWorkbenchPanel(PanelView& v) {
     ImGui::TextUnformatted(v.effectName.c_str());
     ImGui::Text("frame %5.1f ms  %5.1f fps", v.frameMs, v.frameMs > 0 ? 1000.0 / v.frameMs : 0.0);
     ImGui::Text("time %.2f s%s", static_cast<double>(v.time), v.paused ? "  (paused)" : "");
-    ImGui::TextDisabled("drag turn, right-drag pan, wheel zoom, F frame,\nSpace pause, T technique, P picture, Esc quit");
+    ImGui::TextDisabled("drag: turn, right-drag: pan, wheel: zoom\nF frame, Space pause, T technique,\nP picture, Escape quit");
     if (!v.note.empty()) ImGui::TextWrapped("%s", v.note.c_str());
     int picked = -1;
     if (v.description && v.effect) {
