@@ -5,6 +5,7 @@
 #include "PreviewRender.h"
 #include "ToolWindow.h"
 #include "WorkbenchMesh.h"
+#include "WorkbenchPanel.h"
 #include "WorkbenchSession.h"
 #include "platform/win32/hwnd.h"
 #include "platform/win32/messagebox.h"
@@ -12,6 +13,11 @@
 namespace tool {
 
 int runWorkbench(const WorkbenchOptions& options) {
+    if (options.width < 2 * static_cast<unsigned>(kPanelWidth) || options.height < 300) {
+        std::fprintf(stderr, "glimmerhop-tool fx: --live wants a window of at least %ux300 for its panel\n",
+                     2 * static_cast<unsigned>(kPanelWidth));
+        return 2;
+    }
     PreviewMesh mesh;
     std::string error;
     if (!loadWorkbenchMesh(options.mesh, mesh, error)) {

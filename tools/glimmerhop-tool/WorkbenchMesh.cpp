@@ -169,18 +169,22 @@ bool loadWorkbenchMesh(const std::string& spec, PreviewMesh& out, std::string& e
 
 void meshBounds(const PreviewMesh& mesh, float centre[3], float& radius) {
     float lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
-    for (std::size_t i = 0; i < mesh.vertices.size(); ++i)
+    bool first = true;
+    for (const PreviewVertex& v : mesh.vertices) {
+        // A file's odd values (infinities, NaN) must not throw the camera off.
+        if (!std::isfinite(v.position[0] + v.position[1] + v.position[2])) continue;
         for (int k = 0; k < 3; ++k) {
-            const float p = mesh.vertices[i].position[k];
-            lo[k] = i ? std::min(lo[k], p) : p;
-            hi[k] = i ? std::max(hi[k], p) : p;
+            lo[k] = first ? v.position[k] : std::min(lo[k], v.position[k]);
+            hi[k] = first ? v.position[k] : std::max(hi[k], v.position[k]);
         }
+        first = false;
+    }
     float r2 = 0;
     for (int k = 0; k < 3; ++k) {
         centre[k] = (lo[k] + hi[k]) / 2;
         r2 += (hi[k] - lo[k]) * (hi[k] - lo[k]) / 4;
     }
-    radius = std::sqrt(r2);
+    radius = std::isfinite(r2) && r2 > 0 ? std::sqrt(r2) : 1.0f;
 }
 
 }  // namespace tool

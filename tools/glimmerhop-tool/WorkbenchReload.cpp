@@ -67,14 +67,18 @@ bool WorkbenchSession::compile(std::string& errors) {
         if (!fresh->host->create(gDevice, scratch_, binder_->checker(why), scene())) fresh->host.reset();
     }
     // The technique by name, so that a reload keeps the one picked.
-    const std::string wanted = loaded_ && loaded_->effect
-        ? static_cast<fx::Effect*>(loaded_->effect)->compiled().description.techniques[technique_].name
-        : options_.technique;
+    const std::string wanted = loaded_ && loaded_->effect ? techniqueName() : options_.technique;
     technique_ = 0;
     for (std::size_t i = 0; i < d.techniques.size(); ++i)
         if (d.techniques[i].name == wanted) technique_ = i;
     loaded_ = std::move(fresh);
     return true;
+}
+
+std::string WorkbenchSession::techniqueName() const {
+    if (!loaded_ || !loaded_->effect) return {};
+    const fx::EffectDescription& d = static_cast<fx::Effect*>(loaded_->effect)->compiled().description;
+    return technique_ < d.techniques.size() ? d.techniques[technique_].name : std::string();
 }
 
 void WorkbenchSession::watchFiles() {
@@ -115,9 +119,16 @@ void WorkbenchSession::applyEdits() {
         const fx::Parameter& p = d.parameters[static_cast<std::size_t>(index)];
         if (p.kind == fx::ValueKind::Texture && !edit.file.empty()) {
             IDirect3DTexture9*& t = images_[edit.file];
-            if (!t && edit.problem.empty() && FAILED(D3DXCreateTextureFromFileA(gDevice, edit.file.c_str(), &t))) {
-                t = nullptr;
-                edit.problem = edit.file + " is not an image this tool reads";
+            if (!t && edit.problem.empty()) {
+                // As given, else beside the effect, as its own textures are found.
+                std::string path = edit.file;
+                std::error_code ec;
+                if (!std::filesystem::exists(path, ec))
+                    path = (std::filesystem::path(options_.effectPath).parent_path() / edit.file).string();
+                if (FAILED(D3DXCreateTextureFromFileA(gDevice, path.c_str(), &t))) {
+                    t = nullptr;
+                    edit.problem = edit.file + " is not an image this tool reads";
+                }
             }
             if (t) effect->SetTexture(name.c_str(), t);
         } else if (edit.values.empty() || edit.values.size() != static_cast<std::size_t>(p.cols)) {

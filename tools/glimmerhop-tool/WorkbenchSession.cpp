@@ -51,8 +51,7 @@ int WorkbenchSession::start() {
     if (!compile(errors)) {
         std::fprintf(stderr, "%s", errors.c_str());
         errors_ = {ErrorPanelEntry{options_.effectPath, "compile error", errors}};
-    } else if (!options_.technique.empty() &&
-               descriptionOf(loaded_->effect).techniques[technique_].name != options_.technique) {
+    } else if (!options_.technique.empty() && techniqueName() != options_.technique) {
         std::fprintf(stderr, "%s: no technique named '%s'\n", options_.effectPath.c_str(), options_.technique.c_str());
         return 2;
     }
@@ -183,7 +182,7 @@ void WorkbenchSession::screenshot() {
     std::vector<std::uint8_t> rgba;
     UINT w = 0, h = 0;
     const std::filesystem::path effect(options_.effectPath);
-    std::string technique = descriptionOf(loaded_->effect).techniques[technique_].name;
+    std::string technique = techniqueName();
     for (char& c : technique)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
     const std::filesystem::path out =

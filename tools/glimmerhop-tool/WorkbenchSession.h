@@ -52,6 +52,8 @@ private:
     void handleKey(int key);
     void drawFrame();
     PreviewScene scene() const;
+    // The name of the technique drawn; empty when nothing is compiled or it has none.
+    std::string techniqueName() const;
     void screenshot();
 
     WorkbenchOptions options_;
