@@ -67,15 +67,14 @@ red() { share "$1" "$picture" 'r > 0.15 && r > 2 * g && r > 2 * b'; }
 shot blue
 above "$(red blue)" 0.01 && fail "red before the change"
 sed -i 's/= {0.2, 0.45, 0.9};/= {1.0, 0.0, 0.0};/' "$fx"
-saved=$(date +%s.%N)
-seen=""
-while [ -z "$seen" ]; do
-  waited=$(awk -v a="$saved" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
-  above "$waited" 1.0 && break
-  shot red
-  above "$(red red)" 0.03 && seen=$waited
-done
-[ -n "$seen" ] || fail "the saved colour was not on screen within 1 s"
+# The workbench times it from the file's save to the first frame presented with it; the
+# screenshot then shows that frame (taking pictures is slower than the reload).
+for _ in $(seq 50); do grep -q 'from the save to the first frame' "$work/err.txt" && break; sleep 0.1; done
+seen=$(grep -o '[0-9]* ms from the save to the first frame' "$work/err.txt" | tail -1 | cut -d' ' -f1)
+[ -n "$seen" ] || fail "the saved colour was not reloaded"
+above 1000 "$seen" || fail "the saved colour took $seen ms to reach the screen"
+shot red
+above "$(red red)" 0.03 || fail "the saved colour is not on screen"
 
 # A syntax error: the panel names the file and line; the red surface keeps drawing.
 sed -i 's/^float Time : TIME;$/float Time : TIME oops/' "$fx"
@@ -90,4 +89,4 @@ above "$(red broken)" 0.03 || fail "the last good picture stopped drawing"
 press "$win" Escape
 wait_exit 10
 [ "$rc" -eq 0 ] || fail "exit code $rc after Escape"
-echo "ok: drawn, turned, slider, technique, colour after ${seen} s, error panel"
+echo "ok: drawn, turned, slider, technique, colour after ${seen} ms, error panel"

@@ -1,15 +1,30 @@
 #include "LiveWatch.h"
 
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 namespace tool {
+
+double realtimeSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+double savedAt(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return realtimeSeconds();
+    return static_cast<double>(info.st_mtim.tv_sec) + info.st_mtim.tv_nsec * 1e-9;
+}
+
 
 FolderWatch::~FolderWatch() {
     if (fd_ >= 0) close(fd_);

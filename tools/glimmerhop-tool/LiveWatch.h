@@ -9,6 +9,11 @@
 
 namespace tool {
 
+// Wall-clock seconds, comparable with file times: for the time from a save to the frame.
+double realtimeSeconds();
+// When the file was last written (the save), or now when it cannot be read.
+double savedAt(const std::string& path);
+
 class FolderWatch {
 public:
     FolderWatch() = default;

@@ -92,13 +92,17 @@ void WorkbenchSession::watchFiles() {
 
 void WorkbenchSession::reloadChanged() {
     bool changed = false;
+    double saved = 0;
     for (auto& [folder, watch] : watches_)
         for (const std::string& path : watch->changes())
-            if (std::find(loaded_->files.begin(), loaded_->files.end(), canonical(path)) != loaded_->files.end())
+            if (std::find(loaded_->files.begin(), loaded_->files.end(), canonical(path)) != loaded_->files.end()) {
                 changed = true;
+                saved = std::max(saved, savedAt(path));
+            }
     if (!changed) return;
     std::string errors;
     if (compile(errors)) {
+        savedAt_ = saved;
         if (!errors_.empty()) std::fprintf(stderr, "workbench: the error panel is closed\n");
         errors_.clear();
         std::fprintf(stderr, "workbench: reloaded %s\n", options_.effectPath.c_str());

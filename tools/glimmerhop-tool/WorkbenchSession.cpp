@@ -138,6 +138,11 @@ void WorkbenchSession::drawFrame() {
     int picked = -1;
     overlay_.frame([&] { picked = drawWorkbenchPanel(view); });
     gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    if (savedAt_ > 0) {
+        std::fprintf(stderr, "workbench: %.0f ms from the save to the first frame drawn with it\n",
+                     (realtimeSeconds() - savedAt_) * 1000.0);
+        savedAt_ = 0;
+    }
     if (picked >= 0) technique_ = static_cast<std::size_t>(picked);
 }
 

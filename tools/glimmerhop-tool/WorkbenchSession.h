@@ -75,6 +75,7 @@ private:
     float time_ = 0;
     double frameMs_ = 0;
     std::string note_;
+    double savedAt_ = 0;  // when the version just swapped in was saved; 0 once it is shown
 };
 
 }  // namespace tool
