@@ -1,10 +1,14 @@
 // The effect workbench's pure parts: the Wavefront OBJ reader with the preview's vertex
 // layout made from it, and the controls chosen from a parameter's annotations.
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "OrbitCamera.h"
+#include "WorkbenchInclude.h"
 #include "WorkbenchMesh.h"
 #include "WorkbenchWidgets.h"
 #include "platform/d3dx9/effect/EffectDescription.h"
@@ -134,6 +138,71 @@ float Weights[4];
     EXPECT_EQ(widget("Picture").kind, WidgetKind::Texture);
     EXPECT_EQ(widget("World").kind, WidgetKind::None);
     EXPECT_EQ(widget("Weights").kind, WidgetKind::None);
+}
+
+TEST(FolderInclude, SearchesTheIncludingFoldersThenTheIncludeFolders) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(testing::TempDir()) / "workbench-include";
+    fs::remove_all(root);
+    fs::create_directories(root / "fx" / "sub");
+    fs::create_directories(root / "inc");
+    const auto write = [&](const fs::path& p, const char* text) { std::ofstream(root / p) << text; };
+    write("fx/sub/a.fxh", "a");
+    write("fx/sub/c.fxh", "c beside a");
+    write("fx/c.fxh", "c beside the effect");
+    write("inc/a.fxh", "a of the include folder");
+    write("inc/b.fxh", "b");
+    tool::FolderInclude include((root / "fx" / "e.fx").string(), {(root / "inc").string()});
+    const auto open = [&](D3DXINCLUDE_TYPE type, const char* name, const void* parent, const void*& data) {
+        UINT bytes = 0;
+        data = nullptr;
+        if (FAILED(include.Open(type, name, parent, &data, &bytes))) return std::string("(failed)");
+        return std::string(static_cast<const char*>(data), bytes);
+    };
+    const void* a = nullptr;
+    const void* other = nullptr;
+    EXPECT_EQ(open(D3DXINC_LOCAL, "sub\\a.fxh", nullptr, a), "a");
+    // "name" from the folder of the file that includes it.
+    EXPECT_EQ(open(D3DXINC_LOCAL, "c.fxh", a, other), "c beside a");
+    include.Close(other);
+    EXPECT_EQ(open(D3DXINC_LOCAL, "c.fxh", nullptr, other), "c beside the effect");
+    include.Close(other);
+    // <name> from the include folders before the effect's own.
+    EXPECT_EQ(open(D3DXINC_SYSTEM, "b.fxh", nullptr, other), "b");
+    include.Close(other);
+    EXPECT_EQ(open(D3DXINC_SYSTEM, "missing.fxh", nullptr, other), "(failed)");
+    include.Close(a);
+    EXPECT_EQ(include.opened().size(), 4u);  // each file once, for the watch
+    fs::remove_all(root);
+}
+
+TEST(OrbitCamera, FramesTheMeshAndKeepsItsDistanceWhileTurning) {
+    tool::OrbitCamera camera;
+    const D3DXVECTOR3 centre(10, -2, 5);
+    camera.frame(centre, 3.0f);
+    const auto distance = [&] {
+        const D3DXVECTOR3 e = camera.eye();
+        return std::sqrt((e.x - 10) * (e.x - 10) + (e.y + 2) * (e.y + 2) + (e.z - 5) * (e.z - 5));
+    };
+    // Every extreme point of the sphere lies inside the picture and the depth range.
+    const auto insideView = [&](const D3DXVECTOR3& p) {
+        D3DXMATRIX vp;
+        const D3DXMATRIX view = camera.view(), projection = camera.projection(640, 480);
+        D3DXMatrixMultiply(&vp, &view, &projection);
+        D3DXVECTOR4 c;
+        D3DXVec3Transform(&c, &p, &vp);
+        return c.w > 0 && std::fabs(c.x / c.w) < 1 && std::fabs(c.y / c.w) < 1 && c.z / c.w > 0 && c.z / c.w < 1;
+    };
+    const float d0 = distance();
+    for (const D3DXVECTOR3 offset : {D3DXVECTOR3(3, 0, 0), D3DXVECTOR3(-3, 0, 0), D3DXVECTOR3(0, 3, 0),
+                                     D3DXVECTOR3(0, -3, 0), D3DXVECTOR3(0, 0, 3), D3DXVECTOR3(0, 0, -3)})
+        EXPECT_TRUE(insideView(D3DXVECTOR3(10 + offset.x, -2 + offset.y, 5 + offset.z)));
+    camera.turn(400, 5000);  // far past straight up: held just short of it
+    EXPECT_NEAR(distance(), d0, 1e-3f * d0);
+    EXPECT_TRUE(std::isfinite(camera.view()._11));
+    EXPECT_TRUE(insideView(centre));
+    camera.zoom(1000);  // never into the middle of the mesh
+    EXPECT_GT(distance(), 0.1f);
 }
 
 }  // namespace
