@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <cctype>
 
 #include "assets/FileChecks.h"
 #include "render/VertexFormat.h"
@@ -142,28 +142,28 @@ bool toPreviewMesh(const MeshGeometry& g, PreviewMesh& out, std::string& error) 
     return true;
 }
 
-bool loadWorkbenchMesh(const std::string& spec, PreviewMesh& out, std::string& error) {
+bool loadWorkbenchMesh(const std::string& choice, PreviewMesh& out, std::string& error) {
     MeshShape shape;
-    if (parseMeshShape(spec, shape)) {
+    if (parseMeshShape(choice, shape)) {
         out = buildPreviewMesh(shape);
         return true;
     }
     auto endsWith = [&](const char* tail) {
         const std::size_t n = std::strlen(tail);
-        if (spec.size() < n) return false;
-        return std::equal(spec.end() - static_cast<long>(n), spec.end(), tail,
+        if (choice.size() < n) return false;
+        return std::equal(choice.end() - static_cast<long>(n), choice.end(), tail,
                           [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
     };
     MeshGeometry g;
     if (endsWith(".obj")) {
         std::string text;
-        if (!readFile(spec, text, error) || !readObj(text, spec, g, error)) return false;
+        if (!readFile(choice, text, error) || !readObj(text, choice, g, error)) return false;
     } else if (endsWith(".mesh")) {
-        if (!readMeshFile(spec, g, error)) return false;
+        if (!readMeshFile(choice, g, error)) return false;
     } else {
-        return error = "--mesh is sphere, cube, quad, torus or a .obj or .mesh file, not '" + spec + "'", false;
+        return error = "--mesh is sphere, cube, quad, torus or a .obj or .mesh file, not '" + choice + "'", false;
     }
-    if (!toPreviewMesh(g, out, error)) return error = spec + ": " + error, false;
+    if (!toPreviewMesh(g, out, error)) return error = choice + ": " + error, false;
     return true;
 }
 

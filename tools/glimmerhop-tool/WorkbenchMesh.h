@@ -39,7 +39,7 @@ bool readMeshFile(const std::string& path, MeshGeometry& out, std::string& error
 bool toPreviewMesh(const MeshGeometry& geometry, PreviewMesh& out, std::string& error);
 
 // "sphere", "cube", "quad", "torus", or a path ending in .obj or .mesh.
-bool loadWorkbenchMesh(const std::string& spec, PreviewMesh& out, std::string& error);
+bool loadWorkbenchMesh(const std::string& choice, PreviewMesh& out, std::string& error);
 
 // The centre and radius of the mesh's bounding box, for framing it.
 void meshBounds(const PreviewMesh& mesh, float centre[3], float& radius);

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <imgui.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
