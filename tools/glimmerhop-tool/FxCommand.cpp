@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "Command.h"
+#include "PassText.h"
 #include "PreviewRender.h"
+#include "Workbench.h"
 #include "platform/d3d9/backend.h"
 #include "platform/d3dx9/EffectObject.h"
 #include "platform/d3dx9/effect/StateTables.h"
@@ -16,6 +18,9 @@ const char kUsage[] =
     "usage: glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
     "       glimmerhop-tool fx FILE --render OUT.png [--technique NAME] [--size WxH]\n"
     "                          [--mesh sphere|cube|quad|torus] [-D NAME[=VALUE]]...\n"
+    "       glimmerhop-tool fx FILE --live [--technique NAME] [--size WxH]\n"
+    "                          [--mesh sphere|cube|quad|torus|FILE.obj|FILE.mesh]\n"
+    "                          [-D NAME[=VALUE]]... [-I DIR]...\n"
     "\n"
     "Compiles each effect file (HLSL to SPIR-V to GLSL) and lists its techniques with\n"
     "their passes (shaders or \"fixed function\", states with their values; states the\n"
@@ -38,7 +43,20 @@ const char kUsage[] =
     "arrays) get preview values. Post-process scripts (Script annotations) run as FX\n"
     "Composer runs them: their render targets are made, their passes drawn in the order\n"
     "they name, and a built-in scene stands where the host's would be drawn. Prints one\n"
-    "line per parameter, bound or not, and whether each technique drew.\n";
+    "line per parameter, bound or not, and whether each technique drew.\n"
+    "\n"
+    "With --live, the effect workbench: the effect in a window (default 1024x640) on the\n"
+    "mesh (a built-in one, a Wavefront OBJ or a .mesh file of the show's data), bound as\n"
+    "--render binds it, with a panel of its techniques (passes and states) and its\n"
+    "parameters as controls from their annotations (UIName, UIHelp, UIWidget, UIMin,\n"
+    "UIMax, UIStep; colours by semantic), values the preview sets marked so. Saving the\n"
+    "file or an include compiles it again and swaps it in, keeping the values set in the\n"
+    "panel; a compile error shows in a panel while the last good version keeps drawing.\n"
+    "Drag to turn, right-drag to pan, wheel to zoom; F frames the mesh, Space pauses\n"
+    "time, T picks the next technique, P writes the picture beside the file\n"
+    "(FILE-TECHNIQUE.png), Escape quits.\n"
+    "  -I DIR     with --live, a folder for #include files (after the including file's own)\n"
+    "With GLIMMERHOP_WORKBENCH_LAYOUT set, where each control lies goes to standard error.\n";
 
 const char* filterName(DWORD f) {
     static const char* const names[] = {"none", "point", "linear", "anisotropic"};
@@ -86,27 +104,9 @@ void printAnnotations(const std::vector<fx::Annotation>& annotations, const char
 }
 
 void printPass(const fx::EffectDescription& d, std::size_t index, const fx::PassDescription& p) {
-    std::printf("    pass %zu%s%s:", index, p.name.empty() ? "" : " ", p.name.c_str());
-    if (p.vertexEntry.empty() && p.pixelEntry.empty()) {
-        std::printf(" fixed function\n");
-    } else {
-        std::printf(" vertex %s, pixel %s\n", p.vertexEntry.empty() ? "fixed function" : p.vertexShown.c_str(),
-                    p.pixelEntry.empty() ? "fixed function" : p.pixelShown.c_str());
-    }
+    std::printf("    pass %zu%s%s: %s\n", index, p.name.empty() ? "" : " ", p.name.c_str(), tool::passShaders(p).c_str());
     printAnnotations(p.annotations, "      ");
-    for (const fx::StateAssignment& a : p.states) {
-        const fx::StateInfo* info = fx::renderStateById(a.state);
-        // a single word or number by its name; an expression as written
-        bool expression = a.written.find_first_of(" \t()+-*/|&<>?") != std::string::npos;
-        std::string value = a.parameter >= 0 ? "<" + d.parameters[static_cast<std::size_t>(a.parameter)].name + ">"
-                            : expression     ? a.written
-                            : info           ? fx::stateValueName(info->kind, a.value)
-                                             : std::to_string(a.value);
-        std::printf("      %s = %s\n", info ? info->name : "?", value.c_str());
-    }
-    for (const fx::DeviceState& s : p.deviceStates) std::printf("      %s = %s\n", s.name.c_str(), s.written.c_str());
-    for (const fx::IgnoredState& s : p.ignored)
-        std::printf("      %s = %s (ignored)\n", s.name.c_str(), s.value.c_str());
+    for (const std::string& line : tool::passStates(d, p)) std::printf("      %s\n", line.c_str());
 }
 
 void list(const char* path, const fx::CompiledEffect& effect) {
@@ -146,73 +146,69 @@ void list(const char* path, const fx::CompiledEffect& effect) {
     }
 }
 
-int run(int argc, char** argv) {
-    bool gl = false;
-    bool glsl = false;
+// The command line as it is given; the options of --render and --live go straight into
+// their own structs.
+struct FxOptions {
+    bool gl = false, glsl = false;
     std::vector<std::string> defineText;
     std::vector<const char*> files;
     tool::PreviewOptions preview;
-    bool render = false;
+    tool::WorkbenchOptions live;
+    std::string mesh;
+    bool render = false, workbench = false, sized = false;
+};
+
+// 0, or the exit code after a message.
+int parseOptions(int argc, char** argv, FxOptions& o) {
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--render") == 0 && hasValue) {
-            render = true;
-            preview.out = argv[++i];
+            o.render = true;
+            o.preview.out = argv[++i];
+        } else if (std::strcmp(argv[i], "--live") == 0) {
+            o.workbench = true;
         } else if (std::strcmp(argv[i], "--technique") == 0 && hasValue) {
-            preview.technique = argv[++i];
+            o.preview.technique = o.live.technique = argv[++i];
         } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
-            if (!tool::parseTileSize(argv[++i], preview.width, preview.height)) {
+            if (!tool::parseTileSize(argv[++i], o.preview.width, o.preview.height)) {
                 std::fprintf(stderr, "glimmerhop-tool fx: --size wants WxH from 16x16 to 4096x4096, not '%s'\n", argv[i]);
                 return 2;
             }
+            o.sized = true;
         } else if (std::strcmp(argv[i], "--mesh") == 0 && hasValue) {
-            if (!tool::parseMeshShape(argv[++i], preview.mesh)) {
-                std::fprintf(stderr, "glimmerhop-tool fx: --mesh is sphere, cube, quad or torus, not '%s'\n", argv[i]);
+            o.mesh = argv[++i];
+        } else if (std::strncmp(argv[i], "-I", 2) == 0) {
+            const char* dir = argv[i][2] ? argv[i] + 2 : (hasValue ? argv[++i] : nullptr);
+            if (!dir || !*dir) {
+                std::fprintf(stderr, "glimmerhop-tool fx: -I needs a folder\n");
                 return 2;
             }
+            o.live.includeFolders.emplace_back(dir);
         } else if (std::strcmp(argv[i], "--gl") == 0) {
-            gl = true;
+            o.gl = true;
         } else if (std::strcmp(argv[i], "--glsl") == 0) {
-            glsl = true;
+            o.glsl = true;
         } else if (std::strncmp(argv[i], "-D", 2) == 0) {
             const char* def = argv[i][2] ? argv[i] + 2 : (i + 1 < argc ? argv[++i] : nullptr);
             if (!def || !*def) {
                 std::fprintf(stderr, "glimmerhop-tool fx: -D needs NAME[=VALUE]\n");
                 return 2;
             }
-            defineText.emplace_back(def);
+            o.defineText.emplace_back(def);
         } else if (argv[i][0] == '-') {
             std::fprintf(stderr, "glimmerhop-tool fx: unknown option '%s'\n\n%s", argv[i], kUsage);
             return 2;
         } else {
-            files.push_back(argv[i]);
+            o.files.push_back(argv[i]);
         }
     }
-    if (files.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    std::vector<std::string> names, values;
-    for (const std::string& d : defineText) {
-        std::size_t eq = d.find('=');
-        names.push_back(d.substr(0, eq));
-        values.push_back(eq == std::string::npos ? "1" : d.substr(eq + 1));
-    }
-    std::vector<D3DXMACRO> macros;
-    for (std::size_t i = 0; i < names.size(); ++i) macros.push_back({names[i].c_str(), values[i].c_str()});
-    macros.push_back({nullptr, nullptr});
-    if (render) {
-        if (files.size() != 1) {
-            std::fprintf(stderr, "glimmerhop-tool fx: --render takes one effect file\n\n%s", kUsage);
-            return 2;
-        }
-        preview.effectPath = files[0];
-        preview.macros = macros;
-        return tool::renderPreview(preview);
-    }
+    return 0;
+}
 
+// Compiles each file on a headless device and lists it. The exit code.
+int listEffects(const FxOptions& o, const std::vector<D3DXMACRO>& macros) {
     d3d9::BackendConfig config;
-    config.backend = gl ? d3d9::Backend::Gl : d3d9::Backend::Trace;
+    config.backend = o.gl ? d3d9::Backend::Gl : d3d9::Backend::Trace;
     config.headless = true;
     d3d9::configure(config);
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
@@ -226,12 +222,12 @@ int run(int argc, char** argv) {
     IDirect3DDevice9* device = nullptr;
     if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                          D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device))) {
-        std::fprintf(stderr, "glimmerhop-tool fx: cannot create a %s device\n", gl ? "headless OpenGL" : "trace");
+        std::fprintf(stderr, "glimmerhop-tool fx: cannot create a %s device\n", o.gl ? "headless OpenGL" : "trace");
         if (d3d) d3d->Release();
         return 1;
     }
     int status = 0;
-    for (const char* path : files) {
+    for (const char* path : o.files) {
         ID3DXEffect* effect = nullptr;
         ID3DXBuffer* errors = nullptr;
         HRESULT hr = D3DXCreateEffectFromFileA(device, path, macros.data(), nullptr, D3DXSHADER_DEBUG, nullptr,
@@ -242,7 +238,7 @@ int run(int argc, char** argv) {
             status = 1;
         } else {
             list(path, static_cast<fx::Effect*>(effect)->compiled());
-            if (glsl) printGlsl(static_cast<fx::Effect*>(effect)->compiled());
+            if (o.glsl) printGlsl(static_cast<fx::Effect*>(effect)->compiled());
         }
         if (errors) errors->Release();
         if (effect) effect->Release();
@@ -250,6 +246,50 @@ int run(int argc, char** argv) {
     device->Release();
     d3d->Release();
     return status;
+}
+
+int run(int argc, char** argv) {
+    FxOptions o;
+    if (const int code = parseOptions(argc, argv, o)) return code;
+    if (o.files.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::vector<std::string> names, values;
+    for (const std::string& d : o.defineText) {
+        std::size_t eq = d.find('=');
+        names.push_back(d.substr(0, eq));
+        values.push_back(eq == std::string::npos ? "1" : d.substr(eq + 1));
+        o.live.defines.emplace_back(names.back(), values.back());
+    }
+    if (o.workbench) {
+        if (o.files.size() != 1 || o.render) {
+            std::fprintf(stderr, "glimmerhop-tool fx: --live takes one effect file, without --render\n\n%s", kUsage);
+            return 2;
+        }
+        o.live.effectPath = o.files[0];
+        if (!o.mesh.empty()) o.live.mesh = o.mesh;
+        if (o.sized) o.live.width = o.preview.width, o.live.height = o.preview.height;
+        return tool::runWorkbench(o.live);
+    }
+    if (!o.mesh.empty() && !tool::parseMeshShape(o.mesh, o.preview.mesh)) {
+        std::fprintf(stderr, "glimmerhop-tool fx: --mesh is sphere, cube, quad or torus, not '%s'\n", o.mesh.c_str());
+        return 2;
+    }
+    std::vector<D3DXMACRO> macros;
+    for (std::size_t i = 0; i < names.size(); ++i) macros.push_back({names[i].c_str(), values[i].c_str()});
+    macros.push_back({nullptr, nullptr});
+    if (o.render) {
+        if (o.files.size() != 1) {
+            std::fprintf(stderr, "glimmerhop-tool fx: --render takes one effect file\n\n%s", kUsage);
+            return 2;
+        }
+        o.preview.effectPath = o.files[0];
+        o.preview.macros = macros;
+        return tool::renderPreview(o.preview);
+    }
+
+    return listEffects(o, macros);
 }
 
 const tool::ToolCommand command{"fx", "compile an effect file and list its techniques and parameters", kUsage, run};

@@ -1,14 +1,12 @@
 #include "LiveSession.h"
 
 #include <SDL.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 #include "RenderRun.h"
 #include "app/globals/DisplaySettings.h"
@@ -23,19 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double realtimeSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
-}
-
-// When the file was last written (the save), or now when it cannot be read.
-double savedAt(const std::string& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) return realtimeSeconds();
-    return static_cast<double>(info.st_mtim.tv_sec) + info.st_mtim.tv_nsec * 1e-9;
 }
 
 const char* kindName(ReloadKind kind) {

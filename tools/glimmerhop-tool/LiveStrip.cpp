@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "LiveTimeline.h"
 #include "ShowHost.h"
@@ -71,12 +72,20 @@ bool Overlay::handleEvent(const SDL_Event& event) {
 }
 
 double Overlay::draw(bool showStrip, const StripView& view, const std::vector<ErrorPanelEntry>& errors) {
-    if (!started_) return -1;
+    double seek = -1.0;
+    frame([&] {
+        if (showStrip) seek = drawStrip(view);
+        if (!errors.empty()) drawErrorPanel(errors, 10, 10);
+    });
+    return seek;
+}
+
+bool Overlay::frame(const std::function<void()>& build) {
+    if (!started_) return false;
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     ImGui::NewFrame();
-    const double seek = showStrip ? drawStrip(view) : -1.0;
-    if (!errors.empty()) drawErrors(errors);
+    build();
     ImGui::Render();
     // The show may leave colour writes masked; the overlay draws whole pixels and puts
     // the mask back (the device keeps its own copy of that state).
@@ -85,7 +94,7 @@ double Overlay::draw(bool showStrip, const StripView& view, const std::vector<Er
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     glColorMask(mask[0], mask[1], mask[2], mask[3]);
-    return seek;
+    return true;
 }
 
 double Overlay::drawStrip(const StripView& v) {
@@ -167,9 +176,9 @@ double Overlay::drawStrip(const StripView& v) {
     return seek;
 }
 
-void Overlay::drawErrors(const std::vector<ErrorPanelEntry>& errors) {
-    ImGui::SetNextWindowPos(ImVec2(10, 10));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(200, 0), ImVec2(ImGui::GetIO().DisplaySize.x - 20, 400));
+void drawErrorPanel(const std::vector<ErrorPanelEntry>& errors, float x, float y) {
+    ImGui::SetNextWindowPos(ImVec2(x, y));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(200, 0), ImVec2(ImGui::GetIO().DisplaySize.x - x - 10, 400));
     ImGui::PushStyleColor(ImGuiCol_WindowBg, IM_COL32(150, 20, 20, 235));
     ImGui::Begin("reload errors", nullptr,
                  ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove |
@@ -177,7 +186,7 @@ void Overlay::drawErrors(const std::vector<ErrorPanelEntry>& errors) {
     for (const ErrorPanelEntry& e : errors) {
         ImGui::TextUnformatted(e.file.c_str());
         ImGui::TextUnformatted(e.caption.c_str());
-        ImGui::PushTextWrapPos(ImGui::GetIO().DisplaySize.x - 40);
+        ImGui::PushTextWrapPos(ImGui::GetIO().DisplaySize.x - x - 30);
         ImGui::TextUnformatted(e.text.c_str());
         ImGui::PopTextWrapPos();
         ImGui::Separator();

@@ -3,6 +3,7 @@
 // time) and the panel of reload errors.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct ErrorPanelEntry {
     std::string text;
 };
 
+// The red panel of load errors, its top-left corner at (x, y); inside an Overlay frame.
+void drawErrorPanel(const std::vector<ErrorPanelEntry>& errors, float x, float y);
+
 class Overlay {
 public:
     // On the GL context current now (the device's), for the window.
@@ -42,9 +46,12 @@ public:
     // negative value.
     double draw(bool showStrip, const StripView& view, const std::vector<ErrorPanelEntry>& errors);
 
+    // One frame of Dear ImGui: `build` makes the windows, which are then drawn into the
+    // bound framebuffer. False when the overlay is not running.
+    bool frame(const std::function<void()>& build);
+
 private:
     double drawStrip(const StripView& view);
-    void drawErrors(const std::vector<ErrorPanelEntry>& errors);
     bool started_ = false;
 };
 

@@ -1,21 +1,36 @@
 #include "LiveWatch.h"
 
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 namespace tool {
+
+double realtimeSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+double savedAt(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return realtimeSeconds();
+    return static_cast<double>(info.st_mtim.tv_sec) + info.st_mtim.tv_nsec * 1e-9;
+}
+
 
 FolderWatch::~FolderWatch() {
     if (fd_ >= 0) close(fd_);
 }
 
-bool FolderWatch::start(const std::string& root) {
+bool FolderWatch::start(const std::string& root, bool recursive) {
     fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd_ < 0) {
         std::fprintf(stderr, "live: cannot watch %s: %s\n", root.c_str(), std::strerror(errno));
@@ -27,6 +42,7 @@ bool FolderWatch::start(const std::string& root) {
         return false;
     }
     watchFolder(root);
+    if (!recursive) return true;
     for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
         if (it->is_directory(ec)) watchFolder(it->path().string());

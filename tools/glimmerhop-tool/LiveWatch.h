@@ -9,6 +9,11 @@
 
 namespace tool {
 
+// Wall-clock seconds, comparable with file times: for the time from a save to the frame.
+double realtimeSeconds();
+// When the file was last written (the save), or now when it cannot be read.
+double savedAt(const std::string& path);
+
 class FolderWatch {
 public:
     FolderWatch() = default;
@@ -16,8 +21,9 @@ public:
     FolderWatch(const FolderWatch&) = delete;
     FolderWatch& operator=(const FolderWatch&) = delete;
 
-    // `root` and every folder below it, as they are now. False with a message on stderr.
-    bool start(const std::string& root);
+    // `root` and (when `recursive`) every folder below it, as they are now. False with a
+    // message on stderr.
+    bool start(const std::string& root, bool recursive = true);
     // The files (root-relative paths joined to root, e.g. "Tindermoot/tun/a.mesh")
     // changed since the last call, each once, in the order first seen; files that are
     // gone again are left out.

@@ -180,7 +180,7 @@ PreviewBinder::~PreviewBinder() {
     if (checker_) checker_->Release();
     if (flatNormal_) flatNormal_->Release();
     if (cube_) cube_->Release();
-    for (IDirect3DTexture9* t : loaded_) t->Release();
+    for (auto& [path, t] : loaded_) t->Release();
 }
 
 IDirect3DTexture9* PreviewBinder::builtIn(bool normalMap, std::string& why) {
@@ -209,9 +209,12 @@ IDirect3DTexture9* PreviewBinder::fromFile(const std::string& name, std::string&
     for (const std::string& candidate : {name, base}) {
         const fs::path path = fs::path(folder_) / candidate;
         if (candidate.empty() || !fs::is_regular_file(path, ec)) continue;
+        // Bound again every frame by the workbench: each file is read once.
+        for (const auto& [loadedPath, t] : loaded_)
+            if (loadedPath == path.string()) return found = candidate, t;
         IDirect3DTexture9* t = nullptr;
         if (SUCCEEDED(D3DXCreateTextureFromFileA(device_, path.c_str(), &t)) && t) {
-            loaded_.push_back(t);
+            loaded_.emplace_back(path.string(), t);
             found = candidate;
             return t;
         }
@@ -243,6 +246,7 @@ void PreviewBinder::bindStages(const fx::CompiledEffect& compiled, std::vector<s
 void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled, const PreviewScene& s,
                          std::vector<std::string>& report) {
     const fx::EffectDescription& d = compiled.description;
+    bound_.clear();
     // A plain `texture` parameter is a cube when a cube sampler reads it.
     const auto sampledAsCube = [&](std::size_t parameter) {
         for (const fx::CompiledProgram& program : compiled.programs)
@@ -423,6 +427,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled
                 if (p.arraySize > 0) bound += " in every element";
             }
         }
+        if (!bound.empty()) bound_[p.name] = bound;
         if (!bound.empty()) report.push_back("bound     " + title + ": " + bound);
         else report.push_back("not bound " + title + ": " + (unbound.empty() ? "keeps the file's value" : unbound));
     }

@@ -2,7 +2,9 @@
 // common annotations and by the names effect authors use (WorldViewProj, lightDir, ...).
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/d3dx9/d3dx9.h"
@@ -50,6 +52,9 @@ public:
     // the host's render targets. Puts the built-in checker there; one line per stage.
     void bindStages(const fx::CompiledEffect& compiled, std::vector<std::string>& report);
 
+    // The parameters the last bind set, by name, with what it set them to.
+    const std::map<std::string, std::string>& bound() const { return bound_; }
+
     // The built-in checker, for other drawings of the preview; null with `why`.
     IDirect3DTexture9* checker(std::string& why) { return builtIn(false, why); }
 
@@ -64,7 +69,8 @@ private:
     IDirect3DTexture9* checker_ = nullptr;
     IDirect3DTexture9* flatNormal_ = nullptr;
     IDirect3DCubeTexture9* cube_ = nullptr;
-    std::vector<IDirect3DTexture9*> loaded_;
+    std::vector<std::pair<std::string, IDirect3DTexture9*>> loaded_;  // by path
+    std::map<std::string, std::string> bound_;
 };
 
 }  // namespace tool

@@ -28,50 +28,6 @@ void release(T*& p) {
     p = nullptr;
 }
 
-// A folder of our own for the built-in textures, removed when the run ends.
-struct ScratchFolder {
-    std::string path;
-    ScratchFolder() {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/glimmerhop-fx-XXXXXX";
-        if (mkdtemp(pattern.data())) path = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-};
-
-// What a fixed-function pass needs from its host: the camera's transforms, a white
-// light from the scene's light position and a light grey material, as a D3D9 program
-// would set them before drawing.
-void setFixedFunctionScene(const PreviewScene& scene) {
-    const std::pair<D3DTRANSFORMSTATETYPE, const D3DXMATRIX*> transforms[] = {
-        {D3DTS_WORLD, &scene.world}, {D3DTS_VIEW, &scene.view}, {D3DTS_PROJECTION, &scene.projection}};
-    for (const auto& [slot, m] : transforms) {
-        D3DMATRIX d;
-        static_assert(sizeof d == sizeof *m);
-        std::memcpy(&d, m, sizeof d);
-        gDevice->SetTransform(slot, &d);
-    }
-    D3DMATERIAL9 material{};
-    material.Diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
-    material.Ambient = {0.8f, 0.8f, 0.8f, 1.0f};
-    material.Specular = {0.5f, 0.5f, 0.5f, 1.0f};
-    material.Power = 24.0f;
-    gDevice->SetMaterial(&material);
-    D3DLIGHT9 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
-    light.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
-    const float* p = scene.lightPosition;
-    const float length = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
-    light.Direction = {-p[0] / length, -p[1] / length, -p[2] / length};
-    gDevice->SetLight(0, &light);
-    gDevice->LightEnable(0, TRUE);
-    gDevice->SetRenderState(D3DRS_AMBIENT, D3DCOLOR_ARGB(255, 48, 48, 48));
-}
-
 // ", over the target (pass 0: a pixel shader without a vertex shader)" and the like.
 std::string drawnHow(const std::vector<PassPlan>& plans) {
     std::string screen, mesh;
@@ -154,6 +110,7 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
             TechniqueRun run;
             const bool ok = drawTechnique(effect, d, i, plans, mesh, targets, external ? &host : nullptr,
                                           D3DCOLOR_ARGB(255, kGrey[0], kGrey[1], kGrey[2]), run);
+            gDevice->Present(nullptr, nullptr, nullptr, nullptr);
             const UINT passes = run.passes;
             const std::string& why = run.why;
             if (!d3d9::readBackBuffer(gDevice, tile.rgba, w, h) || w != o.width || h != o.height) tile.rgba.clear();
@@ -185,6 +142,44 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
 }
 
 }  // namespace
+
+ScratchFolder::ScratchFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/glimmerhop-fx-XXXXXX";
+    if (mkdtemp(pattern.data())) path = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    if (!path.empty()) std::filesystem::remove_all(path, ec);
+}
+
+void setFixedFunctionScene(const PreviewScene& scene) {
+    const std::pair<D3DTRANSFORMSTATETYPE, const D3DXMATRIX*> transforms[] = {
+        {D3DTS_WORLD, &scene.world}, {D3DTS_VIEW, &scene.view}, {D3DTS_PROJECTION, &scene.projection}};
+    for (const auto& [slot, m] : transforms) {
+        D3DMATRIX d;
+        static_assert(sizeof d == sizeof *m);
+        std::memcpy(&d, m, sizeof d);
+        gDevice->SetTransform(slot, &d);
+    }
+    D3DMATERIAL9 material{};
+    material.Diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
+    material.Ambient = {0.8f, 0.8f, 0.8f, 1.0f};
+    material.Specular = {0.5f, 0.5f, 0.5f, 1.0f};
+    material.Power = 24.0f;
+    gDevice->SetMaterial(&material);
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    light.Specular = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float* p = scene.lightPosition;
+    const float length = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+    light.Direction = {-p[0] / length, -p[1] / length, -p[2] / length};
+    gDevice->SetLight(0, &light);
+    gDevice->LightEnable(0, TRUE);
+    gDevice->SetRenderState(D3DRS_AMBIENT, D3DCOLOR_ARGB(255, 48, 48, 48));
+}
 
 bool parseTileSize(const char* text, unsigned& width, unsigned& height) {
     unsigned w = 0, h = 0;

@@ -19,6 +19,22 @@ struct PreviewOptions {
     std::vector<D3DXMACRO> macros;  // ends with {nullptr, nullptr}
 };
 
+struct PreviewScene;
+
+// A folder of our own for the built-in textures, removed when it goes.
+struct ScratchFolder {
+    std::string path;  // empty when it could not be made
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+};
+
+// What a fixed-function pass needs from its host: the camera's transforms, a white light
+// from the scene's light position and a light grey material, as a D3D9 program would set
+// them before drawing.
+void setFixedFunctionScene(const PreviewScene& scene);
+
 // "WxH" with both from 16 to 4096.
 bool parseTileSize(const char* text, unsigned& width, unsigned& height);
 

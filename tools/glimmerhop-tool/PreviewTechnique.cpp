@@ -198,7 +198,6 @@ bool drawTechnique(ID3DXEffect* effect, const fx::EffectDescription& d, std::siz
     }
     targets.reset();
     device->EndScene();
-    device->Present(nullptr, nullptr, nullptr, nullptr);
     return ok;
 }
 

@@ -47,7 +47,8 @@ struct TechniqueRun {
     std::string why;          // why it stopped, when it did
 };
 
-// Clears the frame to `background`, then draws the technique; false when the effect refused.
+// Clears the frame to `background`, then draws the technique (Present is the caller's);
+// false when the effect refused.
 bool drawTechnique(ID3DXEffect* effect, const fx::EffectDescription& description, std::size_t technique,
                    const std::vector<PassPlan>& plans, const MeshBuffers& mesh, PreviewTargets& targets,
                    const HostScene* scene, D3DCOLOR background, TechniqueRun& run);
