@@ -27,6 +27,9 @@ ToolCommand::ToolCommand(const char* name_, const char* summary_, const char* us
     registry().push_back(this);
 }
 
+ToolCommand::ToolCommand(const char* name_, const char* summary_, CommandMain run_)
+    : ToolCommand(name_, summary_, nullptr, run_) {}
+
 bool wantsHelp(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
@@ -43,7 +46,7 @@ int main(int argc, char** argv) {
     }
     for (const ToolCommand* c : registry()) {
         if (std::strcmp(c->name, argv[1]) != 0) continue;
-        if (wantsHelp(argc - 1, argv + 1)) {
+        if (c->usage && wantsHelp(argc - 1, argv + 1)) {
             std::fputs(c->usage, stdout);
             return 0;
         }
