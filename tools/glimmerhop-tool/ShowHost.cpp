@@ -73,20 +73,6 @@ bool enterDataDirectory(const std::string& given) {
     return true;
 }
 
-bool parseTimeList(const char* text, std::vector<double>& times) {
-    const char* p = text;
-    while (*p) {
-        char* end = nullptr;
-        const double t = std::strtod(p, &end);
-        if (end == p) return false;
-        times.push_back(t);
-        p = end;
-        if (*p == ',') ++p;
-        else if (*p) return false;
-    }
-    return !times.empty();
-}
-
 std::vector<double> timeRange(double from, double to, double fps) {
     std::vector<double> times;
     if (fps <= 0) return times;
