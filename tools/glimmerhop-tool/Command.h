@@ -10,13 +10,8 @@ using CommandMain = int (*)(int argc, char** argv);  // argv[0] is the subcomman
 struct ToolCommand {
     const char* name;
     const char* summary;  // one line for the command list
-    const char* usage;    // the text of `glimmerhop-tool NAME --help`; null: the command prints it
     CommandMain run;
-    ToolCommand(const char* name, const char* summary, const char* usage, CommandMain run);
     ToolCommand(const char* name, const char* summary, CommandMain run);
 };
-
-// True when argv holds -h or --help.
-bool wantsHelp(int argc, char** argv);
 
 }  // namespace tool

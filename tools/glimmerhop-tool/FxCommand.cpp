@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "CommandLine.h"
 #include "PreviewRender.h"
 #include "platform/d3d9/backend.h"
 #include "platform/d3dx9/EffectObject.h"
@@ -12,22 +13,18 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
-    "       glimmerhop-tool fx FILE --render OUT.png [--technique NAME] [--size WxH]\n"
-    "                          [--mesh sphere|cube|quad|torus] [-D NAME[=VALUE]]...\n"
+const char kDescription[] =
+    "glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
+    "glimmerhop-tool fx FILE --render OUT.png [--technique NAME] [--size WxH]\n"
+    "                    [--mesh sphere|cube|quad|torus] [-D NAME[=VALUE]]...\n"
     "\n"
     "Compiles each effect file (HLSL to SPIR-V to GLSL) and lists its techniques with\n"
     "their passes (shaders or \"fixed function\", states with their values; states the\n"
     "device does not take from an effect are marked \"ignored\"), its parameters with\n"
     "their types, the annotations and the samplers. On a compile error prints the\n"
-    "compiler's messages and exits 1.\n"
-    "\n"
-    "  --gl       also link the GL programs on a headless OpenGL device (default: the\n"
-    "             trace backend, which needs no graphics)\n"
-    "  --glsl     also print the GLSL generated for each pass program\n"
-    "  -D NAME=V  defines a macro for the effect's preprocessor\n"
-    "\n"
+    "compiler's messages and exits 1.";
+
+const char kFooter[] =
     "With --render, draws a built-in mesh (default sphere) with each technique (or the\n"
     "one named), every pass in order, on a headless OpenGL device, into a PNG contact\n"
     "sheet of one tile a technique (default 256x256) labelled with its name. Parameters\n"
@@ -38,7 +35,7 @@ const char kUsage[] =
     "arrays) get preview values. Post-process scripts (Script annotations) run as FX\n"
     "Composer runs them: their render targets are made, their passes drawn in the order\n"
     "they name, and a built-in scene stands where the host's would be drawn. Prints one\n"
-    "line per parameter, bound or not, and whether each technique drew.\n";
+    "line per parameter, bound or not, and whether each technique drew.";
 
 const char* filterName(DWORD f) {
     static const char* const names[] = {"none", "point", "linear", "anisotropic"};
@@ -146,73 +143,48 @@ void list(const char* path, const fx::CompiledEffect& effect) {
     }
 }
 
-int run(int argc, char** argv) {
-    bool gl = false;
-    bool glsl = false;
-    std::vector<std::string> defineText;
-    std::vector<const char*> files;
+struct FxArgs {
+    bool gl = false, glsl = false, render = false;
+    std::vector<std::string> defines, files;
     tool::PreviewOptions preview;
-    bool render = false;
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--render") == 0 && hasValue) {
-            render = true;
-            preview.out = argv[++i];
-        } else if (std::strcmp(argv[i], "--technique") == 0 && hasValue) {
-            preview.technique = argv[++i];
-        } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
-            if (!tool::parseTileSize(argv[++i], preview.width, preview.height)) {
-                std::fprintf(stderr, "glimmerhop-tool fx: --size wants WxH from 16x16 to 4096x4096, not '%s'\n", argv[i]);
-                return 2;
-            }
-        } else if (std::strcmp(argv[i], "--mesh") == 0 && hasValue) {
-            if (!tool::parseMeshShape(argv[++i], preview.mesh)) {
-                std::fprintf(stderr, "glimmerhop-tool fx: --mesh is sphere, cube, quad or torus, not '%s'\n", argv[i]);
-                return 2;
-            }
-        } else if (std::strcmp(argv[i], "--gl") == 0) {
-            gl = true;
-        } else if (std::strcmp(argv[i], "--glsl") == 0) {
-            glsl = true;
-        } else if (std::strncmp(argv[i], "-D", 2) == 0) {
-            const char* def = argv[i][2] ? argv[i] + 2 : (i + 1 < argc ? argv[++i] : nullptr);
-            if (!def || !*def) {
-                std::fprintf(stderr, "glimmerhop-tool fx: -D needs NAME[=VALUE]\n");
-                return 2;
-            }
-            defineText.emplace_back(def);
-        } else if (argv[i][0] == '-') {
-            std::fprintf(stderr, "glimmerhop-tool fx: unknown option '%s'\n\n%s", argv[i], kUsage);
-            return 2;
-        } else {
-            files.push_back(argv[i]);
-        }
-    }
-    if (files.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    std::vector<std::string> names, values;
-    for (const std::string& d : defineText) {
-        std::size_t eq = d.find('=');
-        names.push_back(d.substr(0, eq));
-        values.push_back(eq == std::string::npos ? "1" : d.substr(eq + 1));
-    }
-    std::vector<D3DXMACRO> macros;
-    for (std::size_t i = 0; i < names.size(); ++i) macros.push_back({names[i].c_str(), values[i].c_str()});
-    macros.push_back({nullptr, nullptr});
-    if (render) {
-        if (files.size() != 1) {
-            std::fprintf(stderr, "glimmerhop-tool fx: --render takes one effect file\n\n%s", kUsage);
-            return 2;
-        }
-        preview.effectPath = files[0];
-        preview.macros = macros;
-        return tool::renderPreview(preview);
-    }
+};
 
+int parseArgs(int argc, char** argv, FxArgs& a) {
+    tool::CommandLine cl("fx", kDescription, kFooter);
+    cl.app.add_option("files", a.files, "effect files")
+        ->type_name("FILE")
+        ->required()
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    cl.app.add_flag("--gl", a.gl,
+                    "also link the GL programs on a headless OpenGL device (default: the\n"
+                    "trace backend, which needs no graphics)");
+    cl.app.add_flag("--glsl", a.glsl, "also print the GLSL generated for each pass program");
+    cl.app.add_option("-D", a.defines, "defines a macro for the effect's preprocessor")
+        ->type_name("NAME[=VALUE]")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(CLI::Validator([](std::string& d) { return d.empty() || d[0] == '=' ? "needs NAME[=VALUE]" : ""; }, ""));
+    cl.app.add_option("--render", a.preview.out, "draws each technique into this PNG contact sheet")
+        ->type_name("OUT.png")
+        ->each([&a](const std::string&) { a.render = true; });
+    cl.app.add_option("--technique", a.preview.technique, "with --render: only this technique")->type_name("NAME");
+    tool::Size tile{a.preview.width, a.preview.height};
+    cl.size(tile, 16, 4096, "with --render: the size of a tile (default 256x256)");
+    cl.app.add_option_function<std::string>(
+              "--mesh", [&a](const std::string& text) { tool::parseMeshShape(text, a.preview.mesh); },
+              "with --render: the mesh drawn (default sphere)")
+        ->type_name("SHAPE")
+        ->check(CLI::IsMember({"sphere", "cube", "quad", "torus"}));
+    if (const int status = cl.parse(argc, argv); status >= 0) return status;
+    a.preview.width = tile.width;
+    a.preview.height = tile.height;
+    return -1;
+}
+
+// Compiles each file and lists it. 0 when all compiled, 1 when one did not or the
+// device cannot be made.
+int listEffects(const FxArgs& a, const std::vector<D3DXMACRO>& macros) {
     d3d9::BackendConfig config;
-    config.backend = gl ? d3d9::Backend::Gl : d3d9::Backend::Trace;
+    config.backend = a.gl ? d3d9::Backend::Gl : d3d9::Backend::Trace;
     config.headless = true;
     d3d9::configure(config);
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
@@ -226,12 +198,13 @@ int run(int argc, char** argv) {
     IDirect3DDevice9* device = nullptr;
     if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                          D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device))) {
-        std::fprintf(stderr, "glimmerhop-tool fx: cannot create a %s device\n", gl ? "headless OpenGL" : "trace");
+        std::fprintf(stderr, "glimmerhop-tool fx: cannot create a %s device\n", a.gl ? "headless OpenGL" : "trace");
         if (d3d) d3d->Release();
         return 1;
     }
     int status = 0;
-    for (const char* path : files) {
+    for (const std::string& file : a.files) {
+        const char* path = file.c_str();
         ID3DXEffect* effect = nullptr;
         ID3DXBuffer* errors = nullptr;
         HRESULT hr = D3DXCreateEffectFromFileA(device, path, macros.data(), nullptr, D3DXSHADER_DEBUG, nullptr,
@@ -242,7 +215,7 @@ int run(int argc, char** argv) {
             status = 1;
         } else {
             list(path, static_cast<fx::Effect*>(effect)->compiled());
-            if (glsl) printGlsl(static_cast<fx::Effect*>(effect)->compiled());
+            if (a.glsl) printGlsl(static_cast<fx::Effect*>(effect)->compiled());
         }
         if (errors) errors->Release();
         if (effect) effect->Release();
@@ -252,6 +225,28 @@ int run(int argc, char** argv) {
     return status;
 }
 
-const tool::ToolCommand command{"fx", "compile an effect file and list its techniques and parameters", kUsage, run};
+int run(int argc, char** argv) {
+    FxArgs a;
+    if (const int status = parseArgs(argc, argv, a); status >= 0) return status;
+    std::vector<std::string> names, values;
+    for (const std::string& d : a.defines) {
+        std::size_t eq = d.find('=');
+        names.push_back(d.substr(0, eq));
+        values.push_back(eq == std::string::npos ? "1" : d.substr(eq + 1));
+    }
+    std::vector<D3DXMACRO> macros;
+    for (std::size_t i = 0; i < names.size(); ++i) macros.push_back({names[i].c_str(), values[i].c_str()});
+    macros.push_back({nullptr, nullptr});
+    if (!a.render) return listEffects(a, macros);
+    if (a.files.size() != 1) {
+        std::fprintf(stderr, "glimmerhop-tool fx: --render takes one effect file\n");
+        return 2;
+    }
+    a.preview.effectPath = a.files[0];
+    a.preview.macros = macros;
+    return tool::renderPreview(a.preview);
+}
+
+const tool::ToolCommand command{"fx", "compile an effect file and list its techniques and parameters", run};
 
 }  // namespace
