@@ -11,6 +11,7 @@
 #include "PlotCanvas.h"
 #include "audio/SyncData.h"
 #include "show/CameraCuts.h"
+#include "show/SceneSpans.h"
 #include "platform/win32/messagebox.h"
 
 namespace {
@@ -25,7 +26,6 @@ const char* const kDescription =
     "scene bounds marked and labelled with their times. Prints per scene the number of\n"
     "cuts and the shortest and mean time between them.";
 
-constexpr float kSceneBounds[] = {29.2f, 58.8f, 73.6f, 103.4f, 129.9f, 160.0f};
 constexpr tool::Rgb kBackground{18, 20, 26}, kLane{30, 33, 42}, kText{220, 220, 225}, kDim{120, 124, 135},
     kBound{255, 150, 40}, kPulse{250, 240, 120};
 
@@ -38,21 +38,23 @@ tool::Rgb bandColour(int j) {
 // The scenes that cut on the music, over their spans. The box room and the equalizer
 // start their hold at their first frame; the disco's starts at 0.
 struct CutScene {
-    const char* scene;
-    float from, to;
+    int index;  // in show::kScenes
     show::CameraCutRule rule;
     bool holdFromFirstFrame;
+    const char* name() const { return show::kScenes[index].name; }
+    float from() const { return show::sceneSpanStart(index); }
+    float to() const { return show::kScenes[index].end; }
 };
-constexpr CutScene kCutScenes[] = {{"disco dancers", 29.2f, 58.8f, show::kDiscoCuts, false},
-                                   {"box room", 73.6f, 103.4f, show::kBoxRoomCuts, true},
-                                   {"equalizer", 103.4f, 129.9f, show::kEqualizerCuts, true}};
+constexpr CutScene kCutScenes[] = {{1, show::kDiscoCuts, false},
+                                   {3, show::kBoxRoomCuts, true},
+                                   {4, show::kEqualizerCuts, true}};
 
 // The cuts a 60 fps run makes over the scene's span.
 std::vector<float> cutTimes(const SyncData& sync, const CutScene& scene) {
     std::vector<float> cuts;
     bool first = true;
     float last = 0.0f;
-    for (long k = static_cast<long>(scene.from * 60.0f) + 1; static_cast<float>(k) / 60.0f < scene.to; ++k) {
+    for (long k = static_cast<long>(scene.from() * 60.0f) + 1; static_cast<float>(k) / 60.0f < scene.to(); ++k) {
         const float t = static_cast<float>(k) / 60.0f;
         if (first && scene.holdFromFirstFrame) last = t;
         first = false;
@@ -177,7 +179,7 @@ void drawCuts(tool::PlotCanvas& c, const Frame& f, const PlotLayout& l, const Sy
             if (i == 1 || gapSeconds < shortest) shortest = gapSeconds;
         }
         const double mean = cuts.size() > 1 ? (cuts.back() - cuts.front()) / static_cast<double>(cuts.size() - 1) : 0.0;
-        std::printf("plot: %-13s %3zu cuts, shortest gap %.2f s, mean gap %.2f s\n", scene.scene, cuts.size(),
+        std::printf("plot: %-13s %3zu cuts, shortest gap %.2f s, mean gap %.2f s\n", scene.name(), cuts.size(),
                     static_cast<double>(shortest), mean);
     }
 }
@@ -196,7 +198,8 @@ void drawTimes(tool::PlotCanvas& c, const Frame& f, const PlotLayout& l) {
         }
     }
     c.text(8, l.axisY + 12, "seconds", kDim);
-    for (float b : kSceneBounds) {
+    for (const show::SceneSpan& scene : show::kScenes) {
+        const float b = scene.end;
         if (b > f.seconds) continue;
         int x = f.x(b);
         for (int y = l.top - 6; y < l.axisY; y += 6) c.vline(x, y, y + 3, kBound);
