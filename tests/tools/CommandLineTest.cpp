@@ -2,6 +2,7 @@
 // option refused with exit status 2 and a message naming it, before anything runs.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -73,6 +74,24 @@ TEST(CommandLine, BadValuesAreRefusedByName) {
         EXPECT_NE(r.output.find(c.named), std::string::npos) << c.args << "\n" << r.output;
     }
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// Each -D takes one definition; the effect files after it stay files.
+TEST(CommandLine, FxDefinitionsTakeOneWordEach) {
+    if (!std::filesystem::exists(std::string(GH_BINARY_DIR) + "/glimmerhop-tool")) GTEST_SKIP() << "no tool";
+    const std::string dir = std::string(GH_BINARY_DIR) + "/test-files/commandline-fx/";
+    std::filesystem::create_directories(dir);
+    for (const char* name : {"a.fx", "b.fx"}) {
+        std::FILE* f = std::fopen((dir + name).c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs("#if !defined(ONE) || !defined(TWO)\n#error both needed\n#endif\n"
+                   "float4 k = TWO;\ntechnique T { pass P { } }\n", f);
+        std::fclose(f);
+    }
+    const tooltest::CommandRun r = tool("fx -D ONE -D 'TWO=float4(1.0/2.0,0,0,1)' " + dir + "a.fx " + dir + "b.fx");
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("a.fx: 1 technique"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("b.fx: 1 technique"), std::string::npos) << r.output;
 }
 
 TEST(CommandLine, HelpComesFromTheDeclarations) {

@@ -159,9 +159,11 @@ int parseArgs(int argc, char** argv, FxArgs& a) {
                     "also link the GL programs on a headless OpenGL device (default: the\n"
                     "trace backend, which needs no graphics)");
     cl.app.add_flag("--glsl", a.glsl, "also print the GLSL generated for each pass program");
+    // One NAME[=VALUE] to each -D: the words after it are the files.
     cl.app.add_option("-D", a.defines, "defines a macro for the effect's preprocessor")
         ->type_name("NAME[=VALUE]")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false)
         ->check(CLI::Validator([](std::string& d) { return d.empty() || d[0] == '=' ? "needs NAME[=VALUE]" : ""; }, ""));
     cl.app.add_option("--render", a.preview.out, "draws each technique into this PNG contact sheet")
         ->type_name("OUT.png")
