@@ -1,31 +1,20 @@
+#include "show/SceneSpans.h"
 #include "show/ShowDraw.h"
 
 using namespace show;
 
 namespace {
 
-// Upper bounds of the scenes' spans in music seconds, compared as single-precision
-// values: a scene owns the times above the previous bound up to and including its own.
-constexpr float kSpanEnds[6] = {29.2f, 58.8f, 73.6f, 103.4f, 129.9f, 160.0f};
-
+// In the order of kScenes.
 using SceneDraw = void (Show::*)(float);
-constexpr SceneDraw kSceneDraws[6] = {
+constexpr SceneDraw kSceneDraws[kSceneCount] = {
     &Show::drawFloorIntro, &Show::drawDiscoDancers, &Show::drawTunnel,
     &Show::drawBoxRoom,    &Show::drawEqualizer,    &Show::drawFinale,
 };
 
 }  // namespace
 
-void Show::renderFrame(float t) {
-    for (int i = 0; i < 6; ++i) {
-        if (!(t > kSpanEnds[i])) {
-            (this->*kSceneDraws[i])(t);
-            return;
-        }
-    }
-    // Past the last span the show starts over with its first scene.
-    drawFloorIntro(t);
-}
+void Show::renderFrame(float t) { (this->*kSceneDraws[sceneAt(t)])(t); }
 
 // The group's logo after the music: full for half a second, gone at 1.5 s.
 void Show::renderOutro(float t) {

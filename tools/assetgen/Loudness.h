@@ -1,5 +1,5 @@
-// Loudness and peak figures of a stereo signal, measured the way broadcast meters do
-// (ITU-R BS.1770 K-weighted, gated loudness; EBU Tech 3342 loudness range; 4x oversampled
+// Loudness and peak figures of a stereo signal, measured by libebur128 the way broadcast
+// meters do (ITU-R BS.1770 gated loudness, EBU Tech 3342 loudness range, oversampled
 // true peak), so that a change to the music shows what it does to the master.
 #pragma once
 
@@ -20,10 +20,6 @@ struct LoudnessFigures {
 LoudnessFigures measureLoudness(const std::vector<int16_t>& stereo, int rate);
 // Two float channels in -1..1.
 LoudnessFigures measureLoudness(const std::vector<float>& left, const std::vector<float>& right, int rate);
-
-// The largest magnitude of the signal between its samples, estimated at 4x the sample rate
-// (one value per input sample: the peak over the interval that ends at it).
-std::vector<float> truePeakEnvelope(const std::vector<float>& x);
 
 void printLoudness(const char* what, const LoudnessFigures& f);
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <deque>
 
-#include "Loudness.h"
+#include "TruePeak.h"
 #include "Synth.h"
 
 namespace assetgen {

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "AllocationCount.h"
 #include "BenchReport.h"
 #include "Command.h"
+#include "CommandLine.h"
 #include "ShowHost.h"
 #include "app/globals/DisplaySettings.h"
 #include "platform/bass/clock.h"
@@ -22,10 +22,7 @@
 namespace tool {
 namespace {
 
-const char* const kUsage =
-    "usage: glimmerhop-tool bench [--short] [--no-gl] [--json] [--fps F] [--gl-fps F]\n"
-    "                             [--from A] [--to B] [--size WxH] [--draws] [--data DIR]\n"
-    "\n"
+const char* const kDescription =
     "Plays the whole show in time order and measures, per scene:\n"
     "  - the show's own logic: renderFrame + Present on the trace backend with no output,\n"
     "    mean and 99th percentile in microseconds (--fps frames per music second, 60);\n"
@@ -36,21 +33,11 @@ const char* const kUsage =
     "    (--gl-fps frames per music second, 2); the table also gives the mean of\n"
     "    back-to-back frames with one read-back per scene (the renderer's throughput).\n"
     "Loading is timed per kind of asset through the show's own load (headless OpenGL;\n"
-    "the trace backend with --no-gl), without the loading picture's fade.\n"
-    "\n"
-    "  --short     few frames and small GL sizes (160x120, 320x240): a quick check\n"
-    "  --from A, --to B  only the frames of music seconds A (included) to B (not)\n"
-    "  --size WxH  OpenGL at this one size instead of the two\n"
-    "  --draws     then, at the largest size, each draw call's GPU time (timer queries)\n"
-    "              and pixels (samples-passed queries): per scene, and the twenty\n"
-    "              dearest by scene, effect, technique and pass\n"
-    "  --no-gl     skip OpenGL\n"
-    "  --json      print {\"scenes\": [...], \"load_ms\": {...}} instead of the table\n"
-    "  --data DIR  directory holding Tindermoot/ (default: the working\n"
-    "              directory, else the installed data set)\n"
-    "\n"
+    "the trace backend with --no-gl), without the loading picture's fade.";
+
+const char* const kFooter =
     "Set LP_NUM_THREADS to choose llvmpipe's rasteriser threads. Timings never fail the\n"
-    "run; it exits with 3 when any frame after loading allocated.\n";
+    "run; it exits with 3 when any frame after loading allocated.";
 
 using Clock = std::chrono::steady_clock;
 
@@ -228,47 +215,64 @@ bool benchDraws(unsigned width, unsigned height, const Timeline& line, BenchResu
     return true;
 }
 
-bool parseSize(const char* text, unsigned& width, unsigned& height) {
-    char* end = nullptr;
-    const unsigned long w = std::strtoul(text, &end, 10);
-    if (end == text || (*end != 'x' && *end != 'X')) return false;
-    const char* rest = end + 1;
-    const unsigned long h = std::strtoul(rest, &end, 10);
-    if (end == rest || *end || w == 0 || h == 0 || w > 16384 || h > 16384) return false;
-    width = static_cast<unsigned>(w);
-    height = static_cast<unsigned>(h);
-    return true;
+struct BenchArgs {
+    bool shortRun = false, json = false, noGl = false, drawsPass = false;
+    double fps = -1, glFps = -1, from = 0, to = 1e9;  // a rate below 0: --short's or the full run's
+    Size size;
+    std::string dataDir;
+};
+
+int parseArgs(int argc, char** argv, BenchArgs& a) {
+    CommandLine cl("bench", kDescription, kFooter);
+    cl.app.add_flag("--short", a.shortRun, "few frames and small GL sizes (160x120, 320x240): a quick check");
+    cl.time("--from", a.from, "only the frames from this music second (included)");
+    cl.time("--to", a.to, "only the frames before this music second");
+    cl.size(a.size, 1, 16384, "OpenGL at this one size instead of the two");
+    cl.app.add_flag("--draws", a.drawsPass,
+                    "then, at the largest size, each draw call's GPU time (timer queries)\n"
+                    "and pixels (samples-passed queries): per scene, and the twenty\n"
+                    "dearest by scene, effect, technique and pass");
+    cl.app.add_flag("--no-gl", a.noGl, "skip OpenGL");
+    cl.app.add_flag("--json", a.json, "print {\"scenes\": [...], \"load_ms\": {...}} instead of the table");
+    cl.rate("--fps", a.fps, 1000.0, "frames per music second of the logic run (default 60; --short 5)");
+    cl.rate("--gl-fps", a.glFps, 1000.0, "frames per music second of the GL runs (default 2; --short 0.25)");
+    cl.dataFolder(a.dataDir);
+    if (const int status = cl.parse(argc, argv); status >= 0) return status;
+    if (a.fps < 0) a.fps = a.shortRun ? 5.0 : 60.0;
+    if (a.glFps < 0) a.glFps = a.shortRun ? 0.25 : 2.0;
+    if (!(a.from < a.to)) {
+        std::fprintf(stderr, "bench: --from must come before --to\n");
+        return 2;
+    }
+    return -1;
+}
+
+// Every measurement the arguments ask for; false when a device could not be made.
+bool measure(const BenchArgs& a, BenchResult& result) {
+    result.gl = !a.noGl;
+    if (a.shortRun) {
+        result.glSizes[0][0] = 160, result.glSizes[0][1] = 120;
+        result.glSizes[1][0] = 320, result.glSizes[1][1] = 240;
+    }
+    if (a.size.width) {
+        result.glSizes[0][0] = a.size.width, result.glSizes[0][1] = a.size.height;
+        result.glSizeCount = 1;
+    }
+    for (int i = 0; i < 6; ++i) result.scenes[i].name = sceneName(i);
+    bass::useDrivenClock(true);
+
+    if (!benchLogic(timelineAt(a.fps, a.from, a.to), result)) return false;
+    if (!result.gl) return true;
+    const Timeline line = timelineAt(a.glFps, a.from, a.to);
+    for (unsigned k = 0; k < result.glSizeCount; ++k)
+        if (!benchGl(static_cast<int>(k), line, result)) return false;
+    const unsigned* largest = result.glSizes[result.glSizeCount - 1];
+    return !a.drawsPass || benchDraws(largest[0], largest[1], line, result);
 }
 
 int run(int argc, char** argv) {
-    bool shortRun = false, json = false, gl = true, drawsPass = false;
-    double fps = -1, glFps = -1, from = 0, to = 1e9;
-    unsigned sizeW = 0, sizeH = 0;
-    std::string dataDir;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(a, "--short") == 0) shortRun = true;
-        else if (std::strcmp(a, "--json") == 0) json = true;
-        else if (std::strcmp(a, "--no-gl") == 0) gl = false;
-        else if (std::strcmp(a, "--draws") == 0) drawsPass = true;
-        else if (std::strcmp(a, "--from") == 0 && hasValue) from = std::atof(argv[++i]);
-        else if (std::strcmp(a, "--to") == 0 && hasValue) to = std::atof(argv[++i]);
-        else if (std::strcmp(a, "--size") == 0 && hasValue && parseSize(argv[i + 1], sizeW, sizeH)) ++i;
-        else if (std::strcmp(a, "--fps") == 0 && hasValue) fps = std::atof(argv[++i]);
-        else if (std::strcmp(a, "--gl-fps") == 0 && hasValue) glFps = std::atof(argv[++i]);
-        else if (std::strcmp(a, "--data") == 0 && hasValue) dataDir = argv[++i];
-        else {
-            std::fprintf(stderr, "bench: unknown or incomplete option '%s'\n\n%s", a, kUsage);
-            return 2;
-        }
-    }
-    if (fps < 0) fps = shortRun ? 5.0 : 60.0;
-    if (glFps < 0) glFps = shortRun ? 0.25 : 2.0;
-    if (!(fps > 0 && fps <= 1000 && glFps > 0 && glFps <= 1000)) {
-        std::fprintf(stderr, "bench: --fps and --gl-fps take a rate above 0\n");
-        return 2;
-    }
+    BenchArgs a;
+    if (const int status = parseArgs(argc, argv, a); status >= 0) return status;
 
     // The report keeps standard output to itself; the show's own console lines go to
     // standard error.
@@ -277,35 +281,11 @@ int run(int argc, char** argv) {
     std::FILE* report = reportFd >= 0 ? fdopen(reportFd, "w") : nullptr;
     if (!report) report = stdout;
     else dup2(STDERR_FILENO, STDOUT_FILENO);
-    if (!enterDataDirectory(dataDir)) return 1;
+    if (!enterDataDirectory(a.dataDir)) return 1;
 
     BenchResult result;
-    result.gl = gl;
-    if (shortRun) {
-        result.glSizes[0][0] = 160, result.glSizes[0][1] = 120;
-        result.glSizes[1][0] = 320, result.glSizes[1][1] = 240;
-    }
-    if (sizeW) {
-        result.glSizes[0][0] = sizeW, result.glSizes[0][1] = sizeH;
-        result.glSizeCount = 1;
-    }
-    if (!(from < to)) {
-        std::fprintf(stderr, "bench: --from must come before --to\n");
-        return 2;
-    }
-    for (int i = 0; i < 6; ++i) result.scenes[i].name = sceneName(i);
-    bass::useDrivenClock(true);
-
-    if (!benchLogic(timelineAt(fps, from, to), result)) return 1;
-    if (gl) {
-        const Timeline line = timelineAt(glFps, from, to);
-        for (unsigned k = 0; k < result.glSizeCount; ++k)
-            if (!benchGl(static_cast<int>(k), line, result)) return 1;
-        const unsigned* largest = result.glSizes[result.glSizeCount - 1];
-        if (drawsPass && !benchDraws(largest[0], largest[1], line, result)) return 1;
-    }
-
-    if (json) printJson(report, result);
+    if (!measure(a, result)) return 1;
+    if (a.json) printJson(report, result);
     else printTable(report, result);
     std::fflush(report);
 
@@ -321,7 +301,7 @@ int run(int argc, char** argv) {
     return 0;
 }
 
-const ToolCommand command{"bench", "per-scene frame cost, allocations per frame and loading time", kUsage, run};
+const ToolCommand command{"bench", "per-scene frame cost, allocations per frame and loading time", run};
 
 }  // namespace
 }  // namespace tool

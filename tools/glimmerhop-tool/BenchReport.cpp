@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <nlohmann/json.hpp>
+#include <string>
 
 namespace tool {
 
@@ -26,14 +28,6 @@ double BenchResult::loadTotalMs() const {
     for (const LoadStep& s : load) total += s.ms;
     return total;
 }
-
-namespace {
-// JSON has no NaN or infinity; a measurement that was not taken is null.
-void jsonNumber(std::FILE* out, double v, bool taken) {
-    if (taken && std::isfinite(v)) std::fprintf(out, "%.3f", v);
-    else std::fputs("null", out);
-}
-}  // namespace
 
 void DrawsResult::add(int scene, const char* effect, const char* technique, unsigned pass, double gpuMs,
                       double samples) {
@@ -90,15 +84,6 @@ void printDraws(std::FILE* out, const BenchResult& r) {
     }
 }
 
-void jsonString(std::FILE* out, const std::string& text) {
-    std::fputc('"', out);
-    for (char c : text) {
-        if (c == '"' || c == '\\') std::fprintf(out, "\\%c", c);
-        else if (static_cast<unsigned char>(c) < 0x20) std::fprintf(out, "\\u%04x", c);
-        else std::fputc(c, out);
-    }
-    std::fputc('"', out);
-}
 }  // namespace
 
 void printTable(std::FILE* out, const BenchResult& r) {
@@ -132,55 +117,65 @@ void printTable(std::FILE* out, const BenchResult& r) {
     for (const LoadStep& s : r.load) std::fprintf(out, "  %-15s %9.1f ms\n", s.kind.c_str(), s.ms);
 }
 
+namespace {
+using Json = nlohmann::ordered_json;
+
+// A figure to `decimals` places, as the table gives it; a measurement that was not taken
+// is null (JSON has no NaN or infinity either).
+Json figure(double v, bool taken, int decimals = 3) {
+    if (!taken || !std::isfinite(v)) return nullptr;
+    const double scale = std::pow(10.0, decimals);
+    return std::round(v * scale) / scale;
+}
+
+Json sceneJson(const BenchResult& r, const SceneBench& s) {
+    Json j;
+    j["name"] = s.name;
+    j["logic_us_mean"] = figure(s.logicUs.mean(), !s.logicUs.empty());
+    j["logic_us_median"] = figure(s.logicUs.percentile(50), !s.logicUs.empty());
+    j["logic_us_p99"] = figure(s.logicUs.percentile(99), !s.logicUs.empty());
+    j["allocs_per_frame_max"] = s.allocsMax;
+    for (unsigned k = 0; k < r.glSizeCount; ++k)
+        j["gl_ms_" + std::to_string(r.glSizes[k][0]) + "x" + std::to_string(r.glSizes[k][1])] =
+            figure(s.glMs[k].mean(), r.gl && !s.glMs[k].empty());
+    return j;
+}
+
+Json dearestJson(const BenchResult& r) {
+    Json list = Json::array();
+    for (const DrawCost* c : r.draws.dearest(20)) {
+        const double n = r.draws.frames[c->scene];
+        list.push_back({{"scene", r.scenes[c->scene].name},
+                        {"effect", c->effect},
+                        {"technique", c->technique},
+                        {"pass", c->pass},
+                        {"draws_per_frame", figure(c->draws / n, true)},
+                        {"gpu_ms_per_frame", figure(c->gpuMs / n, true, 4)},
+                        {"samples_per_frame", figure(c->samples / n, true, 0)}});
+    }
+    return list;
+}
+}  // namespace
+
 void printJson(std::FILE* out, const BenchResult& r) {
-    std::fputs("{\"scenes\": [", out);
-    for (int i = 0; i < 6; ++i) {
-        const SceneBench& s = r.scenes[i];
-        std::fprintf(out, "%s{\"name\": \"%s\", \"logic_us_mean\": ", i ? ", " : "", s.name);
-        jsonNumber(out, s.logicUs.mean(), !s.logicUs.empty());
-        std::fputs(", \"logic_us_median\": ", out);
-        jsonNumber(out, s.logicUs.percentile(50), !s.logicUs.empty());
-        std::fputs(", \"logic_us_p99\": ", out);
-        jsonNumber(out, s.logicUs.percentile(99), !s.logicUs.empty());
-        std::fprintf(out, ", \"allocs_per_frame_max\": %lu", s.allocsMax);
-        for (unsigned k = 0; k < r.glSizeCount; ++k) {
-            std::fprintf(out, ", \"gl_ms_%ux%u\": ", r.glSizes[k][0], r.glSizes[k][1]);
-            jsonNumber(out, s.glMs[k].mean(), r.gl && !s.glMs[k].empty());
-        }
-        std::fputc('}', out);
-    }
-    std::fputc(']', out);
+    Json j;
+    j["scenes"] = Json::array();
+    for (const SceneBench& s : r.scenes) j["scenes"].push_back(sceneJson(r, s));
     if (r.gl) {
-        std::fputs(", \"renderer\": ", out);
-        jsonString(out, r.renderer);
-        std::fputs(", \"software_warning\": ", out);
-        jsonString(out, r.warning);
+        j["renderer"] = r.renderer;
+        j["software_warning"] = r.warning;
     }
-    if (r.draws.measured) {
-        std::fputs(", \"dearest_draws\": [", out);
-        const char* comma = "";
-        for (const DrawCost* c : r.draws.dearest(20)) {
-            const double n = r.draws.frames[c->scene];
-            std::fprintf(out, "%s{\"scene\": \"%s\", \"effect\": ", comma, r.scenes[c->scene].name);
-            jsonString(out, c->effect);
-            std::fputs(", \"technique\": ", out);
-            jsonString(out, c->technique);
-            std::fprintf(out, ", \"pass\": %u, \"draws_per_frame\": %.3f, \"gpu_ms_per_frame\": %.4f, "
-                              "\"samples_per_frame\": %.0f}",
-                         c->pass, c->draws / n, c->gpuMs / n, c->samples / n);
-            comma = ", ";
-        }
-        std::fputc(']', out);
-    }
-    std::fputs(", \"load_ms\": {\"total\": ", out);
-    jsonNumber(out, r.loadTotalMs(), true);
+    if (r.draws.measured) j["dearest_draws"] = dearestJson(r);
+    Json& load = j["load_ms"];
+    load["total"] = figure(r.loadTotalMs(), true);
     for (const LoadStep& s : r.load) {
         std::string key = s.kind;
         std::replace(key.begin(), key.end(), ' ', '_');
-        std::fprintf(out, ", \"%s\": ", key.c_str());
-        jsonNumber(out, s.ms, true);
+        load[key] = figure(s.ms, true);
     }
-    std::fputs("}}\n", out);
+    // Names come from effect files: bytes that are not UTF-8 are replaced, not fatal.
+    const std::string text = j.dump(-1, ' ', false, Json::error_handler_t::replace);
+    std::fprintf(out, "%s\n", text.c_str());
 }
 
 }  // namespace tool

@@ -2,12 +2,12 @@
 // says, per file, OK or what is wrong and where.
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "Command.h"
+#include "CommandLine.h"
 #include "assets/FileChecks.h"
 #include "assets/SceneLines.h"
 #include "platform/win32/files.h"
@@ -18,13 +18,13 @@ namespace {
 
 enum class FileKind { Mesh, Scene, Sync, Light, Camera, MaterialList, Other };
 
-const char* const kUsage =
-    "usage: glimmerhop-tool check DIR|FILE...\n"
+const char* const kDescription =
+    "glimmerhop-tool check DIR|FILE...\n"
     "\n"
     "Validates data files: .mesh, .scene (with the node files it names), .sync, and\n"
     "light, camera and material-list files (extensions of 5, 6 and 8 letters). A\n"
     "directory is searched recursively. Prints one line per file: OK, or what is wrong\n"
-    "and at which byte or line. Exit status 1 when any file is wrong.\n";
+    "and at which byte or line. Exit status 1 when any file is wrong.";
 
 FileKind kindOfName(const std::string& name) {
     const std::size_t dot = name.find_last_of('.');
@@ -159,45 +159,48 @@ int checkFile(const std::string& path, FileKind kind) {
     return check.ok ? 0 : 1;
 }
 
+// Every data file under a directory, in name order.
+std::vector<std::string> dataFilesUnder(const std::filesystem::path& root) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root, ec))
+        if (entry.is_regular_file() && kindOfName(entry.path().string()) != FileKind::Other)
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 int run(int argc, char** argv) {
-    if (argc < 2) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    namespace fs = std::filesystem;
+    std::vector<std::string> paths;
+    CommandLine cl("check", kDescription);
+    cl.app.add_option("paths", paths, "data files, or directories to search")->type_name("DIR|FILE")->required();
+    if (const int status = cl.parse(argc, argv); status >= 0) return status;
     int problems = 0;
     int checked = 0;
-    for (int i = 1; i < argc; ++i) {
+    for (const std::string& path : paths) {
         std::error_code ec;
-        const fs::path root(argv[i]);
-        if (fs::is_directory(root, ec)) {
-            std::vector<std::string> files;
-            for (const auto& entry : fs::recursive_directory_iterator(root, ec))
-                if (entry.is_regular_file() && kindOfName(entry.path().string()) != FileKind::Other)
-                    files.push_back(entry.path().string());
-            std::sort(files.begin(), files.end());
-            for (const std::string& f : files) {
+        if (std::filesystem::is_directory(path, ec)) {
+            for (const std::string& f : dataFilesUnder(path)) {
                 problems += checkFile(f, kindOfName(f));
                 ++checked;
             }
-        } else {
-            const FileKind kind = kindOfName(argv[i]);
-            if (kind == FileKind::Other) {
-                std::printf("%s: not a data file of a known kind\n", argv[i]);
-                ++problems;
-                continue;
-            }
-            problems += checkFile(argv[i], kind);
-            ++checked;
+            continue;
         }
+        const FileKind kind = kindOfName(path);
+        if (kind == FileKind::Other) {
+            std::printf("%s: not a data file of a known kind\n", path.c_str());
+            ++problems;
+            continue;
+        }
+        problems += checkFile(path, kind);
+        ++checked;
     }
     std::printf("%d file%s checked, %d problem%s\n", checked, checked == 1 ? "" : "s", problems,
                 problems == 1 ? "" : "s");
     return problems > 0 ? 1 : 0;
 }
 
-const ToolCommand command{"check", "validate data files (mesh, scene, light, camera, material list, sync)",
-                          kUsage, run};
+const ToolCommand command{"check", "validate data files (mesh, scene, light, camera, material list, sync)", run};
 
 }  // namespace
 }  // namespace tool

@@ -1,5 +1,6 @@
 // Subcommands of glimmerhop-tool. Each lives in its own file and registers itself:
-//   static const ToolCommand command{"fx", "compile an effect file and list it", usage, run};
+//   static const ToolCommand command{"fx", "compile an effect file and list it", run};
+// A command reads its own options, --help included, through CommandLine.h.
 #pragma once
 
 namespace tool {
@@ -9,12 +10,8 @@ using CommandMain = int (*)(int argc, char** argv);  // argv[0] is the subcomman
 struct ToolCommand {
     const char* name;
     const char* summary;  // one line for the command list
-    const char* usage;    // the text of `glimmerhop-tool NAME --help`
     CommandMain run;
-    ToolCommand(const char* name, const char* summary, const char* usage, CommandMain run);
+    ToolCommand(const char* name, const char* summary, CommandMain run);
 };
-
-// True when argv holds -h or --help.
-bool wantsHelp(int argc, char** argv);
 
 }  // namespace tool

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "CommandLine.h"
 #include "PassText.h"
 #include "PreviewRender.h"
 #include "Workbench.h"
@@ -14,25 +15,21 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
-    "       glimmerhop-tool fx FILE --render OUT.png [--technique NAME] [--size WxH]\n"
-    "                          [--mesh sphere|cube|quad|torus] [-D NAME[=VALUE]]...\n"
-    "       glimmerhop-tool fx FILE --live [--technique NAME] [--size WxH]\n"
-    "                          [--mesh sphere|cube|quad|torus|FILE.obj|FILE.mesh]\n"
-    "                          [-D NAME[=VALUE]]... [-I DIR]...\n"
+const char kDescription[] =
+    "glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
+    "glimmerhop-tool fx FILE --render OUT.png [--technique NAME] [--size WxH]\n"
+    "                    [--mesh sphere|cube|quad|torus] [-D NAME[=VALUE]]...\n"
+    "glimmerhop-tool fx FILE --live [--technique NAME] [--size WxH]\n"
+    "                    [--mesh sphere|cube|quad|torus|FILE.obj|FILE.mesh]\n"
+    "                    [-D NAME[=VALUE]]... [-I DIR]...\n"
     "\n"
     "Compiles each effect file (HLSL to SPIR-V to GLSL) and lists its techniques with\n"
     "their passes (shaders or \"fixed function\", states with their values; states the\n"
     "device does not take from an effect are marked \"ignored\"), its parameters with\n"
     "their types, the annotations and the samplers. On a compile error prints the\n"
-    "compiler's messages and exits 1.\n"
-    "\n"
-    "  --gl       also link the GL programs on a headless OpenGL device (default: the\n"
-    "             trace backend, which needs no graphics)\n"
-    "  --glsl     also print the GLSL generated for each pass program\n"
-    "  -D NAME=V  defines a macro for the effect's preprocessor\n"
-    "\n"
+    "compiler's messages and exits 1.";
+
+const char kFooter[] =
     "With --render, draws a built-in mesh (default sphere) with each technique (or the\n"
     "one named), every pass in order, on a headless OpenGL device, into a PNG contact\n"
     "sheet of one tile a technique (default 256x256) labelled with its name. Parameters\n"
@@ -55,8 +52,7 @@ const char kUsage[] =
     "Drag to turn, right-drag to pan, wheel to zoom; F frames the mesh, Space pauses\n"
     "time, T picks the next technique, P writes the picture beside the file\n"
     "(FILE-TECHNIQUE.png), Escape quits.\n"
-    "  -I DIR     with --live, a folder for #include files (after the including file's own)\n"
-    "With GLIMMERHOP_WORKBENCH_LAYOUT set, where each control lies goes to standard error.\n";
+    "With GLIMMERHOP_WORKBENCH_LAYOUT set, where each control lies goes to standard error.";
 
 const char* filterName(DWORD f) {
     static const char* const names[] = {"none", "point", "linear", "anisotropic"};
@@ -146,69 +142,60 @@ void list(const char* path, const fx::CompiledEffect& effect) {
     }
 }
 
-// The command line as it is given; the options of --render and --live go straight into
-// their own structs.
-struct FxOptions {
-    bool gl = false, glsl = false;
-    std::vector<std::string> defineText;
-    std::vector<const char*> files;
-    tool::PreviewOptions preview;
-    tool::WorkbenchOptions live;
+struct FxArgs {
+    bool gl = false, glsl = false, render = false, live = false, sized = false;
+    std::vector<std::string> defines, files, includeFolders;
     std::string mesh;
-    bool render = false, workbench = false, sized = false;
+    tool::PreviewOptions preview;
 };
 
-// 0, or the exit code after a message.
-int parseOptions(int argc, char** argv, FxOptions& o) {
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--render") == 0 && hasValue) {
-            o.render = true;
-            o.preview.out = argv[++i];
-        } else if (std::strcmp(argv[i], "--live") == 0) {
-            o.workbench = true;
-        } else if (std::strcmp(argv[i], "--technique") == 0 && hasValue) {
-            o.preview.technique = o.live.technique = argv[++i];
-        } else if (std::strcmp(argv[i], "--size") == 0 && hasValue) {
-            if (!tool::parseTileSize(argv[++i], o.preview.width, o.preview.height)) {
-                std::fprintf(stderr, "glimmerhop-tool fx: --size wants WxH from 16x16 to 4096x4096, not '%s'\n", argv[i]);
-                return 2;
-            }
-            o.sized = true;
-        } else if (std::strcmp(argv[i], "--mesh") == 0 && hasValue) {
-            o.mesh = argv[++i];
-        } else if (std::strncmp(argv[i], "-I", 2) == 0) {
-            const char* dir = argv[i][2] ? argv[i] + 2 : (hasValue ? argv[++i] : nullptr);
-            if (!dir || !*dir) {
-                std::fprintf(stderr, "glimmerhop-tool fx: -I needs a folder\n");
-                return 2;
-            }
-            o.live.includeFolders.emplace_back(dir);
-        } else if (std::strcmp(argv[i], "--gl") == 0) {
-            o.gl = true;
-        } else if (std::strcmp(argv[i], "--glsl") == 0) {
-            o.glsl = true;
-        } else if (std::strncmp(argv[i], "-D", 2) == 0) {
-            const char* def = argv[i][2] ? argv[i] + 2 : (i + 1 < argc ? argv[++i] : nullptr);
-            if (!def || !*def) {
-                std::fprintf(stderr, "glimmerhop-tool fx: -D needs NAME[=VALUE]\n");
-                return 2;
-            }
-            o.defineText.emplace_back(def);
-        } else if (argv[i][0] == '-') {
-            std::fprintf(stderr, "glimmerhop-tool fx: unknown option '%s'\n\n%s", argv[i], kUsage);
-            return 2;
-        } else {
-            o.files.push_back(argv[i]);
-        }
-    }
-    return 0;
+void addMeshAndSize(tool::CommandLine& cl, FxArgs& a, tool::Size& tile) {
+    cl.size(tile, 16, 4096, "with --render: the size of a tile (default 256x256); with --live: the window's")
+        ->each([&a](const std::string&) { a.sized = true; });
+    // A shape for --render; --live also takes a mesh file, checked when it is loaded.
+    cl.app.add_option("--mesh", a.mesh, "the mesh drawn (default sphere); with --live also a .obj or .mesh file")
+        ->type_name("SHAPE|FILE");
 }
 
-// Compiles each file on a headless device and lists it. The exit code.
-int listEffects(const FxOptions& o, const std::vector<D3DXMACRO>& macros) {
+int parseArgs(int argc, char** argv, FxArgs& a) {
+    tool::CommandLine cl("fx", kDescription, kFooter);
+    cl.app.add_option("files", a.files, "effect files")
+        ->type_name("FILE")
+        ->required()
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    cl.app.add_flag("--gl", a.gl,
+                    "also link the GL programs on a headless OpenGL device (default: the\n"
+                    "trace backend, which needs no graphics)");
+    cl.app.add_flag("--glsl", a.glsl, "also print the GLSL generated for each pass program");
+    // One NAME[=VALUE] to each -D or -I: the words after it are the files.
+    cl.app.add_option("-D", a.defines, "defines a macro for the effect's preprocessor")
+        ->type_name("NAME[=VALUE]")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false)
+        ->check(CLI::Validator([](std::string& d) { return d.empty() || d[0] == '=' ? "needs NAME[=VALUE]" : ""; }, ""));
+    cl.app.add_option("-I", a.includeFolders, "a folder for #include files, searched after the including file's own")
+        ->type_name("DIR")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false);
+    cl.app.add_option("--render", a.preview.out, "draws each technique into this PNG contact sheet")
+        ->type_name("OUT.png")
+        ->each([&a](const std::string&) { a.render = true; });
+    cl.app.add_flag("--live", a.live, "the effect workbench: the effect in a window, its parameters on controls");
+    cl.app.add_option("--technique", a.preview.technique, "with --render: only this technique; with --live: the first shown")
+        ->type_name("NAME");
+    tool::Size tile{a.preview.width, a.preview.height};
+    addMeshAndSize(cl, a, tile);
+    if (const int status = cl.parse(argc, argv); status >= 0) return status;
+    a.preview.width = tile.width;
+    a.preview.height = tile.height;
+    return -1;
+}
+
+// Compiles each file and lists it. 0 when all compiled, 1 when one did not or the
+// device cannot be made.
+int listEffects(const FxArgs& a, const std::vector<D3DXMACRO>& macros) {
     d3d9::BackendConfig config;
-    config.backend = o.gl ? d3d9::Backend::Gl : d3d9::Backend::Trace;
+    config.backend = a.gl ? d3d9::Backend::Gl : d3d9::Backend::Trace;
     config.headless = true;
     d3d9::configure(config);
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
@@ -222,12 +209,13 @@ int listEffects(const FxOptions& o, const std::vector<D3DXMACRO>& macros) {
     IDirect3DDevice9* device = nullptr;
     if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
                                          D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device))) {
-        std::fprintf(stderr, "glimmerhop-tool fx: cannot create a %s device\n", o.gl ? "headless OpenGL" : "trace");
+        std::fprintf(stderr, "glimmerhop-tool fx: cannot create a %s device\n", a.gl ? "headless OpenGL" : "trace");
         if (d3d) d3d->Release();
         return 1;
     }
     int status = 0;
-    for (const char* path : o.files) {
+    for (const std::string& file : a.files) {
+        const char* path = file.c_str();
         ID3DXEffect* effect = nullptr;
         ID3DXBuffer* errors = nullptr;
         HRESULT hr = D3DXCreateEffectFromFileA(device, path, macros.data(), nullptr, D3DXSHADER_DEBUG, nullptr,
@@ -238,7 +226,7 @@ int listEffects(const FxOptions& o, const std::vector<D3DXMACRO>& macros) {
             status = 1;
         } else {
             list(path, static_cast<fx::Effect*>(effect)->compiled());
-            if (o.glsl) printGlsl(static_cast<fx::Effect*>(effect)->compiled());
+            if (a.glsl) printGlsl(static_cast<fx::Effect*>(effect)->compiled());
         }
         if (errors) errors->Release();
         if (effect) effect->Release();
@@ -248,50 +236,51 @@ int listEffects(const FxOptions& o, const std::vector<D3DXMACRO>& macros) {
     return status;
 }
 
+int runLive(const FxArgs& a) {
+    if (a.files.size() != 1 || a.render) {
+        std::fprintf(stderr, "glimmerhop-tool fx: --live takes one effect file, without --render\n");
+        return 2;
+    }
+    tool::WorkbenchOptions live;
+    live.effectPath = a.files[0];
+    live.technique = a.preview.technique;
+    if (!a.mesh.empty()) live.mesh = a.mesh;
+    if (a.sized) live.width = a.preview.width, live.height = a.preview.height;
+    for (const std::string& d : a.defines) {
+        std::size_t eq = d.find('=');
+        live.defines.emplace_back(d.substr(0, eq), eq == std::string::npos ? "1" : d.substr(eq + 1));
+    }
+    live.includeFolders = a.includeFolders;
+    return tool::runWorkbench(live);
+}
+
 int run(int argc, char** argv) {
-    FxOptions o;
-    if (const int code = parseOptions(argc, argv, o)) return code;
-    if (o.files.empty()) {
-        std::fputs(kUsage, stderr);
+    FxArgs a;
+    if (const int status = parseArgs(argc, argv, a); status >= 0) return status;
+    if (a.live) return runLive(a);
+    if (!a.mesh.empty() && !tool::parseMeshShape(a.mesh, a.preview.mesh)) {
+        std::fprintf(stderr, "glimmerhop-tool fx: --mesh is sphere, cube, quad or torus, not '%s'\n", a.mesh.c_str());
         return 2;
     }
     std::vector<std::string> names, values;
-    for (const std::string& d : o.defineText) {
+    for (const std::string& d : a.defines) {
         std::size_t eq = d.find('=');
         names.push_back(d.substr(0, eq));
         values.push_back(eq == std::string::npos ? "1" : d.substr(eq + 1));
-        o.live.defines.emplace_back(names.back(), values.back());
-    }
-    if (o.workbench) {
-        if (o.files.size() != 1 || o.render) {
-            std::fprintf(stderr, "glimmerhop-tool fx: --live takes one effect file, without --render\n\n%s", kUsage);
-            return 2;
-        }
-        o.live.effectPath = o.files[0];
-        if (!o.mesh.empty()) o.live.mesh = o.mesh;
-        if (o.sized) o.live.width = o.preview.width, o.live.height = o.preview.height;
-        return tool::runWorkbench(o.live);
-    }
-    if (!o.mesh.empty() && !tool::parseMeshShape(o.mesh, o.preview.mesh)) {
-        std::fprintf(stderr, "glimmerhop-tool fx: --mesh is sphere, cube, quad or torus, not '%s'\n", o.mesh.c_str());
-        return 2;
     }
     std::vector<D3DXMACRO> macros;
     for (std::size_t i = 0; i < names.size(); ++i) macros.push_back({names[i].c_str(), values[i].c_str()});
     macros.push_back({nullptr, nullptr});
-    if (o.render) {
-        if (o.files.size() != 1) {
-            std::fprintf(stderr, "glimmerhop-tool fx: --render takes one effect file\n\n%s", kUsage);
-            return 2;
-        }
-        o.preview.effectPath = o.files[0];
-        o.preview.macros = macros;
-        return tool::renderPreview(o.preview);
+    if (!a.render) return listEffects(a, macros);
+    if (a.files.size() != 1) {
+        std::fprintf(stderr, "glimmerhop-tool fx: --render takes one effect file\n");
+        return 2;
     }
-
-    return listEffects(o, macros);
+    a.preview.effectPath = a.files[0];
+    a.preview.macros = macros;
+    return tool::renderPreview(a.preview);
 }
 
-const tool::ToolCommand command{"fx", "compile an effect file and list its techniques and parameters", kUsage, run};
+const tool::ToolCommand command{"fx", "compile an effect file and list its techniques and parameters", run};
 
 }  // namespace

@@ -4,11 +4,10 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "Command.h"
+#include "CommandLine.h"
 #include "LiveSession.h"
 #include "ShowHost.h"
 #include "ToolWindow.h"
@@ -20,9 +19,7 @@
 namespace tool {
 namespace {
 
-const char* const kUsage =
-    "usage: glimmerhop-tool live [--from T] [--size WxH] [--data DIR]\n"
-    "\n"
+const char* const kDescription =
     "Plays the show with its music in a window (no setup dialog), from music time T, and\n"
     "reloads every data file of Tindermoot/ as soon as it is saved: effects, pictures,\n"
     "meshes, scenes with their light and camera files, and the sync file. A file that does\n"
@@ -30,42 +27,25 @@ const char* const kUsage =
     "\n"
     "Keys: Space pause/resume; Left/Right 1 s (Shift: 5 s; Ctrl while paused: one frame);\n"
     "Page Up/Down previous/next scene; Home the start; L loop the current scene (again:\n"
-    "off); Tab show/hide the strip (click or drag on it to seek); Escape quits.\n"
-    "\n"
-    "  --from T      music time to start at (default 0)\n"
-    "  --size WxH    window and picture size (default 960x540)\n"
-    "  --data DIR    directory holding Tindermoot/ (default: the working directory)\n"
+    "off); Tab show/hide the strip (click or drag on it to seek); Escape quits.";
+
+const char* const kFooter =
     "With GLIMMERHOP_DEBUG_POSITION set, the music position goes to standard error once a\n"
-    "second and after every seek, pause and resume.\n";
+    "second and after every seek, pause and resume.";
 
 const char* const kTitle = "Vantroop - Glimmerhop - live";
 
 int run(int argc, char** argv) {
     LiveOptions options;
     std::string dataDir;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(a, "--from") == 0 && hasValue) {
-            char* end = nullptr;
-            options.from = std::strtod(argv[++i], &end);
-            if (end == argv[i] || *end || !(options.from >= 0)) {
-                std::fprintf(stderr, "live: bad time '%s'\n", argv[i]);
-                return 2;
-            }
-        } else if (std::strcmp(a, "--size") == 0 && hasValue) {
-            if (std::sscanf(argv[++i], "%ux%u", &options.width, &options.height) != 2 || options.width < 64 ||
-                options.height < 64 || options.width > 16384 || options.height > 16384) {
-                std::fprintf(stderr, "live: bad size '%s'\n", argv[i]);
-                return 2;
-            }
-        } else if (std::strcmp(a, "--data") == 0 && hasValue) {
-            dataDir = argv[++i];
-        } else {
-            std::fprintf(stderr, "live: unknown option '%s'\n%s", a, kUsage);
-            return 2;
-        }
-    }
+    Size size{options.width, options.height};
+    CommandLine cl("live", kDescription, kFooter);
+    cl.time("--from", options.from, "music time to start at (default 0)", 0.0);
+    cl.size(size, 64, 16384, "window and picture size (default 960x540)");
+    cl.dataFolder(dataDir);
+    if (const int status = cl.parse(argc, argv); status >= 0) return status;
+    options.width = size.width;
+    options.height = size.height;
     if (!enterDataDirectory(dataDir)) return 1;
     // Messages go to the terminal and the panel, never into boxes that stop the show.
     win32::setMessageBoxesInteractive(false);
@@ -82,8 +62,7 @@ int run(int argc, char** argv) {
     return code;
 }
 
-const ToolCommand command{"live", "play the show in a window with a timeline strip, seeking and hot reload", kUsage,
-                          run};
+const ToolCommand command{"live", "play the show in a window with a timeline strip, seeking and hot reload", run};
 
 }  // namespace
 }  // namespace tool

@@ -9,6 +9,7 @@
 #include "PreviewBinder.h"
 #include "PreviewPass.h"
 #include "PreviewSheet.h"
+#include "OptionValues.h"
 #include "PreviewTechnique.h"
 #include "RenderRun.h"
 #include "ShowHost.h"
@@ -182,11 +183,9 @@ void setFixedFunctionScene(const PreviewScene& scene) {
 }
 
 bool parseTileSize(const char* text, unsigned& width, unsigned& height) {
-    unsigned w = 0, h = 0;
-    char rest = 0;
-    if (!text || std::sscanf(text, "%ux%u%c", &w, &h, &rest) != 2) return false;
-    if (w < 16 || h < 16 || w > 4096 || h > 4096) return false;
-    width = w, height = h;
+    Size size;
+    if (!text || !parseSize(text, 16, 4096, size)) return false;
+    width = size.width, height = size.height;
     return true;
 }
 

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "Command.h"
+#include "CommandLine.h"
 #include "RenderRun.h"
 #include "ShowHost.h"
 #include "app/globals/DisplaySettings.h"
@@ -24,13 +22,9 @@
 namespace tool {
 namespace {
 
-const char* const kUsage =
-    "usage: glimmerhop-tool render --at T --out FILE.png [--size WxH] [--aspect 4:3|16:10|16:9]\n"
-    "                              [--msaa N] [--history scene|full] [--history-fps F]\n"
-    "                              [--data DIR]\n"
-    "       glimmerhop-tool render --out FOLDER|FILE.mp4 [--from A] [--to B] [--fps N]\n"
-    "                              [--size WxH] [--aspect A] [--msaa N] [--with-loading]\n"
-    "                              [--preset P] [--data DIR]\n"
+const char* const kDescription =
+    "glimmerhop-tool render --at T --out FILE.png [options]: a still\n"
+    "glimmerhop-tool render --out FOLDER|FILE.mp4 [--from A] [--to B] [--fps N] [options]: a run\n"
     "\n"
     "Without --at: renders a run of the show at a fixed frame rate, frame k at music time\n"
     "A + k/N for every such time before B, into a folder of numbered PNGs (frame00000.png\n"
@@ -38,200 +32,156 @@ const char* const kUsage =
     "span as AAC, made by the ffmpeg program. Without --to the run goes to the end of the\n"
     "music and the 2-second outro follows. The video is written as NAME.partial.mp4 and\n"
     "renamed when complete; an interrupted or failed run leaves no video. Progress goes\n"
-    "to standard error, the time per frame of each scene to standard output.\n"
-    "\n"
-    "  --from A      music time of the first frame (default 0)\n"
-    "  --to B        end of the span, not included (default: the end of the music)\n"
-    "  --fps N       frames per second (default 60)\n"
-    "  --with-loading  the loading screen first: held 1 s, then its 1 s fade\n"
-    "  --preset P    x264's preset for an MP4, at CRF 18. By default ultrafast at CRF 21\n"
-    "                when the CPU renders (it shares the cores with the encoder; the\n"
-    "                file is about 1.5 times larger for the same quality), else\n"
-    "                superfast at CRF 18; veryfast and slower make smaller files and\n"
-    "                take more time\n"
-    "  --history H   scene (default): first play, unrecorded, the frames a run from 0\n"
-    "                would draw from 2 s before A's scene up to A, so that the camera\n"
-    "                cuts match a whole run; full: from 0; none: start at A afresh\n"
-    "                (for stills too)\n"
-    "  (runs default to --size 1280x720; an MP4 needs an even width and height)\n"
-    "  ffmpeg is looked up on PATH, or taken from the environment variable GLIMMERHOP_FFMPEG.\n"
+    "to standard error, the time per frame of each scene to standard output. Runs default\n"
+    "to --size 1280x720; an MP4 needs an even width and height. ffmpeg is looked up on\n"
+    "PATH, or taken from the environment variable GLIMMERHOP_FFMPEG.\n"
     "\n"
     "With --at: renders the show at music time T through headless OpenGL and writes a PNG.\n"
     "Camera cuts and beat latches depend on the frames before T, so those are played\n"
-    "first at 30 frames per second (--history-fps): with --history scene (the default) from 2 s before\n"
-    "the start of T's scene (each scene keeps its own cut state, so this gives the cuts\n"
-    "of a run from the start), with --history full from 0. Prints the time per frame of\n"
-    "each scene played.\n"
-    "\n"
-    "  --at T        music time in seconds\n"
-    "  --out FILE    the PNG to write\n"
-    "  --size WxH    picture size (default 640x480)\n"
-    "  --aspect A    aspect ratio of the perspective cameras (default: of the three, the\n"
-    "                nearest to the size's)\n"
-    "  --msaa N      samples per pixel (default none)\n"
-    "  --history H   where the frames before T start: scene or full\n"
-    "  --history-fps F  rate of those frames (default 30; lower is faster, cuts coarser)\n"
-    "  --data DIR    directory holding Tindermoot/ (default: the working\n"
-    "                directory, else the installed data set)\n";
-
-bool parseAspect(const char* text, float& aspect) {
-    if (std::strcmp(text, "4:3") == 0) aspect = 4.0f / 3.0f;
-    else if (std::strcmp(text, "16:10") == 0) aspect = 16.0f / 10.0f;
-    else if (std::strcmp(text, "16:9") == 0) aspect = 16.0f / 9.0f;
-    else return false;
-    return true;
-}
+    "first at 30 frames per second (--history-fps): with --history scene (the default) from\n"
+    "2 s before the start of T's scene (each scene keeps its own cut state, so this gives\n"
+    "the cuts of a run from the start), with --history full from 0. Prints the time per\n"
+    "frame of each scene played.";
 
 struct SceneTiming {
     unsigned frames = 0;
     double total = 0, worst = 0;
 };
 
-int run(int argc, char** argv) {
+// What the command line asks for; `run` holds what a run takes from it.
+struct RenderArgs {
     double at = 0;
-    bool haveAt = false, fullHistory = false;
+    bool haveAt = false, fullHistory = false, haveSize = false, haveAspect = false;
     double historyFps = 30.0;
-    unsigned width = 640, height = 480, samples = 0;
+    Size size{640, 480};
+    unsigned samples = 0;
     float aspect = 4.0f / 3.0f;
     std::string outPath, dataDir;
-    RunOptions runOptions;
-    bool haveSize = false, haveAspect = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(a, "--at") == 0 && hasValue) {
-            at = std::atof(argv[++i]);
-            haveAt = true;
-        } else if (std::strcmp(a, "--from") == 0 && hasValue) {
-            runOptions.from = std::atof(argv[++i]);
-        } else if (std::strcmp(a, "--to") == 0 && hasValue) {
-            runOptions.to = std::atof(argv[++i]);
-            runOptions.toEnd = false;
-        } else if (std::strcmp(a, "--fps") == 0 && hasValue) {
-            const int fps = std::atoi(argv[++i]);
-            if (fps < 1 || fps > 240) {
-                std::fprintf(stderr, "render: --fps takes a whole number from 1 to 240\n");
-                return 2;
-            }
-            runOptions.fps = static_cast<unsigned>(fps);
-        } else if (std::strcmp(a, "--with-loading") == 0) {
-            runOptions.withLoading = true;
-        } else if (std::strcmp(a, "--preset") == 0 && hasValue) {
-            static const char* const kPresets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
-                                                   "medium",    "slow",      "slower",   "veryslow"};
-            runOptions.preset = argv[++i];
-            if (std::none_of(std::begin(kPresets), std::end(kPresets),
-                             [&](const char* p) { return runOptions.preset == p; })) {
-                std::fprintf(stderr, "render: --preset takes an x264 preset, ultrafast to veryslow\n");
-                return 2;
-            }
-        } else if (std::strcmp(a, "--out") == 0 && hasValue) {
-            outPath = argv[++i];
-        } else if (std::strcmp(a, "--size") == 0 && hasValue) {
-            if (std::sscanf(argv[++i], "%ux%u", &width, &height) != 2 || width == 0 || height == 0 ||
-                width > 65536 || height > 65536) {
-                std::fprintf(stderr, "render: bad size '%s'\n", argv[i]);
-                return 2;
-            }
-            haveSize = true;
-        } else if (std::strcmp(a, "--aspect") == 0 && hasValue) {
-            if (!parseAspect(argv[++i], aspect)) {
-                std::fprintf(stderr, "render: bad aspect '%s'\n", argv[i]);
-                return 2;
-            }
-            haveAspect = true;
-        } else if (std::strcmp(a, "--msaa") == 0 && hasValue) {
-            samples = static_cast<unsigned>(std::atoi(argv[++i]));
-            if (samples == 1 || samples > 16) {
-                std::fprintf(stderr, "render: --msaa takes 0 or 2..16\n");
-                return 2;
-            }
-        } else if (std::strcmp(a, "--history") == 0 && hasValue) {
-            const char* h = argv[++i];
-            if (std::strcmp(h, "full") == 0) fullHistory = true;
-            else if (std::strcmp(h, "none") == 0) runOptions.sceneHistory = false;
-            else if (std::strcmp(h, "scene") != 0) {
-                std::fprintf(stderr, "render: --history takes scene, full or none\n");
-                return 2;
-            }
-        } else if (std::strcmp(a, "--history-fps") == 0 && hasValue) {
-            historyFps = std::atof(argv[++i]);
-            if (!(historyFps > 0.0 && historyFps <= 1000.0)) {
-                std::fprintf(stderr, "render: --history-fps takes a rate above 0\n");
-                return 2;
-            }
-        } else if (std::strcmp(a, "--data") == 0 && hasValue) {
-            dataDir = argv[++i];
-        } else {
-            std::fprintf(stderr, "render: unknown or incomplete option '%s'\n\n%s", a, kUsage);
-            return 2;
-        }
-    }
-    if (outPath.empty()) {
-        std::fprintf(stderr, "%s", kUsage);
-        return 2;
-    }
-    // --data changes the working directory; the output stays where the user meant it.
-    outPath = std::filesystem::absolute(outPath).lexically_normal().string();
-    if (!haveAt) {
-        if (!haveSize) width = 1280, height = 720;
-        runOptions.width = width;
-        runOptions.height = height;
-        runOptions.samples = samples;
-        runOptions.historyFromStart = fullHistory;
-        runOptions.aspect = haveAspect ? aspect : nearestAspect(width, height);
-        while (outPath.size() > 1 && outPath.back() == '/') outPath.pop_back();
-        runOptions.out = outPath;
-        if (!enterDataDirectory(dataDir)) return 1;
-        return renderRun(runOptions);
-    }
-    if (!haveAspect) aspect = nearestAspect(width, height);
-    if (!enterDataDirectory(dataDir)) return 1;
+    RunOptions run;
+};
 
+void declareRunOptions(CommandLine& cl, RenderArgs& a) {
+    cl.time("--from", a.run.from, "music time of the first frame of a run (default 0)");
+    cl.time("--to", a.run.to, "end of the span, not included (default: the end of the music)")
+        ->each([&a](const std::string&) { a.run.toEnd = false; });
+    cl.app.add_option("--fps", a.run.fps, "frames per second of a run (default 60)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 240u));
+    cl.app.add_flag("--with-loading", a.run.withLoading, "the loading screen first: held 1 s, then its 1 s fade");
+    cl.app.add_option("--preset", a.run.preset,
+                      "x264's preset for an MP4, at CRF 18. By default ultrafast at CRF 21\n"
+                      "when the CPU renders (it shares the cores with the encoder; the\n"
+                      "file is about 1.5 times larger for the same quality), else\n"
+                      "superfast at CRF 18; veryfast and slower make smaller files and\n"
+                      "take more time")
+        ->type_name("P")
+        ->check(CLI::IsMember({"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower",
+                               "veryslow"}));
+}
+
+void declareOptions(CommandLine& cl, RenderArgs& a) {
+    cl.time("--at", a.at, "music time in seconds of a still")->each([&a](const std::string&) { a.haveAt = true; });
+    cl.app.add_option("--out", a.outPath, "the PNG of a still; for a run a folder, or a file ending in .mp4")
+        ->type_name("FILE")
+        ->required();
+    declareRunOptions(cl, a);
+    cl.size(a.size, 1, 65536, "picture size (default 640x480 for a still, 1280x720 for a run)")
+        ->each([&a](const std::string&) { a.haveSize = true; });
+    cl.app.add_option_function<std::string>(
+              "--aspect",
+              [&a](const std::string& text) {
+                  a.aspect = text == "4:3" ? 4.0f / 3.0f : text == "16:10" ? 16.0f / 10.0f : 16.0f / 9.0f;
+                  a.haveAspect = true;
+              },
+              "aspect ratio of the perspective cameras (default: of the three, the\n"
+              "nearest to the size's)")
+        ->type_name("A")
+        ->check(CLI::IsMember({"4:3", "16:10", "16:9"}));
+    cl.app.add_option("--msaa", a.samples, "samples per pixel, 0 or 2..16 (default none)")
+        ->type_name("N")
+        ->check(CLI::Validator([](std::string& text) {
+                    return text == "1" ? std::string("takes 0 or 2..16") : CLI::Range(0u, 16u)(text);
+                }, ""));
+    cl.app.add_option_function<std::string>(
+              "--history",
+              [&a](const std::string& text) {
+                  a.fullHistory = text == "full";
+                  a.run.sceneHistory = text != "none";
+              },
+              "scene (default): first play, unrecorded, the frames a run from 0\n"
+              "would draw from 2 s before the scene's start up to the first frame,\n"
+              "so that the camera cuts match a whole run; full: from 0; none:\n"
+              "start afresh")
+        ->type_name("H")
+        ->check(CLI::IsMember({"scene", "full", "none"}));
+    cl.rate("--history-fps", a.historyFps, 1000.0,
+            "rate of the frames before a still (default 30; lower is faster, cuts coarser)");
+    cl.dataFolder(a.dataDir);
+}
+
+int renderRunOf(RenderArgs& a) {
+    RunOptions& o = a.run;
+    if (!a.haveSize) a.size = Size{1280, 720};
+    o.width = a.size.width;
+    o.height = a.size.height;
+    o.samples = a.samples;
+    o.historyFromStart = a.fullHistory;
+    o.aspect = a.haveAspect ? a.aspect : nearestAspect(o.width, o.height);
+    while (a.outPath.size() > 1 && a.outPath.back() == '/') a.outPath.pop_back();
+    o.out = a.outPath;
+    if (!enterDataDirectory(a.dataDir)) return 1;
+    return renderRun(o);
+}
+
+// The frames before a still (its history), then the still; the timings by scene.
+bool playStill(const RenderArgs& a, SceneTiming (&timing)[6], std::vector<std::uint8_t>& pixels, UINT& width,
+               UINT& height) {
+    const float target = static_cast<float>(a.at);
+    const double historyStart = a.fullHistory ? 0.0 : std::max(0.0, sceneStart(sceneIndexOf(target)) - 2.0);
+    std::vector<double> times = timeRange(historyStart, a.at, a.historyFps);
+    if (!a.run.sceneHistory) times.clear();
+    while (!times.empty() && static_cast<float>(times.back()) >= target) times.pop_back();
+    times.push_back(a.at);
+
+    Show::loadingFadeSeconds = 0.0;
+    Show show;
+    show.load();
+    for (double time : times) {
+        const float t = static_cast<float>(time);
+        const auto start = std::chrono::steady_clock::now();
+        show.renderFrame(t);
+        gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        SceneTiming& s = timing[sceneIndexOf(t)];
+        ++s.frames;
+        s.total += ms;
+        s.worst = std::max(s.worst, ms);
+    }
+    return d3d9::readBackBuffer(gDevice, pixels, width, height);
+}
+
+int renderStill(const RenderArgs& a) {
+    const unsigned width = a.size.width, height = a.size.height;
+    if (!enterDataDirectory(a.dataDir)) return 1;
     gDisplaySettings.displayMode = D3DDISPLAYMODE{width, height, 60, D3DFMT_X8R8G8B8};
     gDisplaySettings.fullscreen = false;
-    gDisplaySettings.multisampleType = static_cast<D3DMULTISAMPLE_TYPE>(samples);
-    gDisplaySettings.aspectRatio = aspect;
+    gDisplaySettings.multisampleType = static_cast<D3DMULTISAMPLE_TYPE>(a.samples);
+    gDisplaySettings.aspectRatio = a.haveAspect ? a.aspect : nearestAspect(width, height);
 
     d3d9::BackendConfig config;
     config.backend = d3d9::Backend::Gl;
     config.headless = true;
     d3d9::configure(config);
     bass::useDrivenClock(true);
-    if (!createDevice(DeviceOptions{width, height, samples})) return 1;
+    if (!createDevice(DeviceOptions{width, height, a.samples})) return 1;
     if (!deviceCanDraw(width, height)) {
         releaseDevice();
         return 1;
     }
-
-    const float target = static_cast<float>(at);
-    const double historyStart = fullHistory ? 0.0 : std::max(0.0, sceneStart(sceneIndexOf(target)) - 2.0);
-    std::vector<double> times = timeRange(historyStart, at, historyFps);
-    if (!runOptions.sceneHistory) times.clear();
-    while (!times.empty() && static_cast<float>(times.back()) >= target) times.pop_back();
-    times.push_back(at);
-
-    Show::loadingFadeSeconds = 0.0;
     SceneTiming timing[6];
     std::vector<std::uint8_t> pixels;
     UINT readWidth = 0, readHeight = 0;
-    bool read = false;
-    {
-        Show show;
-        show.load();
-        for (double time : times) {
-            const float t = static_cast<float>(time);
-            const auto start = std::chrono::steady_clock::now();
-            show.renderFrame(t);
-            gDevice->Present(nullptr, nullptr, nullptr, nullptr);
-            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-            SceneTiming& s = timing[sceneIndexOf(t)];
-            ++s.frames;
-            s.total += ms;
-            s.worst = std::max(s.worst, ms);
-        }
-        read = d3d9::readBackBuffer(gDevice, pixels, readWidth, readHeight);
-    }
+    const bool read = playStill(a, timing, pixels, readWidth, readHeight);
     const std::string renderer = rendererLine(), warning = softwareWarning();
     releaseDevice();
 
@@ -248,17 +198,27 @@ int run(int argc, char** argv) {
     }
     // The back buffer has no alpha of its own (X8R8G8B8): the picture is opaque.
     for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
-    if (!stbi_write_png(outPath.c_str(), static_cast<int>(readWidth), static_cast<int>(readHeight), 4,
+    if (!stbi_write_png(a.outPath.c_str(), static_cast<int>(readWidth), static_cast<int>(readHeight), 4,
                         pixels.data(), static_cast<int>(readWidth * 4))) {
-        std::fprintf(stderr, "render: cannot write %s\n", outPath.c_str());
+        std::fprintf(stderr, "render: cannot write %s\n", a.outPath.c_str());
         return 1;
     }
-    std::printf("wrote %s (%ux%u, t = %.9g)\n", outPath.c_str(), readWidth, readHeight, static_cast<double>(target));
+    std::printf("wrote %s (%ux%u, t = %.9g)\n", a.outPath.c_str(), readWidth, readHeight,
+                static_cast<double>(static_cast<float>(a.at)));
     return 0;
 }
 
-const ToolCommand command{"render", "render the show to a PNG still, PNG frames or an MP4 (headless OpenGL)",
-                          kUsage, run};
+int run(int argc, char** argv) {
+    RenderArgs a;
+    CommandLine cl("render", kDescription);
+    declareOptions(cl, a);
+    if (const int status = cl.parse(argc, argv); status >= 0) return status;
+    // --data changes the working directory; the output stays where the user meant it.
+    a.outPath = std::filesystem::absolute(a.outPath).lexically_normal().string();
+    return a.haveAt ? renderStill(a) : renderRunOf(a);
+}
+
+const ToolCommand command{"render", "render the show to a PNG still, PNG frames or an MP4 (headless OpenGL)", run};
 
 }  // namespace
 }  // namespace tool

@@ -173,36 +173,36 @@ std::vector<double> planHistory(const RunOptions& o) {
     return times;
 }
 
-int renderRun(const RunOptions& o) {
-    installSignalHandlers();
-    const bool video = isVideoPath(o.out);
+namespace {
+
+// What is checked before the show loads, so that a wrong span, a missing ffmpeg or an
+// unwritable target is told at once: the music's length and the frames planned.
+bool prepareRun(const RunOptions& o, bool video, double& length, std::vector<PlannedFrame>& frames) {
     if (video && (o.width % 2 || o.height % 2)) {
         // H.264 in yuv420p halves the colour planes both ways.
         std::fprintf(stderr, "render: an MP4 needs an even width and height (not %ux%u)\n", o.width, o.height);
-        return 1;
+        return false;
     }
-    if (!checkWritableTarget(o.out, video)) return 1;
-    // Before the show is loaded: a missing ffmpeg or an unwritable folder is told at once.
+    if (!checkWritableTarget(o.out, video)) return false;
     if (video && !VideoSink(o.out, o.width, o.height, o.fps, AudioSpan{}, EncoderChoice{"superfast", 18}).check())
-        return 1;
-
-    // The span is checked against the music before the show is loaded, so a wrong span is
-    // told at once.
+        return false;
     bass::useDrivenClock(true);
-    double length = 0;
     {
         MusicStream music;
         music.open("Tindermoot\\Pellmoor.mp3");
         length = music.lengthSeconds();
         music.release();
     }
-    std::vector<PlannedFrame> frames;
     std::string error;
     if (!planRun(o, length, frames, error)) {
         std::fprintf(stderr, "render: %s\n", error.c_str());
-        return 1;
+        return false;
     }
-    if (!setUpDevice(o)) return 1;
+    return true;
+}
+
+// The encoder for where the frames render, told on standard error with the renderer.
+EncoderChoice chooseEncoder(const RunOptions& o, bool video) {
     std::fprintf(stderr, "renderer: %s\n", rendererLine().c_str());
     if (const std::string warning = softwareWarning(); !warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
     d3d9::RendererInfo renderer;
@@ -210,118 +210,138 @@ int renderRun(const RunOptions& o) {
     if (video)
         std::fprintf(stderr, "encoder: x264 %s, CRF %d%s\n", encoder.preset.c_str(), encoder.crf,
                      o.preset.empty() && renderer.software ? " (the renderer uses the same cores)" : "");
+    return encoder;
+}
 
-    int code = 0;
+// The sink the frames go to; null with a message when it cannot be opened.
+std::unique_ptr<FrameSink> openSink(const RunOptions& o, bool video, double length, const EncoderChoice& encoder) {
+    if (video) {
+        const double to = o.toEnd ? length : o.to;
+        AudioSpan audio{kMusicPath, o.from, to - o.from, o.withLoading ? kLoadingHoldSeconds + kLoadingFadeSeconds : 0.0};
+        auto sink = std::make_unique<VideoSink>(o.out, o.width, o.height, o.fps, audio, encoder);
+        if (!sink->check() || !sink->open()) return nullptr;
+        return sink;
+    }
+    auto sink = std::make_unique<PngFolderSink>(o.out, o.width, o.height);
+    if (!sink->open()) return nullptr;
+    return sink;
+}
+
+// The frames before the span, played for the state they leave (cuts, beat latches), not
+// their pixels: the scenes read no earlier frame, so drawing them is wasted.
+void playHistory(Show& show, const RunOptions& o) {
+    const std::vector<double> history = planHistory(o);
+    if (history.empty()) return;
+    std::fprintf(stderr, "playing %zu frames from %.3f s for the scene's camera cuts (not recorded)\n", history.size(),
+                 history.front());
+    d3d9::setDrawing(gDevice, false);
+    for (double t : history) {
+        if (gStopSignal) break;
+        bass::setDrivenPosition(t);
+        show.renderFrame(static_cast<float>(t));
+        gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    }
+    d3d9::setDrawing(gDevice, true);
+}
+
+void drawPlanned(Show& show, const PlannedFrame& f) {
+    if (f.part == kLoadingPart) {
+        drawLoadingFrame(show, f.value);
+    } else if (f.part == kOutroPart) {
+        show.renderOutro(f.value);
+    } else {
+        bass::setDrivenPosition(f.musicTime);
+        show.renderFrame(f.value);
+    }
+    gDevice->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+// Draws the frames into the sink: frame k is copied out of the GPU while frame k+1
+// renders, and written by the writer's thread while later ones render; three slots keep
+// it all busy. True when every frame drawn was written (a stop signal ends it early).
+bool writeFrames(Show& show, const std::vector<PlannedFrame>& frames, FrameSink& sink, const RunOptions& o,
+                 RunProgress& progress) {
+    constexpr unsigned kSlots = 3;
+    static_assert(kSlots <= d3d9::kReadBackSlots);
+    FrameWriter writer(sink, o.width, o.height);
+    int pending = -1;  // the slot whose copy was started and not yet queued
+    auto queuePending = [&]() {
+        if (pending < 0) return true;
+        const std::uint8_t* rows = d3d9::finishReadBack(gDevice, static_cast<unsigned>(pending));
+        if (!rows) {
+            std::fprintf(stderr, "\nrender: cannot read the picture back\n");
+            return false;
+        }
+        const bool queued = writer.push(static_cast<unsigned>(pending), rows);
+        pending = -1;
+        return queued;
+    };
+    for (std::size_t k = 0; k < frames.size() && !gStopSignal; ++k) {
+        const auto start = std::chrono::steady_clock::now();
+        drawPlanned(show, frames[k]);
+        const unsigned slot = static_cast<unsigned>(k % kSlots);
+        if (!writer.waitForSlot(slot)) return false;
+        if (!d3d9::startReadBack(gDevice, slot)) {
+            std::fprintf(stderr, "\nrender: cannot read the picture back\n");
+            return false;
+        }
+        if (!queuePending()) return false;
+        pending = static_cast<int>(slot);
+        progress.frameDone(frames[k].part,
+                           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    // The writer's thread ends (with the writer) before the sink is finished or removed.
+    return queuePending() && writer.drain();
+}
+
+// The sink finished (or, after a failure or a stop, aborted) and the summary printed.
+int finishRun(FrameSink& sink, bool written, bool video, const RunProgress& progress) {
+    int code = written ? 0 : 1;
+    if (code == 0 && gStopSignal) {
+        std::fprintf(stderr, "render: stopped by %s after %u frames; %s\n", gStopSignal == SIGINT ? "SIGINT" : "SIGTERM",
+                     progress.done(), video ? "the unfinished video was removed" : "the frames written so far stay");
+        code = 128 + gStopSignal;
+    }
+    if (code == 0) {
+        if (!sink.finish()) code = 1;
+    } else {
+        sink.abort();
+    }
+    // The show's own lines on standard output may leave the line open.
+    std::fputc('\n', stdout);
+    progress.printSummary(stdout);
+    std::printf("renderer: %s\n", rendererLine().c_str());
+    if (const std::string warning = softwareWarning(); !warning.empty()) std::printf("%s\n", warning.c_str());
+    if (code == 0) std::printf("wrote %s\n", sink.describe().c_str());
+    return code;
+}
+
+}  // namespace
+
+int renderRun(const RunOptions& o) {
+    installSignalHandlers();
+    const bool video = isVideoPath(o.out);
+    double length = 0;
+    std::vector<PlannedFrame> frames;
+    if (!prepareRun(o, video, length, frames) || !setUpDevice(o)) return 1;
+    const EncoderChoice encoder = chooseEncoder(o, video);
+    int code = 1;
     std::unique_ptr<FrameSink> sink;
     {
         Show::loadingFadeSeconds = 0.0;
         Show show;
         show.load();
-        {
-            const double to = o.toEnd ? length : o.to;
-            if (video) {
-                AudioSpan audio{kMusicPath, o.from, to - o.from,
-                                o.withLoading ? kLoadingHoldSeconds + kLoadingFadeSeconds : 0.0};
-                auto* videoSink = new VideoSink(o.out, o.width, o.height, o.fps, audio, encoder);
-                sink.reset(videoSink);
-                if (!videoSink->check() || !videoSink->open()) code = 1;
-            } else {
-                auto* pngSink = new PngFolderSink(o.out, o.width, o.height);
-                sink.reset(pngSink);
-                if (!pngSink->open()) code = 1;
-            }
-        }
-        const std::vector<double> history = code == 0 ? planHistory(o) : std::vector<double>{};
-        if (!history.empty()) {
-            std::fprintf(stderr, "playing %zu frames from %.3f s for the scene's camera cuts (not recorded)\n",
-                         history.size(), history.front());
-            // These frames are played for the state they leave (cuts, beat latches), not
-            // their pixels: the scenes read no earlier frame, so drawing them is wasted.
-            d3d9::setDrawing(gDevice, false);
-            for (double t : history) {
-                if (gStopSignal) break;
-                bass::setDrivenPosition(t);
-                show.renderFrame(static_cast<float>(t));
-                gDevice->Present(nullptr, nullptr, nullptr, nullptr);
-            }
-            d3d9::setDrawing(gDevice, true);
-        }
-        if (code == 0) {
+        sink = openSink(o, video, length, encoder);
+        if (sink) {
+            playHistory(show, o);
             std::fprintf(stderr, "rendering %zu frames of %ux%u at %u fps (music %.3f..%.3f s%s%s) to %s\n",
                          frames.size(), o.width, o.height, o.fps, o.from, o.toEnd ? length : o.to,
                          o.withLoading ? ", loading screen first" : "",
                          (o.toEnd || o.to >= length - 0.001) ? ", then the outro" : "", o.out.c_str());
             RunProgress progress(static_cast<unsigned>(frames.size()), isatty(STDERR_FILENO) != 0);
-            // Frame k is copied out of the GPU while frame k+1 renders, and written by
-            // the writer's thread while later ones render; three slots keep it all busy.
-            constexpr unsigned kSlots = 3;
-            static_assert(kSlots <= d3d9::kReadBackSlots);
-            auto writer = std::make_unique<FrameWriter>(*sink, o.width, o.height);
-            int pending = -1;  // the slot whose copy was started and not yet queued
-            auto queuePending = [&]() {
-                if (pending < 0) return true;
-                const std::uint8_t* rows = d3d9::finishReadBack(gDevice, static_cast<unsigned>(pending));
-                if (!rows) {
-                    std::fprintf(stderr, "\nrender: cannot read the picture back\n");
-                    return false;
-                }
-                const bool queued = writer->push(static_cast<unsigned>(pending), rows);
-                pending = -1;
-                return queued;
-            };
-            for (std::size_t k = 0; k < frames.size(); ++k) {
-                const PlannedFrame& f = frames[k];
-                if (gStopSignal) break;
-                const auto start = std::chrono::steady_clock::now();
-                if (f.part == kLoadingPart) {
-                    drawLoadingFrame(show, f.value);
-                } else if (f.part == kOutroPart) {
-                    show.renderOutro(f.value);
-                } else {
-                    bass::setDrivenPosition(f.musicTime);
-                    show.renderFrame(f.value);
-                }
-                gDevice->Present(nullptr, nullptr, nullptr, nullptr);
-                const unsigned slot = static_cast<unsigned>(k % kSlots);
-                if (!writer->waitForSlot(slot)) {
-                    code = 1;
-                    break;
-                }
-                if (!d3d9::startReadBack(gDevice, slot)) {
-                    std::fprintf(stderr, "\nrender: cannot read the picture back\n");
-                    code = 1;
-                    break;
-                }
-                if (!queuePending()) {
-                    code = 1;
-                    break;
-                }
-                pending = static_cast<int>(slot);
-                progress.frameDone(f.part,
-                                   std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                                       .count());
-            }
-            if (code == 0 && (!queuePending() || !writer->drain())) code = 1;
-            // Its thread ends before the sink is finished or removed.
-            writer.reset();
+            const bool written = writeFrames(show, frames, *sink, o, progress);
             progress.end();
-            if (code == 0 && gStopSignal) {
-                std::fprintf(stderr, "render: stopped by %s after %u frames; %s\n",
-                             gStopSignal == SIGINT ? "SIGINT" : "SIGTERM", progress.done(),
-                             video ? "the unfinished video was removed" : "the frames written so far stay");
-                code = 128 + gStopSignal;
-            }
-            if (code == 0) {
-                if (!sink->finish()) code = 1;
-            } else {
-                sink->abort();
-            }
-            // The show's own lines on standard output may leave the line open.
-            std::fputc('\n', stdout);
-            progress.printSummary(stdout);
-            std::printf("renderer: %s\n", rendererLine().c_str());
-            if (const std::string warning = softwareWarning(); !warning.empty()) std::printf("%s\n", warning.c_str());
-            if (code == 0) std::printf("wrote %s\n", sink->describe().c_str());
+            code = finishRun(*sink, written, video, progress);
         }
     }
     sink.reset();

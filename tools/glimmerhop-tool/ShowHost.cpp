@@ -9,6 +9,7 @@
 
 #include "DataFolder.h"
 #include "app/globals/DisplaySettings.h"
+#include "show/SceneSpans.h"
 
 namespace tool {
 
@@ -73,20 +74,6 @@ bool enterDataDirectory(const std::string& given) {
     return true;
 }
 
-bool parseTimeList(const char* text, std::vector<double>& times) {
-    const char* p = text;
-    while (*p) {
-        char* end = nullptr;
-        const double t = std::strtod(p, &end);
-        if (end == p) return false;
-        times.push_back(t);
-        p = end;
-        if (*p == ',') ++p;
-        else if (*p) return false;
-    }
-    return !times.empty();
-}
-
 std::vector<double> timeRange(double from, double to, double fps) {
     std::vector<double> times;
     if (fps <= 0) return times;
@@ -98,19 +85,10 @@ std::vector<double> timeRange(double from, double to, double fps) {
     return times;
 }
 
-namespace {
-constexpr float kSpanEnds[6] = {29.2f, 58.8f, 73.6f, 103.4f, 129.9f, 160.0f};
-const char* const kNames[6] = {"floor intro", "disco dancers", "tunnel", "box room", "equalizer", "finale"};
-}  // namespace
+int sceneIndexOf(float t) { return show::sceneAt(t); }
 
-int sceneIndexOf(float t) {
-    for (int i = 0; i < 6; ++i)
-        if (!(t > kSpanEnds[i])) return i;
-    return 0;
-}
+const char* sceneName(int index) { return index >= 0 && index < show::kSceneCount ? show::kScenes[index].name : "?"; }
 
-const char* sceneName(int index) { return index >= 0 && index < 6 ? kNames[index] : "?"; }
-
-double sceneStart(int index) { return index <= 0 ? 0.0 : kSpanEnds[index - 1]; }
+double sceneStart(int index) { return show::sceneSpanStart(index); }
 
 }  // namespace tool

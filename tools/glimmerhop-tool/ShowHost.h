@@ -31,8 +31,6 @@ std::string softwareWarning();
 // with a message when it cannot.
 bool enterDataDirectory(const std::string& dir);
 
-// "1.5,30,60.25" into numbers; false on anything else.
-bool parseTimeList(const char* text, std::vector<double>& times);
 // from, from + 1/fps, ... up to and including `to`.
 std::vector<double> timeRange(double from, double to, double fps);
 

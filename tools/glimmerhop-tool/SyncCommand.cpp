@@ -3,42 +3,42 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "Command.h"
+#include "CommandLine.h"
 #include "audio/SyncData.h"
 #include "platform/bass/spectrum.h"
 
 namespace {
 
-const char* const kUsage =
-    "usage: glimmerhop-tool sync MP3 OUT.sync [--bands N] [--duration SECONDS]\n"
+const char* const kDescription =
+    "glimmerhop-tool sync MP3 OUT.sync [--bands N] [--duration SECONDS]\n"
     "\n"
     "Decodes MP3 and writes the sync file a capture would record: a header (sample count,\n"
     "band count) and, for sample k, the first N magnitudes (default 8) of the 512-sample\n"
     "FFT at k/30 s. The sample count is the capture's: whole seconds of (length - 0.05 s)\n"
-    "x 30, or the duration x 30. The file is written under OUT.sync.part and renamed.\n";
+    "x 30, or the duration x 30. The file is written under OUT.sync.part and renamed.";
+
+// A day of samples at most: the count must fit the header's 32 bits.
+constexpr double kLongestDuration = 86400.0;
 
 int run(int argc, char** argv) {
-    std::vector<const char*> files;
+    std::string mp3, outPath;
     int bands = 8;
-    float duration = 0.0f;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--bands") == 0 && i + 1 < argc) {
-            bands = std::atoi(argv[++i]);
-        } else if (std::strcmp(argv[i], "--duration") == 0 && i + 1 < argc) {
-            duration = static_cast<float>(std::atof(argv[++i]));
-        } else {
-            files.push_back(argv[i]);
-        }
-    }
-    if (files.size() != 2 || bands < 1 || bands > static_cast<int>(bass::kFftBins)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    double durationSeconds = 0.0;
+    tool::CommandLine cl("sync", kDescription);
+    cl.app.add_option("mp3", mp3, "the music")->type_name("MP3")->required();
+    cl.app.add_option("out", outPath, "the sync file to write")->type_name("OUT.sync")->required();
+    cl.app.add_option("--bands", bands, "magnitudes per sample (default 8)")
+        ->type_name("N")
+        ->check(CLI::Range(1, static_cast<int>(bass::kFftBins)));
+    cl.time("--duration", durationSeconds, "the capture's duration instead of the music's length")
+        ->check(CLI::Range(0.0, kLongestDuration));
+    if (const int status = cl.parse(argc, argv); status >= 0) return status;
+    const float duration = static_cast<float>(durationSeconds);
+    const char* const files[2] = {mp3.c_str(), outPath.c_str()};
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::int16_t> pcm;
     int rate = 0;
@@ -82,6 +82,6 @@ int run(int argc, char** argv) {
     return 0;
 }
 
-const tool::ToolCommand command{"sync", "compute a sync file from an MP3, as a capture would record it", kUsage, run};
+const tool::ToolCommand command{"sync", "compute a sync file from an MP3, as a capture would record it", run};
 
 }  // namespace

@@ -2,12 +2,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "Command.h"
+#include "CommandLine.h"
 #include "ShowHost.h"
 #include "app/globals/DisplaySettings.h"
 #include "platform/bass/clock.h"
@@ -16,26 +15,48 @@
 namespace tool {
 namespace {
 
-const char* const kUsage =
-    "usage: glimmerhop-tool trace (--at T1,T2,... | --from A --to B [--fps F])\n"
-    "                             [--load] [--out FILE] [--data DIR]\n"
+const char* const kDescription =
+    "glimmerhop-tool trace (--at T1,T2,... | --from A --to B [--fps F]) [options]\n"
     "\n"
     "Loads the show on the trace backend and prints every call of the frames asked for,\n"
     "one per line, each frame after a line \"frame <t>\". Frames are drawn in the order\n"
-    "given, so camera cuts and beat latches build up as in a real run from the first one.\n"
-    "\n"
-    "  --at LIST     music times in seconds, comma-separated\n"
-    "  --from A      first time of a range (with --to; --fps defaults to 60)\n"
-    "  --to B        last time of the range, included\n"
-    "  --fps F       frames per second of the range\n"
-    "  --load        also print the loading calls (the loading fade is skipped)\n"
-    "  --out FILE    write to FILE instead of standard output\n"
-    "  --data DIR    directory holding Tindermoot/ (default: the working\n"
-    "                directory, else the installed data set)\n"
-    "\n"
+    "given, so camera cuts and beat latches build up as in a real run from the first one.";
+
+const char* const kFooter =
     "The music does not play: the show is drawn for exactly the times given. The show's\n"
     "own console lines (the box room's \"mongo = ...\") go to standard error when the\n"
-    "trace goes to standard output.\n";
+    "trace goes to standard output.";
+
+struct TraceArgs {
+    std::vector<double> times;
+    bool withLoad = false;
+    double from = 0, to = 0, fps = 60;
+    std::string outPath, dataDir;
+};
+
+// The frames asked for, or an exit status for a command line that asks for none.
+int parseArgs(int argc, char** argv, TraceArgs& a) {
+    CommandLine cl("trace", kDescription, kFooter);
+    cl.timeList("--at", a.times, "music times in seconds, comma-separated");
+    CLI::Option* from = cl.time("--from", a.from, "first time of a range (with --to; --fps defaults to 60)");
+    CLI::Option* to = cl.time("--to", a.to, "last time of the range, included");
+    from->needs(to);
+    to->needs(from);
+    cl.rate("--fps", a.fps, 1000.0, "frames per second of the range");
+    cl.app.add_flag("--load", a.withLoad, "also print the loading calls (the loading fade is skipped)");
+    cl.app.add_option("--out", a.outPath, "write to FILE instead of standard output")->type_name("FILE");
+    cl.dataFolder(a.dataDir);
+    if (const int status = cl.parse(argc, argv); status >= 0) return status;
+    if (from->count()) {
+        const std::vector<double> range = timeRange(a.from, a.to, a.fps);
+        a.times.insert(a.times.end(), range.begin(), range.end());
+    }
+    if (a.times.empty() && !a.withLoad) {
+        std::fprintf(stderr, "trace: no frames asked for: --at, or --from and --to, or --load\n");
+        return 2;
+    }
+    return -1;
+}
 
 class FileSink : public d3d9::TraceSink {
 public:
@@ -49,49 +70,11 @@ public:
 };
 
 int run(int argc, char** argv) {
-    std::vector<double> times;
-    bool haveFrom = false, haveTo = false, withLoad = false;
-    double from = 0, to = 0, fps = 60;
-    std::string outPath, dataDir;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(a, "--at") == 0 && hasValue) {
-            if (!parseTimeList(argv[++i], times)) {
-                std::fprintf(stderr, "trace: bad time list '%s'\n", argv[i]);
-                return 2;
-            }
-        } else if (std::strcmp(a, "--from") == 0 && hasValue) {
-            from = std::atof(argv[++i]);
-            haveFrom = true;
-        } else if (std::strcmp(a, "--to") == 0 && hasValue) {
-            to = std::atof(argv[++i]);
-            haveTo = true;
-        } else if (std::strcmp(a, "--fps") == 0 && hasValue) {
-            fps = std::atof(argv[++i]);
-        } else if (std::strcmp(a, "--load") == 0) {
-            withLoad = true;
-        } else if (std::strcmp(a, "--out") == 0 && hasValue) {
-            outPath = argv[++i];
-        } else if (std::strcmp(a, "--data") == 0 && hasValue) {
-            dataDir = argv[++i];
-        } else {
-            std::fprintf(stderr, "trace: unknown or incomplete option '%s'\n\n%s", a, kUsage);
-            return 2;
-        }
-    }
-    if (haveFrom != haveTo || fps <= 0) {
-        std::fprintf(stderr, "trace: --from and --to go together, with a positive --fps\n");
-        return 2;
-    }
-    if (haveFrom) {
-        const std::vector<double> range = timeRange(from, to, fps);
-        times.insert(times.end(), range.begin(), range.end());
-    }
-    if (times.empty() && !withLoad) {
-        std::fprintf(stderr, "%s", kUsage);
-        return 2;
-    }
+    TraceArgs a;
+    if (const int status = parseArgs(argc, argv, a); status >= 0) return status;
+    const std::vector<double>& times = a.times;
+    const bool withLoad = a.withLoad;
+    const std::string& outPath = a.outPath;
 
     FileSink sink;
     if (outPath.empty()) {
@@ -111,7 +94,7 @@ int run(int argc, char** argv) {
             return 1;
         }
     }
-    if (!enterDataDirectory(dataDir)) return 1;
+    if (!enterDataDirectory(a.dataDir)) return 1;
 
     d3d9::BackendConfig config;
     config.backend = d3d9::Backend::Trace;
@@ -142,7 +125,7 @@ int run(int argc, char** argv) {
     return 0;
 }
 
-const ToolCommand command{"trace", "print the device calls of chosen frames of the show", kUsage, run};
+const ToolCommand command{"trace", "print the device calls of chosen frames of the show", run};
 
 }  // namespace
 }  // namespace tool

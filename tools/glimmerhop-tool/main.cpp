@@ -22,15 +22,9 @@ void printCommands(std::FILE* out) {
 }
 }  // namespace
 
-ToolCommand::ToolCommand(const char* name_, const char* summary_, const char* usage_, CommandMain run_)
-    : name(name_), summary(summary_), usage(usage_), run(run_) {
+ToolCommand::ToolCommand(const char* name_, const char* summary_, CommandMain run_)
+    : name(name_), summary(summary_), run(run_) {
     registry().push_back(this);
-}
-
-bool wantsHelp(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
-    return false;
 }
 
 }  // namespace tool
@@ -43,10 +37,6 @@ int main(int argc, char** argv) {
     }
     for (const ToolCommand* c : registry()) {
         if (std::strcmp(c->name, argv[1]) != 0) continue;
-        if (wantsHelp(argc - 1, argv + 1)) {
-            std::fputs(c->usage, stdout);
-            return 0;
-        }
         return c->run(argc - 1, argv + 1);
     }
     std::fprintf(stderr, "glimmerhop-tool: unknown command '%s'\n\n", argv[1]);
