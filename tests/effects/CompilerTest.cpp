@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "effects/EffectTestSupport.h"
@@ -67,6 +68,30 @@ TEST(EffectCompiler, CompilesEveryPassOnce) {
     EXPECT_NE(p.vertexGlsl.find("gl_Position = "), std::string::npos);
     EXPECT_NE(p.vertexGlsl.find("gl_Position.xy += gh_pixelOffset * gl_Position.w;"), std::string::npos);
     EXPECT_NE(p.fragmentGlsl.find("if (!gh_alphaPasses(gh_out0.a)) discard;"), std::string::npos);
+}
+
+TEST(EffectCompiler, StructMembersAndIndexedSemanticsAreBound) {
+    std::string errors;
+    auto effect = compile(fxtest::readData("Semantics.fx"), errors);
+    ASSERT_TRUE(effect) << errors;
+    const fx::CompiledProgram& p = effect->programs[0];
+    const fx::UniformMember* first = member(p, *effect, "lights[0].color");
+    const fx::UniformMember* second = member(p, *effect, "lights[1].color");
+    ASSERT_TRUE(first && second && member(p, *effect, "material.rim.color"));
+    EXPECT_EQ(second->offset - first->offset, 32u);  // std140: a float3 and a float4
+    EXPECT_EQ(fxtest::param(effect->description, "material.rim.direction").cols, 3);
+    // POSITION1, TEXCOORD8, BLENDWEIGHT1 and COLOR2 have no fixed location: each takes a
+    // free one, which the device learns to feed from that usage.
+    std::vector<int> taken{0};
+    for (const fx::AttributeSlot& slot : p.attributeSlots) {
+        EXPECT_EQ(std::count(taken.begin(), taken.end(), slot.location), 0);
+        taken.push_back(slot.location);
+        if (slot.usage == D3DDECLUSAGE_TEXCOORD && slot.usageIndex == 8)
+            EXPECT_EQ(locationOf(p.vertexGlsl, "in", "gh_in_TEXCOORD8"), slot.location) << p.vertexGlsl;
+    }
+    EXPECT_EQ(taken.size(), 5u);
+    EXPECT_EQ(locationOf(p.vertexGlsl, "out", "gh_v_BLENDWEIGHT0"),
+              locationOf(p.fragmentGlsl, "in", "gh_v_BLENDWEIGHT0"));
 }
 
 TEST(EffectCompiler, StagesLinkBySemanticNotOrder) {

@@ -91,7 +91,9 @@ bool EffectSyntaxParser::run() {
             ++pos_;
         } else if (isWord(t, "technique") || isWord(t, "technique9")) {
             parseTechnique();
-        } else if (t.kind == Tok::Ident && (t.text == "struct" || t.text == "typedef")) {
+        } else if (t.kind == Tok::Ident && t.text == "struct") {
+            parseStruct();
+        } else if (t.kind == Tok::Ident && t.text == "typedef") {
             skipStatement();
         } else if (t.kind == Tok::Ident) {
             parseDeclaration();
@@ -221,6 +223,10 @@ void EffectSyntaxParser::parseDeclaration() {
     if (isSamplerType(type.text)) {
         if (type.text == "sampler") edits_.push_back({type.begin, type.end, "sampler2D", false});
         parseSampler();
+        return;
+    }
+    if (const StructType* st = findStruct(type.text); st && !isStatic && !isConst) {
+        parseStructNames(*st, isShared);
         return;
     }
     parseValueNames(first, type, isStatic, isConst, isShared);

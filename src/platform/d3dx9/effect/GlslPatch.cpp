@@ -73,6 +73,16 @@ bool zeroInput(std::string& glsl, const std::string& name) {
     return false;
 }
 
+bool depthOutput(std::string& glsl, const std::string& name) {
+    const std::size_t at = glsl.find(" out float " + name + ";");
+    if (at == std::string::npos) return false;
+    std::size_t begin = glsl.rfind('\n', at);
+    begin = begin == std::string::npos ? 0 : begin + 1;
+    const std::size_t end = glsl.find('\n', at);
+    glsl.replace(begin, (end == std::string::npos ? glsl.size() : end) - begin, "#define " + name + " gl_FragDepth");
+    return true;
+}
+
 bool narrowInput(std::string& glsl, const std::string& name, unsigned used, unsigned written) {
     static const char* const floatTypes[] = {"", "float", "vec2", "vec3", "vec4"};
     if (written < 1 || written > 3 || used <= written || used > 4) return false;
