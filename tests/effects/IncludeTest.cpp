@@ -57,6 +57,34 @@ TEST(Preprocessor, MessagesNameTheIncludedFile) {
     EXPECT_EQ(r.message(), "parts\\common.FXH(3): error: cannot open include file 'sys.fxh'\n");
 }
 
+TEST(Preprocessor, ByteOrderMarksAndUtf16AreText) {
+    // UTF-16 (both byte orders) with its mark, including a UTF-8 file with its mark;
+    // other bytes in comments and strings pass.
+    const std::string text = "#include \"a.fxh\"\nfloat x = 1; // \xe9t\xe9 \x93\x94\nstring s = \"\xff\";\n";
+    for (bool bigEndian : {false, true}) {
+        std::string utf16 = bigEndian ? "\xfe\xff" : "\xff\xfe";
+        for (char c : text) {
+            const char unit[2] = {bigEndian ? '\0' : c, bigEndian ? c : '\0'};
+            utf16.append(unit, 2);
+        }
+        fx::PreprocessOptions options;
+        options.fileName = "wide.fx";
+        options.open = [](fx::IncludeKind, const std::string& name, const std::string&, std::string& t,
+                          std::string& path) {
+            t = "\xef\xbb\xbf#define Y 2\nfloat y = Y;\n";
+            path = name;
+            return true;
+        };
+        fx::PreprocessResult r = fx::preprocessFile(utf16, options);
+        ASSERT_EQ(r.message(), "");
+        EXPECT_NE(r.text.find("float y = 2;"), std::string::npos) << r.text;
+        EXPECT_NE(r.text.find("float x = 1;"), std::string::npos) << r.text;
+        EXPECT_EQ(r.text.find("\xef\xbb\xbf"), std::string::npos);
+    }
+    // Characters beyond one UTF-16 unit arrive as UTF-8; a lone surrogate as U+FFFD.
+    EXPECT_EQ(fx::sourceAsUtf8(std::string("\xff\xfe\x3d\xd8\x00\xde\x00\xd8", 8)), "\xf0\x9f\x98\x80\xef\xbf\xbd");
+}
+
 TEST(Preprocessor, LineDirectivesAndMacroOperators) {
     std::string src =
         "#define STR(x) #x\n"

@@ -8,14 +8,15 @@
 #include "PreviewRender.h"
 #include "platform/d3d9/backend.h"
 #include "platform/d3dx9/EffectObject.h"
+#include "platform/d3dx9/FolderInclude.h"
 #include "platform/d3dx9/effect/StateTables.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... FILE...\n"
+    "usage: glimmerhop-tool fx [--gl] [--glsl] [-D NAME[=VALUE]]... [-I DIR]... FILE...\n"
     "       glimmerhop-tool fx FILE --render OUT.png [--technique NAME] [--size WxH]\n"
-    "                          [--mesh sphere|cube|quad|torus] [-D NAME[=VALUE]]...\n"
+    "                          [--mesh sphere|cube|quad|torus] [-D NAME[=VALUE]]... [-I DIR]...\n"
     "\n"
     "Compiles each effect file (HLSL to SPIR-V to GLSL) and lists its techniques with\n"
     "their passes (shaders or \"fixed function\", states with their values; states the\n"
@@ -27,6 +28,8 @@ const char kUsage[] =
     "             trace backend, which needs no graphics)\n"
     "  --glsl     also print the GLSL generated for each pass program\n"
     "  -D NAME=V  defines a macro for the effect's preprocessor\n"
+    "  -I DIR     an include folder: \"name\" is looked for beside the including file,\n"
+    "             then in each folder, then beside the effect file; <name> in each folder\n"
     "\n"
     "With --render, draws a built-in mesh (default sphere) with each technique (or the\n"
     "one named), every pass in order, on a headless OpenGL device, into a PNG contact\n"
@@ -181,6 +184,13 @@ int run(int argc, char** argv) {
                 return 2;
             }
             defineText.emplace_back(def);
+        } else if (std::strncmp(argv[i], "-I", 2) == 0) {
+            const char* dir = argv[i][2] ? argv[i] + 2 : (i + 1 < argc ? argv[++i] : nullptr);
+            if (!dir || !*dir) {
+                std::fprintf(stderr, "glimmerhop-tool fx: -I needs a folder\n");
+                return 2;
+            }
+            preview.includeFolders.emplace_back(dir);
         } else if (argv[i][0] == '-') {
             std::fprintf(stderr, "glimmerhop-tool fx: unknown option '%s'\n\n%s", argv[i], kUsage);
             return 2;
@@ -234,7 +244,9 @@ int run(int argc, char** argv) {
     for (const char* path : files) {
         ID3DXEffect* effect = nullptr;
         ID3DXBuffer* errors = nullptr;
-        HRESULT hr = D3DXCreateEffectFromFileA(device, path, macros.data(), nullptr, D3DXSHADER_DEBUG, nullptr,
+        FolderInclude folders(path, preview.includeFolders);
+        ID3DXInclude* include = preview.includeFolders.empty() ? nullptr : &folders;
+        HRESULT hr = D3DXCreateEffectFromFileA(device, path, macros.data(), include, D3DXSHADER_DEBUG, nullptr,
                                                &effect, &errors);
         if (FAILED(hr)) {
             std::fprintf(stderr, "%s: compilation failed (0x%08X)\n", path, static_cast<unsigned>(hr));

@@ -157,7 +157,7 @@ private:
         FileState at{fileIndex(name), 0};
         std::string stripError;
         int stripLine = 0;
-        std::string text = stripComments(source, stripError, stripLine);
+        std::string text = stripComments(sourceAsUtf8(source), stripError, stripLine);
         if (!stripError.empty()) return fail(at, stripLine, stripError);
 
         std::vector<Conditional> stack;
