@@ -159,4 +159,25 @@ TEST(EffectCompiler, TakesWhatFxcTakes) {
     EXPECT_NE(glsl.find("in vec2 gh_v_TEXCOORD0;"), std::string::npos) << glsl;
 }
 
+TEST(EffectCompiler, TakesFxcsDeclarationForms) {
+    // A shared texture after a struct parameter, a sampler block with no `= sampler_state`,
+    // fxc's dword.
+    std::string src =
+        "struct L { float4 c; };\n"
+        "shared L light;\n"
+        "shared texture shadow;\n"
+        "sampler2D s { Texture = <shadow>; MinFilter = Linear; };\n"
+        "static const dword mask = 0xff;\n"
+        "float4 vs(float4 p : POSITION0) : POSITION0 { return p * light.c * (mask & 3); }\n"
+        "float4 ps() : COLOR0 { return tex2D(s, 0); }\n"
+        "technique t { pass p { VertexShader = compile vs_2_0 vs(); PixelShader = compile ps_2_0 ps(); } }\n";
+    std::string errors;
+    auto effect = fx::compileEffect(src, "forms.fx", {}, fxtest::attributeLocation, errors);
+    ASSERT_NE(effect, nullptr) << errors;
+    ASSERT_EQ(effect->description.samplers.size(), 1u);
+    EXPECT_EQ(effect->description.samplers[0].texture, "shadow");
+    EXPECT_EQ(effect->description.samplers[0].minFilter, static_cast<DWORD>(D3DTEXF_LINEAR));
+    EXPECT_TRUE(fxtest::param(effect->description, "light.c").shared);
+}
+
 }  // namespace

@@ -128,7 +128,9 @@ bool EffectSyntaxParser::expect(char c, const std::string& what) {
 std::string EffectSyntaxParser::applyEdits() {
     std::string out;
     std::size_t cursor = 0;
-    std::sort(edits_.begin(), edits_.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    // Of edits that start together the widest goes first: the others lie inside it.
+    std::sort(edits_.begin(), edits_.end(),
+              [](const Edit& a, const Edit& b) { return a.begin != b.begin ? a.begin < b.begin : a.end > b.end; });
     for (const Edit& e : edits_) {
         if (e.begin < cursor) continue;  // nested in an earlier blanked range
         out.append(text_, cursor, e.begin - cursor);

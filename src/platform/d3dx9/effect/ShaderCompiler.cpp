@@ -29,7 +29,8 @@ namespace {
 
 // DX9 POSITION (index 0) as a vertex shader output must be the clip position; as an input
 // it stays an ordinary attribute (its semantic then reads SV_POSITION).
-const char* const kPrelude = "#define POSITION SV_Position\n#define POSITION0 SV_Position\n";
+// fxc's `dword` is glslang's uint.
+const char* const kPrelude = "#define POSITION SV_Position\n#define POSITION0 SV_Position\n#define dword uint\n";
 
 void initGlslang() {
     static const bool initialised = glslang::InitializeProcess();
