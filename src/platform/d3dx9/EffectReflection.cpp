@@ -55,14 +55,19 @@ D3DXHANDLE Effect::passHandle(int technique, int pass) const {
     return nullptr;
 }
 
+// A member is found under its struct's handle by its own name, or by its full name.
 D3DXHANDLE Effect::GetParameterByName(D3DXHANDLE parent, LPCSTR name) {
-    if (parent || !name) return nullptr;  // struct members are not separate parameters here
-    int p = findParameter(name);
-    return p < 0 ? nullptr : compiled_->description.parameters[static_cast<std::size_t>(p)].name.c_str();
+    if (!name) return nullptr;
+    if (!parent) return memberHandle(name);
+    return findGroup(parent) < 0 ? nullptr : memberHandle(std::string(parent) + "." + name);
 }
 
 D3DXHANDLE Effect::GetParameter(D3DXHANDLE parent, UINT index) {
     const EffectDescription& d = compiled_->description;
+    if (const int g = findGroup(parent); g >= 0) {
+        const StructGroup& group = d.structs[static_cast<std::size_t>(g)];
+        return index < group.members.size() ? memberHandle(group.members[index]) : nullptr;
+    }
     const std::size_t visible = d.hiddenParameters >= 0 ? static_cast<std::size_t>(d.hiddenParameters) : d.parameters.size();
     return parent || index >= visible ? nullptr : d.parameters[index].name.c_str();
 }

@@ -15,6 +15,12 @@ int EffectDescription::findParameter(const std::string& name) const {
     return -1;
 }
 
+int EffectDescription::findStruct(const std::string& name) const {
+    for (std::size_t i = 0; i < structs.size(); ++i)
+        if (structs[i].name == name) return static_cast<int>(i);
+    return -1;
+}
+
 // Parses a value type name ("float", "float3", "float4x4", "half2", "int", "bool",
 // "matrix", "vector").
 bool parseValueType(const std::string& name, ValueKind& kind, int& rows, int& cols) {

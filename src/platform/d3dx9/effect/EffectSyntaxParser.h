@@ -83,6 +83,8 @@ private:
     void parseStructNames(const StructType& type, bool isShared);
     void addStructMembers(const StructType& type, const std::string& prefix, bool isShared, const Token& at,
                           int depth, std::size_t& budget);
+    void addStructArray(const StructType& type, const std::string& name, int count, bool isShared, const Token& at,
+                        int depth, std::size_t& budget);
     void addParameter(const Parameter& p, const Token& at);
     void parseTexture(const Token& first);
     void parseStringParameter(const Token& first, const Token& type);

@@ -8,7 +8,9 @@ namespace fx {
 namespace {
 
 constexpr int kMaxStructDepth = 8;
-constexpr std::size_t kMaxParameters = 1u << 16;
+// Members of one declaration, counted over its arrays: more than D3D9's constant
+// registers could hold, and few enough that lookups by name stay cheap.
+constexpr std::size_t kMaxMembers = 4096;
 
 bool isMemberModifier(const Token& t) {
     static const char* const words[] = {"linear",  "centroid",     "nointerpolation", "noperspective",
@@ -93,10 +95,11 @@ void EffectSyntaxParser::parseStructNames(const StructType& type, bool isShared)
             fail(peek(), "cannot evaluate the initial value of '" + name.text + "'");
             return;
         }
-        std::size_t budget = kMaxParameters;
-        for (int k = 0; ok_ && k < (count > 0 ? count : 1); ++k)
-            addStructMembers(type, count > 0 ? name.text + "[" + std::to_string(k) + "]" : name.text, isShared, name,
-                             0, budget);
+        std::size_t budget = kMaxMembers;
+        if (count > 0)
+            addStructArray(type, name.text, count, isShared, name, 0, budget);
+        else
+            addStructMembers(type, name.text, isShared, name, 0, budget);
         if (!ok_) return;
         if (isPunct(peek(), ',')) {
             ++pos_;
@@ -107,24 +110,42 @@ void EffectSyntaxParser::parseStructNames(const StructType& type, bool isShared)
     }
 }
 
+void EffectSyntaxParser::addStructArray(const StructType& type, const std::string& name, int count, bool isShared,
+                                        const Token& at, int depth, std::size_t& budget) {
+    const std::size_t group = out_.structs.size();
+    out_.structs.push_back({name, type.name, count, {}, static_cast<int>(out_.parameters.size()), 0});
+    for (int k = 0; ok_ && k < count; ++k) {
+        const std::string element = name + "[" + std::to_string(k) + "]";
+        out_.structs[group].members.push_back(element);
+        addStructMembers(type, element, isShared, at, depth + 1, budget);
+    }
+    out_.structs[group].endParameter = static_cast<int>(out_.parameters.size());
+}
+
 void EffectSyntaxParser::addStructMembers(const StructType& type, const std::string& prefix, bool isShared,
                                           const Token& at, int depth, std::size_t& budget) {
     if (depth > kMaxStructDepth) return fail(at, "struct '" + type.name + "' nests too deep");
-    // Arrays of structs of nothing add no parameters but still cost a visit each.
+    // Each struct and each member counts, so that arrays of empty structs cost too.
     if (budget == 0) return fail(at, "struct '" + type.name + "' has too many members");
     --budget;
+    const std::size_t group = out_.structs.size();
+    out_.structs.push_back({prefix, type.name, 0, {}, static_cast<int>(out_.parameters.size()), 0});
     for (const StructMember& m : type.members) {
+        if (!ok_) return;
+        if (budget == 0) return fail(at, "struct '" + type.name + "' has too many members");
+        --budget;
         const std::string name = prefix + "." + m.name;
+        out_.structs[group].members.push_back(name);
         if (const StructType* inner = findStruct(m.typeName)) {
-            for (int k = 0; ok_ && k < (m.arraySize > 0 ? m.arraySize : 1); ++k)
-                addStructMembers(*inner, m.arraySize > 0 ? name + "[" + std::to_string(k) + "]" : name, isShared, at,
-                                 depth + 1, budget);
+            if (m.arraySize > 0)
+                addStructArray(*inner, name, m.arraySize, isShared, at, depth + 1, budget);
+            else
+                addStructMembers(*inner, name, isShared, at, depth + 1, budget);
             continue;
         }
         Parameter p;
         if (!parseValueType(m.typeName, p.kind, p.rows, p.cols))
             return fail(at, "member '" + m.name + "' of struct '" + type.name + "' is not a value type");
-        if (out_.parameters.size() >= kMaxParameters) return fail(at, "too many parameters");
         p.name = name;
         p.arraySize = m.arraySize;
         p.typeName = m.typeName;
@@ -132,8 +153,8 @@ void EffectSyntaxParser::addStructMembers(const StructType& type, const std::str
         p.line = at.line;
         p.initial.assign(static_cast<std::size_t>(p.wordCount()), 0u);
         addParameter(p, at);
-        if (!ok_) return;
     }
+    out_.structs[group].endParameter = static_cast<int>(out_.parameters.size());
 }
 
 }  // namespace fx
