@@ -94,6 +94,29 @@ TEST(EffectCompiler, StructMembersAndIndexedSemanticsAreBound) {
               locationOf(p.fragmentGlsl, "in", "gh_v_BLENDWEIGHT0"));
 }
 
+TEST(EffectCompiler, MatrixInputsArrayOutputsAndInoutPositionsTakeTheirLocations) {
+    // An instance matrix in TEXCOORD1..4, three taps in TEXCOORD1..3, the clip position
+    // through an inout parameter.
+    const char* src =
+        "void VS(inout float4 p : POSITION, float4x4 world : TEXCOORD1, out float4 taps[3] : TEXCOORD1)\n"
+        "{ p = mul(p, world); taps[0] = p; taps[1] = p * 2; taps[2] = p * 3; }\n"
+        "float4 PS(float4 taps[3] : TEXCOORD1) : COLOR0 { return taps[0] + taps[2]; }\n"
+        "technique T { pass P { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
+    std::string errors;
+    auto effect = compile(src, errors);
+    ASSERT_TRUE(effect) << errors;
+    const fx::CompiledProgram& p = effect->programs[0];
+    ASSERT_EQ(p.attributeSlots.size(), 4u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        EXPECT_EQ(p.attributeSlots[k].usageIndex, 1 + k);
+        EXPECT_EQ(p.attributeSlots[k].location, p.attributeSlots[0].location + k);
+    }
+    EXPECT_NE(p.vertexGlsl.find("#define gh_outPosition gl_Position"), std::string::npos) << p.vertexGlsl;
+    const int taps = locationOf(p.vertexGlsl, "out", "gh_v_TEXCOORD1\\[3\\]");
+    EXPECT_EQ(taps, fx::varyingLocation("TEXCOORD1")) << p.vertexGlsl;
+    EXPECT_EQ(locationOf(p.fragmentGlsl, "in", "gh_v_TEXCOORD1\\[3\\]"), taps) << p.fragmentGlsl;
+}
+
 TEST(EffectCompiler, StagesLinkBySemanticNotOrder) {
     // The pixel shader takes its inputs in the opposite order to the vertex outputs, and
     // spells COLOR0 as COLOR.

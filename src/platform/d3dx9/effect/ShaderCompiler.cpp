@@ -315,8 +315,10 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         return false;
     }
     if (hasPs) patchSystemValues(out.fragmentGlsl);
-    if (!links.depthOutput.empty() && !depthOutput(out.fragmentGlsl, links.depthOutput))
+    if (!links.depthOutput.empty() && !builtinOutput(out.fragmentGlsl, links.depthOutput, "gl_FragDepth"))
         return problem(pass.pixelLine, "cannot make " + pass.pixelEntry + "'s DEPTH output the pixel's depth");
+    if (!links.positionOutput.empty() && !builtinOutput(out.vertexGlsl, links.positionOutput, "gl_Position"))
+        return problem(pass.vertexLine, "cannot make " + pass.vertexEntry + "'s POSITION output the clip position");
     for (const std::string& name : links.unwritten)
         if (!zeroInput(out.fragmentGlsl, name))
             return problem(pass.pixelLine, "cannot give the pixel shader input " + name + " its zero value");

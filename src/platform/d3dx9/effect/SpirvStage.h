@@ -32,6 +32,8 @@ struct Stage {
     // index (COLOR is COLOR0), SV_POSITION as POSITION0, without _centroid.
     std::string semantic(spvc_variable_id id) const;
     unsigned vectorSize(const spvc_reflected_resource& r) const;
+    // Locations it takes: one, or one a matrix column or array element.
+    unsigned locationCount(const spvc_reflected_resource& r) const;
 };
 
 // Reports an error at a line of the effect file and returns false.
@@ -47,6 +49,7 @@ struct VaryingFixups {
     std::vector<std::string> unwritten;                      // pixel inputs nothing writes
     std::string colorOutput;                                 // the COLOR0 output, if any
     std::string depthOutput;                                 // the DEPTH output, if any
+    std::string positionOutput;  // a POSITION0 vertex output glslang left ordinary, if any
 };
 bool bindInterface(const PassDescription& pass, AttributeLocationFn attributeLocation, Stage* vs, Stage* ps,
                    CompiledProgram& out, VaryingFixups& links, const ProblemFn& problem);

@@ -41,6 +41,14 @@ unsigned Stage::vectorSize(const spvc_reflected_resource& r) const {
     return spvc_type_get_vector_size(spvc_compiler_get_type_handle(compiler, r.type_id));
 }
 
+unsigned Stage::locationCount(const spvc_reflected_resource& r) const {
+    spvc_type type = spvc_compiler_get_type_handle(compiler, r.type_id);
+    unsigned count = std::max(1u, spvc_type_get_columns(type));
+    for (unsigned d = 0; d < spvc_type_get_num_array_dimensions(type); ++d)
+        count *= std::max(1u, static_cast<unsigned>(spvc_type_get_array_dimension(type, d)));
+    return count;
+}
+
 namespace {
 
 constexpr unsigned kAttributeLocations = 16;  // what GL guarantees, and vs_3_0's input registers
@@ -58,13 +66,21 @@ std::string distinct(std::string semantic, std::vector<std::string>& seen) {
     return semantic;
 }
 
-// The lowest location below `limit` that `used` does not hold, marked used; -1 if none.
-int takeFree(std::uint32_t& used, unsigned limit) {
-    for (unsigned l = 0; l < limit; ++l)
-        if (!(used & (1u << l))) {
-            used |= 1u << l;
-            return static_cast<int>(l);
-        }
+std::uint32_t runBits(unsigned first, unsigned count) {
+    return static_cast<std::uint32_t>((count >= 32 ? ~0ull : (1ull << count) - 1) << first);
+}
+
+// Takes `count` locations from `first` on when they are below `limit` and free.
+bool takeAt(std::uint32_t& used, int first, unsigned count, unsigned limit) {
+    if (first < 0 || first + count > limit || (used & runBits(static_cast<unsigned>(first), count))) return false;
+    used |= runBits(static_cast<unsigned>(first), count);
+    return true;
+}
+
+// The lowest run of `count` free locations below `limit`, taken; -1 if none.
+int takeFree(std::uint32_t& used, unsigned count, unsigned limit) {
+    for (unsigned l = 0; l + count <= limit; ++l)
+        if (takeAt(used, static_cast<int>(l), count, limit)) return static_cast<int>(l);
     return -1;
 }
 
@@ -77,6 +93,7 @@ bool bindVertexInputs(const PassDescription& pass, AttributeLocationFn attribute
         spvc_variable_id id;
         std::string semantic;
         BYTE usage = 0, index = 0;
+        unsigned count = 1;  // a matrix takes one location a row: TEXCOORD1..4 for a float4x4
         int location = -1;
     };
     std::vector<Input> inputs;
@@ -84,22 +101,22 @@ bool bindVertexInputs(const PassDescription& pass, AttributeLocationFn attribute
     std::uint32_t used = 0;
     for (const spvc_reflected_resource& r : vs.list(SPVC_RESOURCE_TYPE_STAGE_INPUT)) {
         Input in{r.id, distinct(vs.semantic(r.id), seen)};
-        if (!semanticUsage(in.semantic, in.usage, in.index))
+        in.count = vs.locationCount(r);
+        if (!semanticUsage(in.semantic, in.usage, in.index) || in.index + in.count > 16)
             return problem(pass.vertexLine, "vertex input semantic '" + in.semantic + "' of " + pass.vertexEntry +
                                                 " is not a D3D9 vertex usage");
-        const int fixed = attributeLocation(in.usage, in.index);
-        if (fixed >= 0 && fixed < static_cast<int>(kAttributeLocations) && !(used & (1u << fixed))) {
-            used |= 1u << fixed;
-            in.location = fixed;
-        }
+        const int fixed = in.count == 1 ? attributeLocation(in.usage, in.index) : -1;
+        if (takeAt(used, fixed, 1, kAttributeLocations)) in.location = fixed;
         inputs.push_back(in);
     }
     for (Input& in : inputs) {
         if (in.location < 0) {
-            in.location = takeFree(used, kAttributeLocations);
+            in.location = takeFree(used, in.count, kAttributeLocations);
             if (in.location < 0)
                 return problem(pass.vertexLine, pass.vertexEntry + " reads more than 16 vertex inputs");
-            out.attributeSlots.push_back({static_cast<std::uint8_t>(in.location), in.usage, in.index});
+            for (unsigned k = 0; k < in.count; ++k)
+                out.attributeSlots.push_back({static_cast<std::uint8_t>(in.location + static_cast<int>(k)), in.usage,
+                                              static_cast<BYTE>(in.index + k)});
         }
         spvc_compiler_set_decoration(vs.compiler, in.id, SpvDecorationLocation, static_cast<unsigned>(in.location));
         spvc_compiler_set_name(vs.compiler, in.id, ("gh_in_" + in.semantic).c_str());
@@ -114,11 +131,14 @@ struct Output {
 };
 
 // Vertex outputs take the fixed location of their semantic (the one the device's
-// fixed-function half reads and writes); the rest, any location the pass leaves free.
+// fixed-function half reads and writes); the rest, any locations the pass leaves free.
+// An array takes one location an element. The clip position glslang leaves an ordinary
+// output (an inout parameter's) becomes gl_Position.
 bool bindVertexOutputs(const PassDescription& pass, Stage& vs, bool pixelShader, CompiledProgram& out,
-                       std::vector<Output>& outputs, const ProblemFn& problem) {
+                       std::vector<Output>& outputs, VaryingFixups& links, const ProblemFn& problem) {
     std::vector<std::string> seen;
     std::vector<spvc_variable_id> ids;
+    std::vector<unsigned> counts;
     std::uint32_t used = 0;
     for (const spvc_reflected_resource& r : vs.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT)) {
         Output o{distinct(vs.semantic(r.id), seen), -1, vs.vectorSize(r)};
@@ -126,18 +146,24 @@ bool bindVertexOutputs(const PassDescription& pass, Stage& vs, bool pixelShader,
         if (!semanticUsage(o.semantic, usage, index))
             return problem(pass.vertexLine, "vertex output semantic '" + o.semantic + "' of " + pass.vertexEntry +
                                                 " is not a D3D9 usage");
+        if (o.semantic == "POSITION0" && links.positionOutput.empty()) {
+            links.positionOutput = "gh_outPosition";
+            spvc_compiler_set_name(vs.compiler, r.id, links.positionOutput.c_str());
+            continue;
+        }
+        const unsigned count = vs.locationCount(r);
         const int fixed = varyingLocation(o.semantic);
-        if (fixed >= 0 && !(used & (1u << fixed))) {
-            used |= 1u << fixed;
+        if (takeAt(used, fixed, count, kLinkLocations)) {
             o.location = fixed;
-            if (!pixelShader) out.linkSizes[fixed] = static_cast<std::uint8_t>(o.size);
+            if (!pixelShader && count == 1) out.linkSizes[fixed] = static_cast<std::uint8_t>(o.size);
         }
         outputs.push_back(o);
         ids.push_back(r.id);
+        counts.push_back(count);
     }
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         Output& o = outputs[i];
-        if (o.location < 0 && (o.location = takeFree(used, kLinkLocations)) < 0)
+        if (o.location < 0 && (o.location = takeFree(used, counts[i], kLinkLocations)) < 0)
             return problem(pass.vertexLine, pass.vertexEntry + " writes more outputs than GL can link");
         spvc_compiler_set_decoration(vs.compiler, ids[i], SpvDecorationLocation, static_cast<unsigned>(o.location));
         spvc_compiler_set_name(vs.compiler, ids[i], ("gh_v_" + o.semantic).c_str());
@@ -208,7 +234,7 @@ bool bindInterface(const PassDescription& pass, AttributeLocationFn attributeLoc
                    CompiledProgram& out, VaryingFixups& links, const ProblemFn& problem) {
     std::vector<Output> outputs;
     if (vs && (!bindVertexInputs(pass, attributeLocation, *vs, out, problem) ||
-               !bindVertexOutputs(pass, *vs, ps != nullptr, out, outputs, problem)))
+               !bindVertexOutputs(pass, *vs, ps != nullptr, out, outputs, links, problem)))
         return false;
     if (ps) bindPixelInputs(*ps, vs != nullptr, outputs, out, links);
     return !ps || bindPixelOutputs(pass, *ps, links, problem);
