@@ -1,5 +1,6 @@
 // Struct parameters as D3DX reflects them: handles for the struct, its elements and its
-// members of struct type, descriptions, and SetValue filling the members in order.
+// members of struct type, descriptions, and SetValue filling the members in order; and
+// the handle of a technique without a name.
 #include <gtest/gtest.h>
 
 #include "effects/DeviceFixture.h"
@@ -47,6 +48,17 @@ TEST(StructParameters, HandlesDescriptionsAndWholeValues) {
     EXPECT_EQ(color[0], 8.0f);
     EXPECT_EQ(color[3], 11.0f);
     EXPECT_EQ(effect->SetValue("nothing", whole, sizeof whole), D3DERR_INVALIDCALL);
+
+    // A technique without a name begins through its handle.
+    D3DXHANDLE unnamed = effect->GetTechnique(2);
+    ASSERT_NE(unnamed, nullptr);
+    EXPECT_EQ(effect->GetTechnique(3), nullptr);
+    ASSERT_EQ(effect->SetTechnique(unnamed), D3D_OK);
+    UINT passes = 0;
+    EXPECT_EQ(effect->Begin(&passes, 0), D3D_OK);
+    EXPECT_EQ(passes, 1u);
+    effect->End();
+    EXPECT_NE(effect->GetPass(unnamed, 0), nullptr);
     effect->Release();
     device->Release();
 }

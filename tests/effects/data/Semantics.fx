@@ -56,3 +56,8 @@ technique Indexed {
 technique Behind {
     pass P0 { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 Flat(); }
 }
+
+// Known only by the handle GetTechnique gives.
+technique {
+    pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 Flat(); }
+}
