@@ -164,6 +164,9 @@ technique Offscreen < string Script = "Pass=Show; Pass=ToGlow; Pass=Show;"; >
 struct PostOut { float4 pos : POSITION0; float2 uv : TEXCOORD0; };
 PostOut through(float4 p : POSITION0, float2 uv : TEXCOORD0) { PostOut o; o.pos = p; o.uv = uv; return o; }
 technique Through { pass p0 { VertexShader = compile vs_2_0 through(); PixelShader = compile ps_2_0 copy(); } }
+float2 Viewport;
+void sprite(inout float4 p : POSITION0, inout float2 uv : TEXCOORD0) { p.xy = p.xy / Viewport * float2(2, -2) - float2(1, -1); }
+technique Sprite { pass p0 { VertexShader = compile vs_3_0 sprite(); PixelShader = compile ps_3_0 copy(); } }
 )";
     const FxRun r = fx(dir + "screen.fx --render " + dir + "sheet.png --size 64x64");
     ASSERT_EQ(r.status, 0) << r.output;
@@ -194,6 +197,12 @@ technique Through { pass p0 { VertexShader = compile vs_2_0 through(); PixelShad
     EXPECT_NE(r.output.find("its script drew: Show, ToGlow, Show"), std::string::npos) << r.output;
     // A vertex shader that passes positions on gets a quad in clip space: stripes side to side.
     EXPECT_NE(r.output.find("its vertex shader transforms by no matrix"), std::string::npos) << r.output;
+    // A sprite shader scaling pixels by the viewport's size gets a quad in pixels.
+    EXPECT_NE(r.output.find("Viewport (float2): viewport size (64, 64)"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Sprite                   1 pass, drew 100% of the tile, over the target (pass 0: its "
+                            "vertex shader maps pixels by the viewport size)"),
+              std::string::npos)
+        << r.output;
     for (std::size_t at : {std::size_t{32 * 63}, std::size_t{32 * 63 + 62}})
         EXPECT_TRUE(red(&through.rgb[at * 3]) || green(&through.rgb[at * 3])) << at;
     for (int y : {0, 40}) {

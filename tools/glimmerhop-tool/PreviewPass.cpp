@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "PreviewBinder.h"
 #include "platform/d3dx9/effect/EffectDescription.h"
 
 namespace tool {
@@ -131,8 +132,14 @@ PassPlan planPass(const fx::EffectDescription& d, const fx::PassDescription& pas
     if (!hasVs && hasPs) return {PassDraw::ScreenPixels, "a pixel shader without a vertex shader"};
     // A vertex shader that transforms by no matrix takes its positions in clip space:
     // the host draws it a screen quad, as post-process passes are drawn.
-    if (hasVs && !transforms(d, functionOf(pass.vertexShown), 0))
+    if (hasVs && !transforms(d, functionOf(pass.vertexShown), 0)) {
+        // One that scales by the viewport's size takes positions in pixels, as sprites are drawn.
+        const std::string body = functionBody(d.hlsl, functionOf(pass.vertexShown));
+        for (const fx::Parameter& p : d.parameters)
+            if (asksViewportSize(p) && mentions(body, p.name))
+                return {PassDraw::ScreenPixels, "its vertex shader maps pixels by the viewport size"};
         return {PassDraw::ScreenClip, "its vertex shader transforms by no matrix"};
+    }
     return {PassDraw::Mesh, ""};
 }
 
