@@ -221,7 +221,8 @@ TEST(PreviewBinder, ReadsTheUsualMatrixNames) {
                  {"ViewIXf", true, 0, 1, 0, 1, 0},                 {"WORLDVIEWPROJECTIONTRANSPOSE", true, 1, 1, 1, 0, 1},
                  {"gWorldITXf", true, 1, 0, 0, 1, 1},              {"ViewProjection", true, 0, 1, 1, 0, 0},
                  {"WvpXf", true, 1, 1, 1, 0, 0},                   {"LightViewProj", false, 0, 0, 0, 0, 0},
-                 {"WorldViewPrevious", false, 0, 0, 0, 0, 0},      {"Bones", false, 0, 0, 0, 0, 0}};
+                 {"WorldViewPrevious", false, 0, 0, 0, 0, 0},      {"Bones", false, 0, 0, 0, 0, 0},
+                 {"worldViewProjMat", true, 1, 1, 1, 0, 0}};
     for (const Case& c : cases) {
         tool::MatrixRequest r;
         ASSERT_EQ(tool::parseMatrixName(c.name, r), c.ok) << c.name;

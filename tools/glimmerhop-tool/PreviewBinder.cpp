@@ -136,7 +136,7 @@ PreviewScene defaultPreviewScene(unsigned width, unsigned height) {
 
 bool parseMatrixName(const std::string& text, MatrixRequest& request) {
     std::string k = key(text);
-    for (const char* suffix : {"XF", "MATRIX", "MTX"}) {
+    for (const char* suffix : {"XF", "MATRIX", "MTX", "MAT"}) {
         const std::size_t n = std::char_traits<char>::length(suffix);
         if (k.size() > n && k.compare(k.size() - n, n, suffix) == 0) {
             k.resize(k.size() - n);
