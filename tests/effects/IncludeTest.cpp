@@ -161,7 +161,7 @@ TEST(EffectCompiler, TakesWhatFxcTakes) {
 
 TEST(EffectCompiler, TakesFxcsDeclarationForms) {
     // A shared texture after a struct parameter, a sampler block with no `= sampler_state`,
-    // fxc's dword.
+    // fxc's dword, a state reading a struct member.
     std::string src =
         "struct L { float4 c; };\n"
         "shared L light;\n"
@@ -170,7 +170,8 @@ TEST(EffectCompiler, TakesFxcsDeclarationForms) {
         "static const dword mask = 0xff;\n"
         "float4 vs(float4 p : POSITION0) : POSITION0 { return p * light.c * (mask & 3); }\n"
         "float4 ps() : COLOR0 { return tex2D(s, 0); }\n"
-        "technique t { pass p { VertexShader = compile vs_2_0 vs(); PixelShader = compile ps_2_0 ps(); } }\n";
+        "technique t { pass p { VertexShader = compile vs_2_0 vs(); PixelShader = compile ps_2_0 ps();\n"
+        "    LightDiffuse[0] = <light.c>; } }\n";
     std::string errors;
     auto effect = fx::compileEffect(src, "forms.fx", {}, fxtest::attributeLocation, errors);
     ASSERT_NE(effect, nullptr) << errors;
@@ -178,6 +179,8 @@ TEST(EffectCompiler, TakesFxcsDeclarationForms) {
     EXPECT_EQ(effect->description.samplers[0].texture, "shadow");
     EXPECT_EQ(effect->description.samplers[0].minFilter, static_cast<DWORD>(D3DTEXF_LINEAR));
     EXPECT_TRUE(fxtest::param(effect->description, "light.c").shared);
+    // A state reads a struct member by its path (an unknown name before).
+    EXPECT_EQ(effect->description.techniques.at(0).passes.at(0).deviceStates.size(), 1u);
 }
 
 }  // namespace
