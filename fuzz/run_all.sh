@@ -21,8 +21,11 @@ cmake --build "$build" -j"$(nproc)" --target $(printf 'fuzz_%s ' "${targets[@]}"
 corpus="$build/corpus"
 python3 "$root/fuzz/make_corpus.py" "$corpus"
 "$root/fuzz/make_loader_corpus.sh" "$corpus"
-# The effect tests' own files: each shows a part of the effect syntax.
+# The effect tests' own files: each shows a part of the effect syntax (the include
+# folder's start with a byte-order mark; a UTF-16 copy of one seeds the conversion).
 cp -t "$corpus/effect" "$root"/tests/effects/data/*.fx 2>/dev/null || true
+cp "$root"/tests/effects/data/include/folders.fx "$corpus/effect/bom-folders.fx" 2>/dev/null || true
+iconv -f UTF-8 -t UTF-16 "$root"/tests/effects/data/Semantics.fx > "$corpus/effect/utf16-semantics.fx" 2>/dev/null || true
 # The data set's own files, by the loader that reads them.
 if [ -d "$data" ]; then
   seed() { find "$data" -name "$1" -exec cp -t "$corpus/$2" {} + 2>/dev/null || true; }

@@ -57,6 +57,34 @@ TEST(Preprocessor, MessagesNameTheIncludedFile) {
     EXPECT_EQ(r.message(), "parts\\common.FXH(3): error: cannot open include file 'sys.fxh'\n");
 }
 
+TEST(Preprocessor, ByteOrderMarksAndUtf16AreText) {
+    // UTF-16 (both byte orders) with its mark, including a UTF-8 file with its mark;
+    // other bytes in comments and strings pass.
+    const std::string text = "#include \"a.fxh\"\nfloat x = 1; // \xe9t\xe9 \x93\x94\nstring s = \"\xff\";\n";
+    for (bool bigEndian : {false, true}) {
+        std::string utf16 = bigEndian ? "\xfe\xff" : "\xff\xfe";
+        for (char c : text) {
+            const char unit[2] = {bigEndian ? '\0' : c, bigEndian ? c : '\0'};
+            utf16.append(unit, 2);
+        }
+        fx::PreprocessOptions options;
+        options.fileName = "wide.fx";
+        options.open = [](fx::IncludeKind, const std::string& name, const std::string&, std::string& t,
+                          std::string& path) {
+            t = "\xef\xbb\xbf#define Y 2\nfloat y = Y;\n";
+            path = name;
+            return true;
+        };
+        fx::PreprocessResult r = fx::preprocessFile(utf16, options);
+        ASSERT_EQ(r.message(), "");
+        EXPECT_NE(r.text.find("float y = 2;"), std::string::npos) << r.text;
+        EXPECT_NE(r.text.find("float x = 1;"), std::string::npos) << r.text;
+        EXPECT_EQ(r.text.find("\xef\xbb\xbf"), std::string::npos);
+    }
+    // Characters beyond one UTF-16 unit arrive as UTF-8; a lone surrogate as U+FFFD.
+    EXPECT_EQ(fx::sourceAsUtf8(std::string("\xff\xfe\x3d\xd8\x00\xde\x00\xd8", 8)), "\xf0\x9f\x98\x80\xef\xbf\xbd");
+}
+
 TEST(Preprocessor, LineDirectivesAndMacroOperators) {
     std::string src =
         "#define STR(x) #x\n"
@@ -129,6 +157,30 @@ TEST(EffectCompiler, TakesWhatFxcTakes) {
     const std::string& glsl = effect->programs.at(0).fragmentGlsl;
     EXPECT_NE(glsl.find("vec3 gh_v_TEXCOORD5 = vec3(0);"), std::string::npos) << glsl;
     EXPECT_NE(glsl.find("in vec2 gh_v_TEXCOORD0;"), std::string::npos) << glsl;
+}
+
+TEST(EffectCompiler, TakesFxcsDeclarationForms) {
+    // A shared texture after a struct parameter, a sampler block with no `= sampler_state`,
+    // fxc's dword, a state reading a struct member.
+    std::string src =
+        "struct L { float4 c; };\n"
+        "shared L light;\n"
+        "shared texture shadow;\n"
+        "sampler2D s { Texture = <shadow>; MinFilter = Linear; };\n"
+        "static const dword mask = 0xff;\n"
+        "float4 vs(float4 p : POSITION0) : POSITION0 { return p * light.c * (mask & 3); }\n"
+        "float4 ps() : COLOR0 { return tex2D(s, 0); }\n"
+        "technique t { pass p { VertexShader = compile vs_2_0 vs(); PixelShader = compile ps_2_0 ps();\n"
+        "    LightDiffuse[0] = <light.c>; } }\n";
+    std::string errors;
+    auto effect = fx::compileEffect(src, "forms.fx", {}, fxtest::attributeLocation, errors);
+    ASSERT_NE(effect, nullptr) << errors;
+    ASSERT_EQ(effect->description.samplers.size(), 1u);
+    EXPECT_EQ(effect->description.samplers[0].texture, "shadow");
+    EXPECT_EQ(effect->description.samplers[0].minFilter, static_cast<DWORD>(D3DTEXF_LINEAR));
+    EXPECT_TRUE(fxtest::param(effect->description, "light.c").shared);
+    // A state reads a struct member by its path (an unknown name before).
+    EXPECT_EQ(effect->description.techniques.at(0).passes.at(0).deviceStates.size(), 1u);
 }
 
 }  // namespace

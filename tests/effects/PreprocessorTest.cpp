@@ -53,6 +53,9 @@ TEST(Preprocessor, DefinesFromTheCallerAndContinuations) {
     // "float y" stays on line 4.
     EXPECT_EQ(r.text.substr(r.text.rfind("float y")), "float y;\n");
     EXPECT_EQ(lines(r.text.substr(0, r.text.find("float y"))), 3);
+    // A continuation right after a macro's name starts its body: it joins no words.
+    r = fx::preprocess("#define STATES\\\nZENABLE = TRUE;\nSTATES\n", {});
+    EXPECT_NE(r.text.find("ZENABLE = TRUE;"), std::string::npos) << r.text;
 }
 
 TEST(Preprocessor, ReportsErrorsWithLine) {

@@ -204,6 +204,7 @@ public:
 
     void setFixedFunctionPass(bool on) {
         fixedFunctionPass_ = on;
+        setAttributeSources(nullptr);
         shaderPass_ = false;
         halfShader_ = 0;
         halfStage_ = 0;
@@ -218,6 +219,11 @@ public:
         halfShader_ = shader;
         for (unsigned i = 0; i < kLinkLocations; ++i) halfSizes_[i] = linkSizes && stage ? linkSizes[i] : 0;
     }
+    // See internal::setAttributeSources.
+    void setAttributeSources(const std::uint16_t* sources) {
+        for (unsigned i = 0; i < kAttributeSlots; ++i) attributeSources_[i] = sources ? sources[i] : 0;
+    }
+    const std::uint16_t* attributeSources() const { return attributeSources_; }
     std::uint8_t halfStage() const { return halfStage_; }
     unsigned halfShader() const { return halfShader_; }
     const std::uint8_t* halfLinkSizes() const { return halfSizes_; }
@@ -281,6 +287,7 @@ protected:
     std::uint8_t halfStage_ = 0;
     unsigned halfShader_ = 0;
     std::uint8_t halfSizes_[kLinkLocations] = {};
+    std::uint16_t attributeSources_[kAttributeSlots] = {};
     std::vector<LightSlot> lights_;
     D3DMATERIAL9 material_{};
     const char* labelEffect_ = "";

@@ -130,6 +130,10 @@ void setShaderPass(IDirect3DDevice9* device, unsigned stage, unsigned shader, co
     if (device) base(device)->setShaderPass(stage, shader, linkSizes);
 }
 
+void setAttributeSources(IDirect3DDevice9* device, const std::uint16_t* sources) {
+    if (device) base(device)->setAttributeSources(sources);
+}
+
 void forgetShader(IDirect3DDevice9* device, unsigned shader) {
     if (device && shader) base(device)->forgetShader(shader);
 }

@@ -67,6 +67,16 @@ void setFixedFunctionPass(IDirect3DDevice9* device, bool on);
 // its inputs, indexed as fx::varyingLocation; d3d9::detail::kLinkLocations entries). The
 // device then links it with fixed-function GLSL for the other stage, by semantic.
 void setShaderPass(IDirect3DDevice9* device, unsigned stage, unsigned shader, const std::uint8_t* linkSizes);
+// A vertex shader's inputs that attributeLocation has no location for (POSITION1,
+// TEXCOORD8...) read locations the shader leaves free: sources[L] is
+// attributeSource(usage, usageIndex) of the element that feeds location L, 0 where the
+// fixed mapping holds (kAttributeSlots entries; null: the fixed mapping everywhere). A
+// pass without a vertex shader goes back to the fixed mapping.
+constexpr unsigned kAttributeSlots = 16;  // vertex attribute locations, as GL guarantees them
+constexpr std::uint16_t attributeSource(BYTE usage, BYTE usageIndex) {
+    return static_cast<std::uint16_t>(0x100u | (usage & 0xFu) << 4 | (usageIndex & 0xFu));
+}
+void setAttributeSources(IDirect3DDevice9* device, const std::uint16_t* sources);
 // Before an effect deletes a shader object it gave setShaderPass.
 void forgetShader(IDirect3DDevice9* device, unsigned shader);
 

@@ -150,6 +150,11 @@ void Effect::applyPassGl(bool rebindAll) {
     const CompiledProgram& cp = compiled_->programs[static_cast<std::size_t>(index)];
     GlProgram& gp = glPrograms_[static_cast<std::size_t>(index)];
     d3d9::internal::setShaderPass(device_, gp.stage, gp.shader, cp.linkSizes);
+    std::uint16_t sources[d3d9::internal::kAttributeSlots] = {};
+    for (const AttributeSlot& slot : cp.attributeSlots)
+        if (slot.location < d3d9::internal::kAttributeSlots)
+            sources[slot.location] = d3d9::internal::attributeSource(slot.usage, slot.usageIndex);
+    d3d9::internal::setAttributeSources(device_, sources);
     d3d9::internal::makeCurrent(device_);
     if (gp.program) glUseProgram(gp.program);
     if (cp.blockSize) {

@@ -112,7 +112,11 @@ int Effect::lookup(LookupSlot* cache, const std::vector<NameIndex>& names, const
 
 int Effect::findParameter(D3DXHANDLE name) const { return lookup(parameterCache_, parameterNames_, name); }
 
-int Effect::findTechnique(D3DXHANDLE name) const { return lookup(techniqueCache_, techniqueNames_, name); }
+// A technique without a name is known by the handle GetTechnique gave for it.
+int Effect::findTechnique(D3DXHANDLE name) const {
+    if (const HandleRecord* r = record(name)) return r->pass < 0 && r->annotation < 0 ? r->technique : -1;
+    return lookup(techniqueCache_, techniqueNames_, name);
+}
 
 void Effect::trace(const char* format, ...) const {
     if (!tracing_) return;
@@ -245,7 +249,7 @@ HRESULT Effect::SetInt(D3DXHANDLE parameter, INT value) {
 }
 
 HRESULT Effect::SetTechnique(D3DXHANDLE technique) {
-    trace("SetTechnique %s %s", name_.c_str(), printable(technique));
+    trace("SetTechnique %s %s", name_.c_str(), record(technique) ? "(unnamed)" : printable(technique));
     int t = findTechnique(technique);
     if (t < 0) return D3DERR_INVALIDCALL;
     technique_ = t;

@@ -67,6 +67,9 @@ public:
     HRESULT GetFloatArray(D3DXHANDLE object, float* values, UINT count) override;
     HRESULT GetInt(D3DXHANDLE object, INT* value) override;
     HRESULT GetBool(D3DXHANDLE object, BOOL* value) override;
+    D3DXHANDLE GetParameterElement(D3DXHANDLE parameter, UINT index) override;
+    HRESULT GetParameterDesc(D3DXHANDLE parameter, D3DXPARAMETER_DESC* desc) override;
+    HRESULT SetValue(D3DXHANDLE parameter, const void* data, UINT bytes) override;
 
     const CompiledEffect& compiled() const { return *compiled_; }
 
@@ -95,6 +98,10 @@ private:
                  const char*& text) const;
 
     int findParameter(D3DXHANDLE name) const;
+    // EffectStructs.cpp: the struct group a handle names (-1: none), and the handle of a
+    // member by its full name.
+    int findGroup(D3DXHANDLE name) const;
+    D3DXHANDLE memberHandle(const std::string& name) const;
     int findTechnique(D3DXHANDLE name) const;
     // Binary search over a sorted name table.
     static int searchName(const std::vector<NameIndex>& names, const char* name);

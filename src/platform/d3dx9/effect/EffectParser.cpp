@@ -15,6 +15,12 @@ int EffectDescription::findParameter(const std::string& name) const {
     return -1;
 }
 
+int EffectDescription::findStruct(const std::string& name) const {
+    for (std::size_t i = 0; i < structs.size(); ++i)
+        if (structs[i].name == name) return static_cast<int>(i);
+    return -1;
+}
+
 // Parses a value type name ("float", "float3", "float4x4", "half2", "int", "bool",
 // "matrix", "vector").
 bool parseValueType(const std::string& name, ValueKind& kind, int& rows, int& cols) {
@@ -91,7 +97,9 @@ bool EffectSyntaxParser::run() {
             ++pos_;
         } else if (isWord(t, "technique") || isWord(t, "technique9")) {
             parseTechnique();
-        } else if (t.kind == Tok::Ident && (t.text == "struct" || t.text == "typedef")) {
+        } else if (t.kind == Tok::Ident && t.text == "struct") {
+            parseStruct();
+        } else if (t.kind == Tok::Ident && t.text == "typedef") {
             skipStatement();
         } else if (t.kind == Tok::Ident) {
             parseDeclaration();
@@ -126,7 +134,9 @@ bool EffectSyntaxParser::expect(char c, const std::string& what) {
 std::string EffectSyntaxParser::applyEdits() {
     std::string out;
     std::size_t cursor = 0;
-    std::sort(edits_.begin(), edits_.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    // Of edits that start together the widest goes first: the others lie inside it.
+    std::sort(edits_.begin(), edits_.end(),
+              [](const Edit& a, const Edit& b) { return a.begin != b.begin ? a.begin < b.begin : a.end > b.end; });
     for (const Edit& e : edits_) {
         if (e.begin < cursor) continue;  // nested in an earlier blanked range
         out.append(text_, cursor, e.begin - cursor);
@@ -221,6 +231,10 @@ void EffectSyntaxParser::parseDeclaration() {
     if (isSamplerType(type.text)) {
         if (type.text == "sampler") edits_.push_back({type.begin, type.end, "sampler2D", false});
         parseSampler();
+        return;
+    }
+    if (const StructType* st = findStruct(type.text); st && !isStatic && !isConst) {
+        parseStructNames(*st, isShared);
         return;
     }
     parseValueNames(first, type, isStatic, isConst, isShared);

@@ -73,6 +73,22 @@ bool zeroInput(std::string& glsl, const std::string& name) {
     return false;
 }
 
+bool builtinOutput(std::string& glsl, const std::string& name, const char* builtin) {
+    std::size_t at = glsl.find(" " + name + ";");
+    while (at != std::string::npos) {
+        std::size_t begin = glsl.rfind('\n', at);
+        begin = begin == std::string::npos ? 0 : begin + 1;
+        const std::size_t end = glsl.find('\n', at);
+        const std::string line = glsl.substr(begin, (end == std::string::npos ? glsl.size() : end) - begin);
+        if (line.rfind("out ", 0) == 0 || line.find(" out ") != std::string::npos) {
+            glsl.replace(begin, line.size(), "#define " + name + " " + builtin);
+            return true;
+        }
+        at = glsl.find(" " + name + ";", at + 1);
+    }
+    return false;
+}
+
 bool narrowInput(std::string& glsl, const std::string& name, unsigned used, unsigned written) {
     static const char* const floatTypes[] = {"", "float", "vec2", "vec3", "vec4"};
     if (written < 1 || written > 3 || used <= written || used > 4) return false;

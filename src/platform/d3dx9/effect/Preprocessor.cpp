@@ -33,6 +33,9 @@ std::string stripComments(const std::string& in, std::string& error, int& errorL
             if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') ++i;
             ++pendingNewlines;
             ++line;
+            // D3DX never joins two words across a continuation: `#define NAME\` followed
+            // by states on the next lines defines NAME.
+            if (!out.empty() && pp::identChar(out.back()) && i + 1 < in.size() && pp::identChar(in[i + 1])) out += ' ';
             continue;
         }
         if (c == '/' && i + 1 < in.size() && in[i + 1] == '/') {
@@ -157,7 +160,7 @@ private:
         FileState at{fileIndex(name), 0};
         std::string stripError;
         int stripLine = 0;
-        std::string text = stripComments(source, stripError, stripLine);
+        std::string text = stripComments(sourceAsUtf8(source), stripError, stripLine);
         if (!stripError.empty()) return fail(at, stripLine, stripError);
 
         std::vector<Conditional> stack;

@@ -44,14 +44,15 @@ void EffectSyntaxParser::parseSampler() {
         if (peek().kind == Tok::Ident) ++pos_;
         if (isPunct(peek(), '(')) skipGroup('(', ')');
     }
-    if (ok_ && isPunct(peek(), '=')) {
+    // `= sampler_state { ... }`, or the block alone, which fxc takes as the same.
+    if (ok_ && (isPunct(peek(), '=') || isPunct(peek(), '{'))) {
         const Token& eq = next();
-        if (!isWord(peek(), "sampler_state")) {
+        if (isPunct(eq, '=') && !isWord(peek(), "sampler_state")) {
             fail(peek(), "expected sampler_state after '=' for '" + s.name + "'");
             return;
         }
-        ++pos_;
-        if (!expect('{', "after sampler_state")) return;
+        if (isPunct(eq, '=')) ++pos_;
+        if (isPunct(eq, '=') && !expect('{', "after sampler_state")) return;
         while (ok_ && !isPunct(peek(), '}')) samplerAssignment(s);
         if (!ok_) return;
         const Token& close = next();

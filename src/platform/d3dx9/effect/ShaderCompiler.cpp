@@ -4,6 +4,7 @@
 
 #include "platform/d3dx9/effect/GlslPatch.h"
 #include "platform/d3dx9/effect/HlslRewrite.h"
+#include "platform/d3dx9/effect/SpirvStage.h"
 
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
@@ -26,9 +27,10 @@
 namespace fx {
 namespace {
 
-// DX9 POSITION as a vertex shader output must be the clip position; as an input it stays
-// an ordinary attribute (its semantic then reads SV_POSITION).
-const char* const kPrelude = "#define POSITION SV_Position\n";
+// DX9 POSITION (index 0) as a vertex shader output must be the clip position; as an input
+// it stays an ordinary attribute (its semantic then reads SV_POSITION).
+// fxc's `dword` is glslang's uint.
+const char* const kPrelude = "#define POSITION SV_Position\n#define POSITION0 SV_Position\n#define dword uint\n";
 
 void initGlslang() {
     static const bool initialised = glslang::InitializeProcess();
@@ -212,58 +214,6 @@ bool compileStage(const std::string& hlsl, EShLanguage stage, const std::string&
     return ok;
 }
 
-struct SpvcContext {
-    spvc_context context = nullptr;
-    std::string error;
-    SpvcContext() {
-        spvc_context_create(&context);
-        spvc_context_set_error_callback(
-            context, [](void* self, const char* e) { static_cast<SpvcContext*>(self)->error = e; }, this);
-    }
-    ~SpvcContext() { spvc_context_destroy(context); }
-};
-
-using Resources = std::vector<spvc_reflected_resource>;
-
-struct Stage {
-    spvc_compiler compiler = nullptr;
-    spvc_resources resources = nullptr;
-
-    std::vector<spvc_reflected_resource> list(spvc_resource_type type) const {
-        const spvc_reflected_resource* items = nullptr;
-        size_t count = 0;
-        spvc_resources_get_resource_list_for_type(resources, type, &items, &count);
-        return std::vector<spvc_reflected_resource>(items, items + count);
-    }
-    std::string semantic(spvc_variable_id id) const {
-        const char* s = spvc_compiler_get_decoration_string(compiler, id, SpvDecorationHlslSemanticGOOGLE);
-        // One spelling per semantic: COLOR is COLOR0, and the prelude's SV_Position on a
-        // vertex input is the POSITION0 it was written as.
-        std::string out = s ? s : "";
-        for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (out.rfind("SV_POSITION", 0) == 0) out.erase(0, 3);
-        // TEXCOORD0_centroid is TEXCOORD0 sampled at the centroid, which GL leaves to
-        // the varying's qualifier: both stages link by the plain name.
-        std::size_t centroid = out.find("_CENTROID");
-        if (centroid != std::string::npos && centroid + 9 == out.size()) out.erase(centroid);
-        if (!out.empty() && !std::isdigit(static_cast<unsigned char>(out.back()))) out += '0';
-        return out;
-    }
-};
-
-// An array varying (`float2 uv[4] : TEXCOORD0`) reaches here as one variable per
-// element, each with the array's semantic: element k is TEXCOORD0+k, the next free one.
-std::string distinct(std::string semantic, std::vector<std::string>& seen) {
-    while (std::find(seen.begin(), seen.end(), semantic) != seen.end()) {
-        std::size_t digits = semantic.size();
-        while (digits > 0 && std::isdigit(static_cast<unsigned char>(semantic[digits - 1]))) --digits;
-        if (digits == semantic.size()) break;
-        semantic = semantic.substr(0, digits) + std::to_string(std::strtol(semantic.c_str() + digits, nullptr, 10) + 1);
-    }
-    seen.push_back(semantic);
-    return semantic;
-}
-
 bool loadStage(SpvcContext& ctx, const std::vector<unsigned>& spirv, Stage& stage) {
     spvc_parsed_ir ir = nullptr;
     if (spvc_context_parse_spirv(ctx.context, spirv.data(), spirv.size(), &ir) != SPVC_SUCCESS) return false;
@@ -316,82 +266,9 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         return false;
     };
 
-    // Vertex inputs: the device binds declaration elements by usage and usage index.
-    for (const spvc_reflected_resource& r : hasVs ? vs.list(SPVC_RESOURCE_TYPE_STAGE_INPUT) : Resources{}) {
-        std::string sem = vs.semantic(r.id);
-        BYTE usage = 0, index = 0;
-        int location = semanticUsage(sem, usage, index) ? attributeLocation(usage, index) : -1;
-        if (location < 0)
-            return problem(pass.vertexLine, "vertex input semantic '" + sem + "' of " + pass.vertexEntry +
-                                                " has no vertex attribute");
-        spvc_compiler_set_decoration(vs.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(location));
-        spvc_compiler_set_name(vs.compiler, r.id, ("gh_in_" + sem).c_str());
-    }
-    // Varyings: linked by semantic.
-    std::vector<std::string> written, outputsSeen, inputsSeen;
-    std::vector<unsigned> writtenSize;
-    std::vector<std::pair<std::string, unsigned>> widened;  // pixel inputs read from wider outputs
-    std::vector<std::string> unwritten;                      // pixel inputs no vertex output feeds
-    std::vector<std::pair<std::string, unsigned>> narrowed;  // pixel inputs read from narrower outputs
-    for (const spvc_reflected_resource& r : hasVs ? vs.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT) : Resources{}) {
-        std::string sem = distinct(vs.semantic(r.id), outputsSeen);
-        int location = varyingLocation(sem);
-        if (location < 0)
-            return problem(pass.vertexLine, "vertex output semantic '" + sem + "' of " + pass.vertexEntry +
-                                                " is not supported");
-        spvc_compiler_set_decoration(vs.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(location));
-        spvc_compiler_set_name(vs.compiler, r.id, ("gh_v_" + sem).c_str());
-        written.push_back(sem);
-        writtenSize.push_back(spvc_type_get_vector_size(spvc_compiler_get_type_handle(vs.compiler, r.type_id)));
-        if (!hasPs && location < static_cast<int>(kLinkLocations))
-            out.linkSizes[location] = static_cast<std::uint8_t>(writtenSize.back());
-    }
-    for (const spvc_reflected_resource& r : hasPs ? ps.list(SPVC_RESOURCE_TYPE_STAGE_INPUT) : Resources{}) {
-        std::string sem = distinct(ps.semantic(r.id), inputsSeen);
-        int location = varyingLocation(sem);
-        bool found = false;
-        // Fixed-function vertex processing writes texture coordinates 0-7 and two colours.
-        if (!hasVs && ((location >= 0 && location < 8) || location == 16 || location == 17)) {
-            found = true;
-            out.linkSizes[location] = static_cast<std::uint8_t>(
-                spvc_type_get_vector_size(spvc_compiler_get_type_handle(ps.compiler, r.type_id)));
-        }
-        for (std::size_t w = 0; w < written.size(); ++w) {
-            if (written[w] != sem) continue;
-            found = true;
-            unsigned size = spvc_type_get_vector_size(spvc_compiler_get_type_handle(ps.compiler, r.type_id));
-            // DX9 lets the pixel shader read fewer components than the vertex shader
-            // writes (float4 out, float2 in); GL wants the same type on both sides.
-            if (size < writtenSize[w]) widened.push_back({"gh_v_" + sem + ":" + std::to_string(size), writtenSize[w]});
-            // And more (float2 out, float4 in): the rest reads as D3D9 fills it.
-            if (size > writtenSize[w]) narrowed.push_back({"gh_v_" + sem + ":" + std::to_string(size), writtenSize[w]});
-        }
-        if (!found) {
-            // D3D9 reads 0 from an input the vertex shader does not write.
-            spvc_compiler_set_name(ps.compiler, r.id, ("gh_v_" + sem).c_str());
-            unwritten.push_back("gh_v_" + sem);
-            continue;
-        }
-        if (location < 0)
-            return problem(pass.pixelLine, "pixel shader input semantic '" + sem + "' of " + pass.pixelEntry +
-                                               " is not supported");
-        spvc_compiler_set_decoration(ps.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(location));
-        spvc_compiler_set_name(ps.compiler, r.id, ("gh_v_" + sem).c_str());
-    }
-    std::string colorOutput;
-    for (const spvc_reflected_resource& r : hasPs ? ps.list(SPVC_RESOURCE_TYPE_STAGE_OUTPUT) : Resources{}) {
-        std::string sem = ps.semantic(r.id);
-        std::string base = sem;
-        long n = 0;
-        while (!base.empty() && std::isdigit(static_cast<unsigned char>(base.back()))) base.pop_back();
-        if (base.size() < sem.size()) n = std::strtol(sem.c_str() + base.size(), nullptr, 10);
-        if ((base != "COLOR" && base != "SV_TARGET") || n > 3)
-            return problem(pass.pixelLine, "pixel shader output semantic '" + sem + "' is not supported");
-        spvc_compiler_set_decoration(ps.compiler, r.id, SpvDecorationLocation, static_cast<unsigned>(n));
-        std::string name = "gh_out" + std::to_string(n);
-        spvc_compiler_set_name(ps.compiler, r.id, name.c_str());
-        if (n == 0) colorOutput = name;
-    }
+    VaryingFixups links;
+    if (!bindInterface(pass, attributeLocation, hasVs ? &vs : nullptr, hasPs ? &ps : nullptr, out, links, problem))
+        return false;
 
     // Samplers: one texture unit each, shared by both stages.
     for (Stage* stage : stages) {
@@ -426,37 +303,10 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
             spvc_compiler_set_decoration(stage->compiler, r.id, SpvDecorationBinding, 0);
             spvc_compiler_set_name(stage->compiler, r.base_type_id, kGlobalBlock);
             if (!out.members.empty() || out.blockSize) continue;
-            spvc_type type = spvc_compiler_get_type_handle(stage->compiler, r.base_type_id);
-            size_t size = 0;
-            spvc_compiler_get_declared_struct_size(stage->compiler, type, &size);
-            out.blockSize = static_cast<std::uint32_t>(size);
-            unsigned count = spvc_type_get_num_member_types(type);
-            for (unsigned m = 0; m < count; ++m) {
-                const char* memberName = spvc_compiler_get_member_name(stage->compiler, r.base_type_id, m);
-                std::string name = memberName ? memberName : "";
-                UniformMember member;
-                member.parameter = effect.findParameter(name);
-                if (member.parameter < 0 ||
-                    effect.parameters[static_cast<std::size_t>(member.parameter)].kind == ValueKind::Texture) {
-                    int line = 1;
-                    return problem(line, "global '" + name + "' cannot be set as an effect parameter "
-                                         "(declare it static or give it a value type)");
-                }
-                const Parameter& p = effect.parameters[static_cast<std::size_t>(member.parameter)];
-                unsigned value = 0;
-                spvc_compiler_type_struct_member_offset(stage->compiler, type, m, &value);
-                member.offset = value;
-                if (p.arraySize > 0 &&
-                    spvc_compiler_type_struct_member_array_stride(stage->compiler, type, m, &value) == SPVC_SUCCESS)
-                    member.arrayStride = value;
-                if (p.rows > 1) {
-                    if (spvc_compiler_type_struct_member_matrix_stride(stage->compiler, type, m, &value) == SPVC_SUCCESS)
-                        member.matrixStride = value;
-                    member.columnsInMemory =
-                        spvc_compiler_has_member_decoration(stage->compiler, r.base_type_id, m, SpvDecorationRowMajor);
-                }
-                out.members.push_back(member);
-            }
+            std::string unknown;
+            if (!reflectGlobals(effect, *stage, r, out, unknown))
+                return problem(1, "global '" + unknown + "' cannot be set as an effect parameter "
+                                  "(declare it static or give it a value type)");
         }
     }
 
@@ -465,16 +315,20 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         return false;
     }
     if (hasPs) patchSystemValues(out.fragmentGlsl);
-    for (const std::string& name : unwritten)
+    if (!links.depthOutput.empty() && !builtinOutput(out.fragmentGlsl, links.depthOutput, "gl_FragDepth"))
+        return problem(pass.pixelLine, "cannot make " + pass.pixelEntry + "'s DEPTH output the pixel's depth");
+    if (!links.positionOutput.empty() && !builtinOutput(out.vertexGlsl, links.positionOutput, "gl_Position"))
+        return problem(pass.vertexLine, "cannot make " + pass.vertexEntry + "'s POSITION output the clip position");
+    for (const std::string& name : links.unwritten)
         if (!zeroInput(out.fragmentGlsl, name))
             return problem(pass.pixelLine, "cannot give the pixel shader input " + name + " its zero value");
-    for (const auto& [key, size] : widened) {
+    for (const auto& [key, size] : links.widened) {
         std::size_t colon = key.find(':');
         if (!widenInput(out.fragmentGlsl, key.substr(0, colon), static_cast<unsigned>(std::stoul(key.substr(colon + 1))),
                         size))
             return problem(pass.pixelLine, "cannot match the pixel shader input " + key.substr(0, colon));
     }
-    for (const auto& [key, size] : narrowed) {
+    for (const auto& [key, size] : links.narrowed) {
         std::size_t colon = key.find(':');
         if (!narrowInput(out.fragmentGlsl, key.substr(0, colon), static_cast<unsigned>(std::stoul(key.substr(colon + 1))),
                          size))
@@ -486,7 +340,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
         inject(out.vertexGlsl, std::string("uniform vec2 ") + kPixelOffsetUniform + ";\n" + kClipPlaneBlock,
                kClipDistances + pointSizeCode(out.vertexGlsl) + "    gl_Position.xy += " + kPixelOffsetUniform +
                    " * gl_Position.w;\n");
-    if (!colorOutput.empty()) injectAlphaTest(out.fragmentGlsl, colorOutput);
+    if (!links.colorOutput.empty()) injectAlphaTest(out.fragmentGlsl, links.colorOutput);
     return true;
 }
 
