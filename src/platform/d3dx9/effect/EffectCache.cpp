@@ -34,7 +34,7 @@ struct Cache {
     std::unordered_map<std::string, Entry> entries;
     std::list<std::string> order;  // most recently used first
     std::size_t bytes = 0;
-    std::size_t limit = std::size_t{64} << 20;
+    std::size_t limit = kDefaultEffectCacheLimit;
 
     void trim() {
         while (bytes > limit && !order.empty()) {

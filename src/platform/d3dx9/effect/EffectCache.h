@@ -21,7 +21,11 @@ bool findCachedEffect(const std::string& key, CachedEffect& out);
 // Keeps `value` under `key`, dropping the least recently used until the cache fits.
 void cacheEffect(const std::string& key, CachedEffect value);
 
-// The bound (64 MB unless set) and what the cache holds now, by the same count.
+// The show's effects and a workbench's recent saves fit many times over.
+constexpr std::size_t kDefaultEffectCacheLimit = std::size_t{16} << 20;
+
+// The bound (kDefaultEffectCacheLimit unless set) and what the cache holds now, by the
+// same count.
 void setEffectCacheLimit(std::size_t bytes);
 std::size_t effectCacheBytes();
 
