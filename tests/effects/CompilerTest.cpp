@@ -145,7 +145,7 @@ TEST(EffectCompiler, SourceThatKillsTheCompilerIsACompileError) {
                           " PixelShader = compile ps_2_0 PS(); } }\n",
                           errors, "crash.fx");
     EXPECT_FALSE(effect);
-    EXPECT_NE(errors.find("crash.fx: error: the shader compiler failed on VS (vertex shader)"), std::string::npos)
+    EXPECT_NE(errors.find("crash.fx: error: the shader compiler crashed on VS (vertex shader)"), std::string::npos)
         << errors;
     // The compiler is still there for the next file.
     errors.clear();

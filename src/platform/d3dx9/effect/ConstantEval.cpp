@@ -1,5 +1,7 @@
 #include "platform/d3dx9/effect/ConstantEval.h"
 
+#include "platform/d3dx9/effect/Nesting.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -32,6 +34,8 @@ public:
 
     bool initializer(std::size_t& i, ConstantValue& out) {
         if (i < end_ && isPunct(t_[i], '{')) {
+            NestingLevel level(depth_);
+            if (level.tooDeep()) return false;
             ++i;
             while (i < end_ && !isPunct(t_[i], '}')) {
                 if (!initializer(i, out)) return false;
@@ -69,7 +73,8 @@ private:
     }
 
     bool conditional(std::size_t& i, ConstantValue& v) {
-        if (!binary(i, v, 0)) return false;
+        NestingLevel level(depth_);
+        if (level.tooDeep() || !binary(i, v, 0)) return false;
         if (!(i < end_ && isPunct(t_[i], '?'))) return true;
         ++i;
         ConstantValue a, b;
@@ -126,6 +131,8 @@ private:
         if (i >= end_) return false;
         const Token& t = t_[i];
         if (isPunct(t, '-') || isPunct(t, '+') || isPunct(t, '!') || isPunct(t, '~')) {
+            NestingLevel level(depth_);
+            if (level.tooDeep()) return false;
             ++i;
             if (!unary(i, v)) return false;
             for (double& d : v) {
@@ -139,6 +146,8 @@ private:
         if (isPunct(t, '(') && i + 2 < end_ && t_[i + 1].kind == Tok::Ident && typeComponents(t_[i + 1].text) > 0 &&
             isPunct(t_[i + 2], ')')) {
             bool integer = t_[i + 1].text.rfind("int", 0) == 0 || t_[i + 1].text.rfind("uint", 0) == 0;
+            NestingLevel level(depth_);
+            if (level.tooDeep()) return false;
             i += 3;
             if (!unary(i, v)) return false;
             if (integer)
@@ -263,6 +272,7 @@ private:
     const std::vector<Token>& t_;
     std::size_t end_;
     const ConstantScope& scope_;
+    int depth_ = 0;  // too deep reads as "not constant"
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/d3dx9/effect/EffectSyntaxParser.h"
+#include "platform/d3dx9/effect/Nesting.h"
 
 namespace fx {
 
@@ -91,6 +92,11 @@ std::vector<std::uint32_t> constantWords(ValueKind kind, std::size_t n, const Co
 }
 
 bool EffectSyntaxParser::run() {
+    if (std::size_t deep = tooDeeplyNested(tokens_); deep != std::string::npos) {
+        fail(tokens_[deep], "'" + tokens_[deep].text + "' nests too deeply (more than " +
+                                std::to_string(kMaxNesting) + " levels)");
+        return false;
+    }
     while (ok_ && peek().kind != Tok::End) {
         const Token& t = peek();
         if (isPunct(t, ';')) {

@@ -2,6 +2,7 @@
 
 #include "platform/d3dx9/effect/ShaderCompiler.h"
 
+#include "platform/d3dx9/effect/CompilerChild.h"
 #include "platform/d3dx9/effect/GlslPatch.h"
 #include "platform/d3dx9/effect/HlslRewrite.h"
 #include "platform/d3dx9/effect/SpirvStage.h"
@@ -11,14 +12,9 @@
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <spirv_cross/spirv_cross_c.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -37,37 +33,63 @@ void initGlslang() {
     (void)initialised;
 }
 
-// glslang writes "ERROR: 0:12: 'x' : undeclared identifier"; the effect reports
-// "file(12): error: 'x' : undeclared identifier".
-void appendMessages(const char* log, const std::string& fileName, const char* stage,
-                    const std::string& entry, std::string& errors) {
-    std::istringstream in(log ? log : "");
-    std::string line;
-    while (std::getline(in, line)) {
-        const char* kind = nullptr;
-        std::string rest;
-        if (line.rfind("ERROR: ", 0) == 0) {
-            kind = "error";
-            rest = line.substr(7);
-        } else if (line.rfind("WARNING: ", 0) == 0) {
-            kind = "warning";
-            rest = line.substr(9);
-        } else {
-            continue;
-        }
-        // "<string>:<line>: <message>"; summary lines have no location.
-        std::size_t c1 = rest.find(':');
-        std::size_t c2 = c1 == std::string::npos ? c1 : rest.find(':', c1 + 1);
-        if (c2 == std::string::npos || c1 == 0) {
-            if (rest.find("compilation errors") != std::string::npos) continue;
-            errors += fileName + ": " + kind + ": " + rest + " (" + stage + " " + entry + ")\n";
-            continue;
-        }
-        long lineNumber = std::strtol(rest.c_str() + c1 + 1, nullptr, 10);
-        std::string message = rest.substr(c2 + 1);
-        while (!message.empty() && message[0] == ' ') message.erase(0, 1);
-        errors += fileName + "(" + std::to_string(lineNumber) + "): " + kind + ": " + message + "\n";
+// The line where `name` is first written as a call or definition, 0 if nowhere.
+int lineOfFunction(const std::string& hlsl, const std::string& name) {
+    for (std::size_t at = hlsl.find(name); !name.empty() && at != std::string::npos; at = hlsl.find(name, at + 1)) {
+        const std::size_t after = hlsl.find_first_not_of(" \t", at + name.size());
+        const bool word = (at == 0 || !(std::isalnum(static_cast<unsigned char>(hlsl[at - 1])) || hlsl[at - 1] == '_'));
+        if (word && after != std::string::npos && hlsl[after] == '(')
+            return 1 + static_cast<int>(std::count(hlsl.begin(), hlsl.begin() + static_cast<long>(at), '\n'));
     }
+    return 0;
+}
+
+// One glslang message, continuation lines joined, as the effect reports it. glslang
+// writes "ERROR: name:12: 'x' : undeclared identifier" for what has a place, and
+// "ERROR: Linking fragment stage: ..." with indented lines after it for what has none.
+std::string effectMessage(const std::string& kind, const std::string& rest, const std::string& fileName,
+                          const char* stage, const std::string& entry, const std::string& hlsl) {
+    if (rest.find("compilation errors") != std::string::npos) return {};
+    if (std::size_t r = rest.find("Recursion detected:"); r != std::string::npos) {
+        // "f(f1; calling g(f1;": mangled names, each up to its '('.
+        std::string calls = rest.substr(r + 19);
+        std::size_t first = calls.find_first_not_of(" \t");
+        std::string name = first == std::string::npos ? "" : calls.substr(first, calls.find('(', first) - first);
+        return fileName + "(" + std::to_string(lineOfFunction(hlsl, name)) + "): " + kind + ": '" + name +
+               "' calls itself, directly or through other functions; shaders cannot recurse\n";
+    }
+    const std::size_t c1 = rest.find(':');
+    const std::size_t c2 = c1 == std::string::npos ? c1 : rest.find(':', c1 + 1);
+    const bool located = c1 != std::string::npos && c1 > 0 && c2 != std::string::npos && c2 > c1 + 1 &&
+                         rest.find_first_not_of("0123456789", c1 + 1) == c2;
+    if (!located) return fileName + ": " + kind + ": " + rest + " (" + stage + " " + entry + ")\n";
+    const long lineNumber = std::strtol(rest.c_str() + c1 + 1, nullptr, 10);
+    std::string message = rest.substr(c2 + 1);
+    message.erase(0, message.find_first_not_of(' '));
+    if (message.empty()) message = "the shader compiler gave no reason";
+    return fileName + "(" + std::to_string(lineNumber) + "): " + kind + ": " + message + "\n";
+}
+
+void appendMessages(const char* log, const std::string& fileName, const char* stage, const std::string& entry,
+                    const std::string& hlsl, std::string& errors) {
+    std::istringstream in(log ? log : "");
+    std::string line, kind, rest;
+    auto flush = [&] {
+        if (!kind.empty()) errors += effectMessage(kind, rest, fileName, stage, entry, hlsl);
+        kind.clear();
+    };
+    while (std::getline(in, line)) {
+        if (line.rfind("ERROR: ", 0) == 0 || line.rfind("WARNING: ", 0) == 0) {
+            flush();
+            kind = line[0] == 'E' ? "error" : "warning";
+            rest = line.substr(line.find(' ') + 1);
+        } else if (!kind.empty() && !line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+            rest += " " + line.substr(line.find_first_not_of(" \t"));
+        } else {
+            flush();
+        }
+    }
+    flush();
 }
 
 bool compileStageText(const std::string& hlsl, EShLanguage stage, const std::string& entry,
@@ -89,16 +111,23 @@ bool compileStageText(const std::string& hlsl, EShLanguage stage, const std::str
     shader.setAutoMapBindings(true);
     auto messages = static_cast<EShMessages>(EShMsgSpvRules | EShMsgReadHlsl | EShMsgHlslDX9Compatible);
     const char* stageName = stage == EShLangVertex ? "vertex shader" : "pixel shader";
-    if (!shader.parse(GetDefaultResources(), 100, false, messages)) {
-        appendMessages(shader.getInfoLog(), fileName, stageName, entry, errors);
+    const std::size_t before = errors.size();
+    // A failure always says what failed, whether or not glslang did.
+    auto failed = [&](const char* what) {
+        if (errors.find(": error: ", before) == std::string::npos)
+            errors += fileName + ": error: the shader compiler could not " + what + " " + entry + " (" + stageName +
+                      ")\n";
         return false;
+    };
+    if (!shader.parse(GetDefaultResources(), 100, false, messages)) {
+        appendMessages(shader.getInfoLog(), fileName, stageName, entry, hlsl, errors);
+        return failed("compile");
     }
     glslang::TProgram program;
     program.addShader(&shader);
     if (!program.link(messages) || !program.mapIO()) {
-        appendMessages(program.getInfoLog(), fileName, stageName, entry, errors);
-        if (errors.empty()) errors = fileName + ": error: cannot link " + entry + "\n";
-        return false;
+        appendMessages(program.getInfoLog(), fileName, stageName, entry, hlsl, errors);
+        return failed("link");
     }
     glslang::SpvOptions options;
     options.disableOptimizer = true;
@@ -123,24 +152,12 @@ bool compileStageHere(const std::string& hlsl, EShLanguage stage, const std::str
     return compileStageText(rewritten, stage, entry, fileName, spirv, errors);
 }
 
-// What a compiling child hands back through its pipe: a flag, the SPIR-V words, the
-// messages.
-bool writeAll(int fd, const void* data, std::size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-void sendResult(int fd, bool ok, const std::vector<unsigned>& spirv, const std::string& errors) {
+// What a compiling child hands back: a flag, the SPIR-V words, the messages.
+std::string packResult(bool ok, const std::vector<unsigned>& spirv, const std::string& errors) {
     const std::uint64_t head[3] = {ok ? 1u : 0u, spirv.size(), errors.size()};
-    if (writeAll(fd, head, sizeof head) && (spirv.empty() || writeAll(fd, spirv.data(), spirv.size() * sizeof(unsigned))))
-        writeAll(fd, errors.data(), errors.size());
+    std::string bytes(reinterpret_cast<const char*>(head), sizeof head);
+    bytes.append(reinterpret_cast<const char*>(spirv.data()), spirv.size() * sizeof(unsigned));
+    return bytes + errors;
 }
 
 bool receiveResult(const std::string& bytes, bool& ok, std::vector<unsigned>& spirv, std::string& errors) {
@@ -160,9 +177,10 @@ bool receiveResult(const std::string& bytes, bool& ok, std::vector<unsigned>& sp
 
 // glslang's HLSL front end dies on some malformed sources (a postfix ++ or -- on an
 // undeclared name passed to a function, for one), and effect files are data. So each
-// stage compiles in a child process; a child that does not come back whole is a compile
-// error. The parent compiles one small shader per stage first, so that the children
-// inherit glslang's built-in symbol tables instead of building them again each time.
+// stage compiles in a child process under limits (CompilerChild.h); a child that does
+// not come back whole is a compile error. The parent compiles one small shader per stage
+// first, so that the children inherit glslang's built-in symbol tables instead of
+// building them again each time.
 bool compileStage(const std::string& hlsl, EShLanguage stage, const std::string& entry,
                   const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
     static const bool warm = [] {
@@ -174,40 +192,21 @@ bool compileStage(const std::string& hlsl, EShLanguage stage, const std::string&
         return true;
     }();
     (void)warm;
-    int fds[2];
-    if (pipe(fds) != 0) return compileStageHere(hlsl, stage, entry, fileName, spirv, errors);
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return compileStageHere(hlsl, stage, entry, fileName, spirv, errors);
-    }
-    if (child == 0) {
-        close(fds[0]);
-        std::vector<unsigned> words;
-        std::string text;
-        const bool ok = compileStageHere(hlsl, stage, entry, fileName, words, text);
-        sendResult(fds[1], ok, words, text);
-        _exit(0);
-    }
-    close(fds[1]);
     std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(fds[0]);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    const ChildEnd end = runInCompilerChild(
+        [&] {
+            std::vector<unsigned> words;
+            std::string text;
+            const bool ok = compileStageHere(hlsl, stage, entry, fileName, words, text);
+            return packResult(ok, words, text);
+        },
+        bytes);
+    if (end == ChildEnd::NotStarted) return compileStageHere(hlsl, stage, entry, fileName, spirv, errors);
     bool ok = false;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !receiveResult(bytes, ok, spirv, errors)) {
+    if (end != ChildEnd::Finished || !receiveResult(bytes, ok, spirv, errors)) {
         spirv.clear();
-        errors += fileName + ": error: the shader compiler failed on " + entry + " (" +
+        errors += fileName + ": error: the shader compiler " +
+                  (end == ChildEnd::Finished ? std::string("failed") : describeChildEnd(end)) + " on " + entry + " (" +
                   (stage == EShLangVertex ? "vertex shader" : "pixel shader") + ")\n";
         return false;
     }

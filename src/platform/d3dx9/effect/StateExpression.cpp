@@ -5,13 +5,14 @@
 #include <cstring>
 
 #include "platform/d3dx9/effect/EffectDescription.h"
+#include "platform/d3dx9/effect/Nesting.h"
 
 namespace fx {
 namespace {
 
-// Nesting deeper than this, or more nodes than this, is refused: evaluation recurses
-// over the tree and must not run out of stack.
-constexpr int kMaxDepth = 64;
+// More nodes than this is refused; so is nesting past kMaxNesting, since evaluation
+// recurses over the tree and must not run out of stack.
+constexpr int kMaxDepth = kMaxNesting;
 constexpr std::size_t kMaxNodes = 256;
 
 struct Intrinsic {
