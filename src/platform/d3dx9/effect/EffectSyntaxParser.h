@@ -68,8 +68,9 @@ private:
     void parseFunction(const Token& returnType);
     void parseValueNames(const Token& first, const Token& type, bool isStatic, bool isConst, bool isShared);
     bool arraySize(const std::string& name, int& size);
+    bool sizeFromValue(Parameter& p, std::size_t components, const Token& at, int& elements);
     void addParameter(const Parameter& p, const Token& at);
-    void parseTexture(const Token& first);
+    void parseTexture(const Token& first, bool isShared);
     void parseStringParameter(const Token& first, const Token& type);
     void parseSampler();
     void samplerAssignment(SamplerDescription& s);

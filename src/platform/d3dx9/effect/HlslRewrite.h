@@ -10,7 +10,7 @@ namespace fx {
 // float4x3 and float3; `_centroid` on a semantic goes (GL interpolates at the centre
 // unless told, and D3D9 only hints); VPOS and VFACE become the system values they name;
 // normalize() of a scalar is the sign fxc gives it. Returns the text unchanged when none
-// of these occur. It also applies rewriteInitializers.
+// of these occur. It also applies aliasEqualStructs and rewriteInitializers.
 std::string rewriteHlsl(const std::string& hlsl);
 
 // `float4 a[2] = { 8 scalars }` gets a constructor per element; `(float[3]) v` as an
@@ -18,6 +18,10 @@ std::string rewriteHlsl(const std::string& hlsl);
 // components to a and b in turn (their sizes from their declarations). Anything else,
 // and any of these whose parts do not add up, stays as written.
 std::string rewriteInitializers(const std::string& hlsl);
+
+// A struct declared with the same members as an earlier one becomes a typedef of it:
+// fxc converts between the two, glslang does not.
+std::string aliasEqualStructs(const std::string& hlsl);
 
 // True when the text names VPOS or VFACE: they compile as plain semantics, but read as
 // D3D9 fills them only once rewritten into the system values they name.

@@ -71,7 +71,15 @@ void EffectSyntaxParser::samplerAssignment(SamplerDescription& s) {
     if (!expect('=', "after the sampler state")) return;
     std::vector<const Token*> value;
     while (peek().kind != Tok::End && !isPunct(peek(), ';') && !isPunct(peek(), '}')) value.push_back(&next());
-    if (!expect(';', "after the sampler state value")) return;
+    // The last state of a block may go without its ';', as D3DX takes it.
+    if (!isPunct(peek(), '}') && !expect(';', "after the sampler state value")) return;
+    // Direct3D 10's combined `Filter = MIN_MAG_MIP_LINEAR;`: D3DX 9 compiles files that carry
+    // it, but a D3D9 sampler has no such state and the compiled effect keeps none, so the
+    // sampler's own Min/Mag/MipFilter stay in force.
+    if (equalsIgnoreCase(state.text, "Filter")) {
+        if (value.size() != 1 || value[0]->kind != Tok::Ident) fail(state, "expected Filter = NAME");
+        return;
+    }
     if (equalsIgnoreCase(state.text, "Texture")) {
         // Texture = <tex>; or Texture = (tex); or Texture = tex; NULL leaves it unset.
         const Token* id = nullptr;

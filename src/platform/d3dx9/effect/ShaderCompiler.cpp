@@ -487,7 +487,7 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
                kClipDistances + pointSizeCode(out.vertexGlsl) + "    gl_Position.xy += " + kPixelOffsetUniform +
                    " * gl_Position.w;\n");
     if (!colorOutput.empty()) injectAlphaTest(out.fragmentGlsl, colorOutput);
-    return true;
+    return validateGlsl(out, fileName, errors);
 }
 
 }  // namespace fx
