@@ -13,8 +13,9 @@ namespace fx {
 // of these occur. It also applies aliasEqualStructs and rewriteInitializers.
 std::string rewriteHlsl(const std::string& hlsl);
 
-// `float4 a[2] = { 8 scalars }` gets a constructor per element; `(float[3]) v` as an
-// initializer becomes the list of v's components; `float4(a, b) = e;` assigns e's
+// `float4 a[2] = { 8 scalars }` gets a constructor per element and `float m[2][3] =
+// { 6 scalars }` braces per row; `(float[3]) v` as an initializer becomes the list of
+// v's components; `float4(a, b) = e;` assigns e's
 // components to a and b in turn (their sizes from their declarations). Anything else,
 // and any of these whose parts do not add up, stays as written.
 std::string rewriteInitializers(const std::string& hlsl);

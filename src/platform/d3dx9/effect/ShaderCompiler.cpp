@@ -41,9 +41,17 @@ void appendMessages(const char* log, const std::string& fileName, const char* st
                     const std::string& entry, std::string& errors) {
     std::istringstream in(log ? log : "");
     std::string line;
+    bool kept = false;  // the last line was a message of ours
     while (std::getline(in, line)) {
         const char* kind = nullptr;
         std::string rest;
+        // A message may go on over indented lines ("Recursion detected:" names the calls).
+        if (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+            const std::size_t text = line.find_first_not_of(" \t");
+            if (kept && text != std::string::npos) errors.insert(errors.size() - 1, " " + line.substr(text));
+            continue;
+        }
+        kept = false;
         if (line.rfind("ERROR: ", 0) == 0) {
             kind = "error";
             rest = line.substr(7);
@@ -56,15 +64,19 @@ void appendMessages(const char* log, const std::string& fileName, const char* st
         // "<string>:<line>: <message>"; summary lines have no location.
         std::size_t c1 = rest.find(':');
         std::size_t c2 = c1 == std::string::npos ? c1 : rest.find(':', c1 + 1);
-        if (c2 == std::string::npos || c1 == 0) {
+        const bool located = c2 != std::string::npos && c1 > 0 && c2 > c1 + 1 &&
+                             rest.find_first_not_of("0123456789", c1 + 1) == c2;
+        if (!located) {
             if (rest.find("compilation errors") != std::string::npos) continue;
             errors += fileName + ": " + kind + ": " + rest + " (" + stage + " " + entry + ")\n";
+            kept = true;
             continue;
         }
         long lineNumber = std::strtol(rest.c_str() + c1 + 1, nullptr, 10);
         std::string message = rest.substr(c2 + 1);
         while (!message.empty() && message[0] == ' ') message.erase(0, 1);
         errors += fileName + "(" + std::to_string(lineNumber) + "): " + kind + ": " + message + "\n";
+        kept = true;
     }
 }
 
