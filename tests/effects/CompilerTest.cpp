@@ -128,6 +128,15 @@ TEST(EffectCompiler, ErrorsNameTheFileAndLine) {
     EXPECT_NE(errors.find("x.fx"), std::string::npos);
     EXPECT_NE(errors.find("Missing"), std::string::npos) << errors;
 
+    // A message without a line keeps its text and the lines that go with it.
+    errors.clear();
+    effect = compile("float f(float x) { return f(x); }\nfloat4 PS() : COLOR { return f(1); }\n"
+                     "technique T { pass P { PixelShader = compile ps_2_0 PS(); } }\n",
+                     errors, "r.fx");
+    EXPECT_FALSE(effect);
+    EXPECT_NE(errors.find("r.fx: error: Linking fragment stage: Recursion detected:"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("calling f("), std::string::npos) << errors;
+
     errors.clear();
     effect = compile("\n\ntechnique T { pass P { CullMode = Sideways; } }\n", errors, "y.fx");
     EXPECT_FALSE(effect);
