@@ -129,13 +129,14 @@ TEST(HlslRewrite, StructsWithTheSameMembersShareTheirType) {
 
 TEST(EffectCompiler, TakesWhatFxcTakes) {
     // normalize of a scalar, a centroid varying, a struct returned as another with the same
-    // members, and a pixel input no vertex output writes.
+    // members, a static computed by a function, and a pixel input no vertex output writes.
     std::string src =
         "struct VO { float4 p : POSITION; float2 uv : TEXCOORD0_centroid; };\n"
         "struct Out { float4 p : POSITION; float2 uv : TEXCOORD0_centroid; };\n"
         "VO vs(float4 p : POSITION) { Out o; o.p = p; o.uv = p.xy; return o; }\n"
+        "float k = 0.5;\nfloat twice() { return k * 2; }\nstatic float scaled = twice();\n"
         "float4 ps(float2 uv : TEXCOORD0_centroid, float3 n : TEXCOORD5) : COLOR\n"
-        "{ return float4(uv, n.x, normalize(2.0)); }\n"
+        "{ return float4(uv, n.x * scaled, normalize(2.0)); }\n"
         "technique t { pass p { VertexShader = compile vs_1_1 vs(); PixelShader = compile ps_2_0 ps(); } }\n";
     std::string errors;
     auto effect = fx::compileEffect(src, "fxc.fx", {}, fxtest::attributeLocation, errors);

@@ -24,6 +24,10 @@ std::string rewriteInitializers(const std::string& hlsl);
 // fxc converts between the two, glslang does not.
 std::string aliasEqualStructs(const std::string& hlsl);
 
+// Static globals whose initial value calls a function get it at the start of the entry
+// point `entry` instead (no line moves); the text unchanged when there are none.
+std::string initializeStaticsInEntry(const std::string& hlsl, const std::string& entry);
+
 // True when the text names VPOS or VFACE: they compile as plain semantics, but read as
 // D3D9 fills them only once rewritten into the system values they name.
 bool namesSystemValue(const std::string& hlsl);

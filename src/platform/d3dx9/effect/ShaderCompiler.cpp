@@ -123,7 +123,7 @@ bool compileStageHere(const std::string& hlsl, EShLanguage stage, const std::str
     const bool systemValues = namesSystemValue(hlsl);
     std::string first;
     if (!systemValues && compileStageText(hlsl, stage, entry, fileName, spirv, first)) return true;
-    std::string rewritten = rewriteHlsl(hlsl);
+    std::string rewritten = initializeStaticsInEntry(rewriteHlsl(hlsl), entry);
     if (rewritten == hlsl) {
         if (systemValues) return compileStageText(hlsl, stage, entry, fileName, spirv, errors);
         errors += first;
