@@ -198,7 +198,7 @@ TEST_F(AsmPixels, VertexShaderConstantsFromStates) {
 
 TEST_F(AsmPixels, PixelShader1xTextureInstructions) {
     const char* head = "texture tex0;\ntechnique T { pass P {\n Texture[0] = <tex0>; Texture[1] = <tex0>;\n"
-                       " BumpEnvMat00[1] = 0.5; BumpEnvMat11[1] = 0; BumpEnvLScale[1] = 0.5;\n"
+                       " BumpEnvMat00[1] = 0.5; BumpEnvMat11[1] = 0; BumpEnvLScale[1] = <0.25 * 2>;\n"
                        " VertexShader = asm { vs_1_1\n dcl_position v0\n dcl_texcoord0 v1\n def c0, 0.5, 0, 0, 0\n"
                        "  mov oPos, v0\n mov oT0, v1\n mov oT1, v1\n sub oT2, v1, c0\n };\n PixelShader = asm {\n";
     struct Case {

@@ -1,7 +1,8 @@
 // Declarations as files from other projects write them: several names in one
 // statement, arrays sized by their values, initial values folded with intrinsics,
 // swizzles, casts and the comma operator, D3D10's sampler Filter, blocks whose last
-// state has no ';', and a pixel input read from VPOS through a struct.
+// state has no ';', a pixel input read from VPOS through a struct, and a scalar bound
+// to a vector parameter.
 shared texture albedoTex, bumpTex < string ResourceName = "bump.png"; >, glowTex : GLOW;
 float gain = 2, bias : BIAS < float UIMin = -1; > = 0.25;
 float4 viewport = float4(640, 480, 0, 1);
@@ -34,10 +35,10 @@ float4 VS(float4 p : POSITION, inout float2 uv : TEXCOORD0) : POSITION
     return p * gain + bias;
 }
 
-float4 PS(PsIn i) : COLOR
+float4 PS(PsIn i, uniform float2 shift) : COLOR
 {
     float w = ramp[kPick[2] - 1] * width;
-    return tex2D(albedo, i.uv) * tex2D(glow, i.pos * texel) * w + scale.x * pi;
+    return tex2D(albedo, i.uv + shift) * tex2D(glow, i.pos * texel) * w + scale.x * pi;
 }
 
 technique Declared
@@ -45,7 +46,7 @@ technique Declared
     pass P0
     {
         VertexShader = compile vs_3_0 VS();
-        PixelShader = compile ps_3_0 PS();
+        PixelShader = compile ps_3_0 PS(0);
         CullMode = None
     }
 }

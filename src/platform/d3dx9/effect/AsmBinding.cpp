@@ -110,6 +110,11 @@ bool EffectSyntaxParser::shaderConstantState(PassDescription& pass, const Token&
         }
         s.parameter = parameter;
     } else {
+        // A value in angle brackets, `<0.25f * 0.75f>`, is an expression all the same.
+        if (last - first >= 2 && isPunct(tokens_[first], '<') && isPunct(tokens_[last - 1], '>')) {
+            ++first;
+            --last;
+        }
         ConstantValue v;
         std::size_t i = first;
         if (!evaluateInitializer(tokens_, i, last, constants_, v) || i != last || v.empty()) {
