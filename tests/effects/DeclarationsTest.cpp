@@ -52,6 +52,7 @@ TEST(EffectDeclarations, ListsFoldedValuesSizesFiltersAndStructVpos) {
     EXPECT_EQ(d.samplers[0].minFilter, static_cast<DWORD>(D3DTEXF_LINEAR));
     EXPECT_EQ(d.samplers[0].addressU, static_cast<DWORD>(D3DTADDRESS_CLAMP));
     EXPECT_EQ(d.samplers[1].magFilter, static_cast<DWORD>(D3DTEXF_POINT));
+    EXPECT_EQ(d.samplers[1].borderColor, 0xffff8000u);  // a float4 colour in braces
     const fx::PassDescription& pass = d.techniques.at(0).passes.at(0);
     ASSERT_EQ(pass.states.size(), 1u);
     EXPECT_EQ(pass.states[0].value, static_cast<DWORD>(D3DCULL_NONE));

@@ -23,7 +23,7 @@ sampler2D albedo = sampler_state {
     MinFilter = Linear;
     AddressU = Clamp
 };
-sampler2D glow = sampler_state { Texture = <glowTex>; MagFilter = Point; Filter = NONE; };
+sampler2D glow = sampler_state { Texture = <glowTex>; MagFilter = Point; Filter = NONE; BorderColor = {1, 0.5, 0, 1} };
 
 struct PsIn {
     float2 pos : VPOS;
