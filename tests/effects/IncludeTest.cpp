@@ -117,6 +117,11 @@ TEST(HlslRewrite, InitializerFormsOnlyWhenThePartsAddUp) {
         EXPECT_EQ(fx::rewriteHlsl(same), same);
 }
 
+TEST(HlslRewrite, MatrixEntriesPickedTogetherAreReadOneByOne) {
+    EXPECT_EQ(fx::splitMatrixSwizzles("a = w._m30_m31_m32 + m[i].b._11_22; c = f()._m00_m11; d = w._m01;"),
+              "a = float3(w._m30, w._m31, w._m32) + float2(m[i].b._11, m[i].b._22); c = f()._m00_m11; d = w._m01;");
+}
+
 TEST(HlslRewrite, StructsWithTheSameMembersShareTheirType) {
     const std::string src = "struct A { float4 p : POSITION;\n float2 t : TEXCOORD0; };\n"
                             "struct B {\n float4  p : POSITION; float2 t : TEXCOORD0;\n};\n"

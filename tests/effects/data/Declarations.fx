@@ -1,8 +1,8 @@
 // Declarations as files from other projects write them: several names in one
 // statement, arrays sized by their values, initial values folded with intrinsics,
 // swizzles, casts and the comma operator, D3D10's sampler Filter, blocks whose last
-// state has no ';', a pixel input read from VPOS through a struct, and a scalar bound
-// to a vector parameter.
+// state has no ';', a pixel input read from VPOS through a struct, a scalar bound to a
+// vector parameter, and entries of a local matrix picked together.
 shared texture albedoTex, bumpTex < string ResourceName = "bump.png"; >, glowTex : GLOW;
 float gain = 2, bias : BIAS < float UIMin = -1; > = 0.25;
 float4 viewport = float4(640, 480, 0, 1);
@@ -32,7 +32,8 @@ struct PsIn {
 
 float4 VS(float4 p : POSITION, inout float2 uv : TEXCOORD0) : POSITION
 {
-    return p * gain + bias;
+    float4x4 m = float4x4(p, p, p, p);
+    return float4(m._m30_m31_m32, 1) * gain + bias;
 }
 
 float4 PS(PsIn i, uniform float2 shift) : COLOR

@@ -28,6 +28,10 @@ std::string aliasEqualStructs(const std::string& hlsl);
 // point `entry` instead (no line moves); the text unchanged when there are none.
 std::string initializeStaticsInEntry(const std::string& hlsl, const std::string& entry);
 
+// `m._m30_m31_m32` (or `m._41_42_43`) as a constructor of the entries one by one, which
+// glslang gets right for local matrices too; the text unchanged when there is none.
+std::string splitMatrixSwizzles(const std::string& hlsl);
+
 // True when the text names VPOS or VFACE: they compile as plain semantics, but read as
 // D3D9 fills them only once rewritten into the system values they name.
 bool namesSystemValue(const std::string& hlsl);

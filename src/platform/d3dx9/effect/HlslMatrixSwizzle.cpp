@@ -1,0 +1,61 @@
+// `m._m30_m31_m32` picks three entries of a matrix. glslang compiles it, but for a local
+// matrix the value it gives is wrong (a constant), so each entry is read on its own.
+#include <cctype>
+#include <regex>
+
+#include "platform/d3dx9/effect/HlslRewrite.h"
+
+namespace fx {
+namespace {
+
+bool identChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Where the operand before the '.' at `dot` begins: names, members and indexes
+// (`a.b[i].c`); `dot` itself when it is anything else (a call, a bracketed expression).
+std::size_t operandStart(const std::string& text, std::size_t dot) {
+    std::size_t i = dot;
+    while (i > 0) {
+        const char c = text[i - 1];
+        if (identChar(c) || c == '.') {
+            --i;
+        } else if (c == ']') {
+            int depth = 0;
+            while (i > 0) {
+                const char d = text[--i];
+                if (d == ']') ++depth;
+                if (d == '[' && --depth == 0) break;
+                if (d == '\n' || d == ';' || d == '(' || d == ')') return dot;
+            }
+        } else {
+            break;
+        }
+    }
+    return i < dot && !std::isdigit(static_cast<unsigned char>(text[i])) && text[i] != '.' ? i : dot;
+}
+
+}  // namespace
+
+std::string splitMatrixSwizzles(const std::string& hlsl) {
+    static const std::regex swizzle("\\.((?:_m[0-3][0-3]){2,4}|(?:_[1-4][1-4]){2,4})(?![A-Za-z0-9_])");
+    std::string out;
+    std::size_t copied = 0;
+    for (auto it = std::sregex_iterator(hlsl.begin(), hlsl.end(), swizzle); it != std::sregex_iterator(); ++it) {
+        const std::size_t dot = static_cast<std::size_t>(it->position(0));
+        const std::size_t start = operandStart(hlsl, dot);
+        if (start == dot || start < copied) continue;
+        const std::string base = hlsl.substr(start, dot - start);
+        const std::string entries = (*it)[1].str();
+        const std::size_t step = entries[1] == 'm' ? 4 : 3;
+        std::string value = "float" + std::to_string(entries.size() / step) + "(";
+        for (std::size_t k = 0; k < entries.size(); k += step)
+            value += (k ? ", " : "") + base + "." + entries.substr(k, step);
+        out.append(hlsl, copied, start - copied);
+        out += value + ")";
+        copied = dot + static_cast<std::size_t>(it->length(0));
+    }
+    if (copied == 0) return hlsl;
+    out.append(hlsl, copied, std::string::npos);
+    return out;
+}
+
+}  // namespace fx
