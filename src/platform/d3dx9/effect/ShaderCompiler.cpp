@@ -120,12 +120,12 @@ bool compileStageText(const std::string& hlsl, EShLanguage stage, const std::str
 // the forms it takes, and then the rewritten text's messages are the ones reported.
 bool compileStageHere(const std::string& source, EShLanguage stage, const std::string& entry,
                       const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
-    // Compiled without complaint but to the wrong value: always rewritten.
-    const std::string hlsl = splitMatrixSwizzles(source);
+    // Forms glslang compiles to the wrong value, or dies on: always rewritten.
+    const std::string hlsl = initializeStaticsInEntry(splitMatrixSwizzles(source), entry);
     const bool systemValues = namesSystemValue(hlsl);
     std::string first;
     if (!systemValues && compileStageText(hlsl, stage, entry, fileName, spirv, first)) return true;
-    std::string rewritten = initializeStaticsInEntry(rewriteHlsl(hlsl), entry);
+    std::string rewritten = rewriteHlsl(hlsl);
     if (rewritten == hlsl) {
         if (systemValues) return compileStageText(hlsl, stage, entry, fileName, spirv, errors);
         errors += first;
