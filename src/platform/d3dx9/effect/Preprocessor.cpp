@@ -33,6 +33,10 @@ std::string stripComments(const std::string& in, std::string& error, int& errorL
             if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') ++i;
             ++pendingNewlines;
             ++line;
+            // The break still ends a word: `#define NAME\` over `int x` defines NAME, as
+            // D3DX reads the effect files that write it so.
+            const auto word = [](char w) { return std::isalnum(static_cast<unsigned char>(w)) || w == '_'; };
+            if (!out.empty() && word(out.back()) && i + 1 < in.size() && word(in[i + 1])) out += ' ';
             continue;
         }
         if (c == '/' && i + 1 < in.size() && in[i + 1] == '/') {
