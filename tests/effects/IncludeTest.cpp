@@ -120,6 +120,9 @@ TEST(HlslRewrite, InitializerFormsOnlyWhenThePartsAddUp) {
 TEST(HlslRewrite, MatrixEntriesPickedTogetherAreReadOneByOne) {
     EXPECT_EQ(fx::splitMatrixSwizzles("a = w._m30_m31_m32 + m[i].b._11_22; c = f()._m00_m11; d = w._m01;"),
               "a = float3(w._m30, w._m31, w._m32) + float2(m[i].b._11, m[i].b._22); c = f()._m00_m11; d = w._m01;");
+    EXPECT_EQ(fx::splitMatrixSwizzles("m._m00_m10 = w._11_12; m._11_22 *= 2;"),
+              "{ float2 gh_entries =  float2(w._11, w._12); m._m00 = gh_entries.x; m._m10 = gh_entries.y; }"
+              " { float2 gh_entries = float2(m._11, m._22) * ( 2); m._11 = gh_entries.x; m._22 = gh_entries.y; }");
 }
 
 TEST(HlslRewrite, StructsWithTheSameMembersShareTheirType) {

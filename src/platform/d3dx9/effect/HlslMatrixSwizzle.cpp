@@ -1,6 +1,8 @@
 // `m._m30_m31_m32` picks three entries of a matrix. glslang compiles it, but for a local
-// matrix the value it gives is wrong (a constant), so each entry is read on its own.
+// matrix the value it gives is wrong (a constant), and it refuses `+=` on one; so each
+// entry is read and written on its own.
 #include <cctype>
+#include <cstring>
 #include <regex>
 
 #include "platform/d3dx9/effect/HlslRewrite.h"
@@ -45,13 +47,33 @@ std::string splitMatrixSwizzles(const std::string& hlsl) {
         if (start == dot || start < copied) continue;
         const std::string base = hlsl.substr(start, dot - start);
         const std::string entries = (*it)[1].str();
-        const std::size_t step = entries[1] == 'm' ? 4 : 3;
-        std::string value = "float" + std::to_string(entries.size() / step) + "(";
-        for (std::size_t k = 0; k < entries.size(); k += step)
-            value += (k ? ", " : "") + base + "." + entries.substr(k, step);
+        const std::size_t step = entries[1] == 'm' ? 4 : 3, count = entries.size() / step;
+        const std::size_t after = dot + static_cast<std::size_t>(it->length(0));
+        const std::size_t op = hlsl.find_first_not_of(" \t", after);
+        const char next = op != std::string::npos && op + 1 < hlsl.size() ? hlsl[op + 1] : '\0';
+        const bool assigned = op != std::string::npos && hlsl[op] == '=' && next != '=';
+        const bool compound = op != std::string::npos && std::strchr("+-*/", hlsl[op]) && next == '=';
+        std::string read = "float" + std::to_string(count) + "(";
+        for (std::size_t k = 0; k < count; ++k) read += (k ? ", " : "") + base + "." + entries.substr(k * step, step);
+        read += ")";
+        std::string value = read;
+        std::size_t end = after;
+        if (assigned || compound) {
+            // Assigned to: the value once, then each entry from its component.
+            const std::size_t rhs = op + (compound ? 2 : 1);
+            end = hlsl.find(';', rhs);
+            if (end == std::string::npos || hlsl.find('\n', op) < end) continue;
+            const std::string e = splitMatrixSwizzles(hlsl.substr(rhs, end - rhs));
+            value = "{ float" + std::to_string(count) + " gh_entries = " +
+                    (compound ? read + " " + hlsl[op] + " (" + e + ")" : e) + ";";
+            for (std::size_t k = 0; k < count; ++k)
+                value += " " + base + "." + entries.substr(k * step, step) + " = gh_entries." + "xyzw"[k] + ";";
+            value += " }";
+            ++end;
+        }
         out.append(hlsl, copied, start - copied);
-        out += value + ")";
-        copied = dot + static_cast<std::size_t>(it->length(0));
+        out += value;
+        copied = end;
     }
     if (copied == 0) return hlsl;
     out.append(hlsl, copied, std::string::npos);
