@@ -48,7 +48,7 @@ TEST(EffectDeclarations, ListsFoldedValuesSizesFiltersAndStructVpos) {
     EXPECT_EQ(floats(param(d, "picked")), std::vector<float>{5});
 
     // Filter leaves the sampler's own filters; the last state's ';' may be left out.
-    ASSERT_EQ(d.samplers.size(), 2u);
+    ASSERT_EQ(d.samplers.size(), 4u);  // and the asm shader's stages 0 and 1
     EXPECT_EQ(d.samplers[0].minFilter, static_cast<DWORD>(D3DTEXF_LINEAR));
     EXPECT_EQ(d.samplers[0].addressU, static_cast<DWORD>(D3DTADDRESS_CLAMP));
     EXPECT_EQ(d.samplers[1].magFilter, static_cast<DWORD>(D3DTEXF_POINT));
@@ -57,7 +57,7 @@ TEST(EffectDeclarations, ListsFoldedValuesSizesFiltersAndStructVpos) {
     ASSERT_EQ(pass.states.size(), 1u);
     EXPECT_EQ(pass.states[0].value, static_cast<DWORD>(D3DCULL_NONE));
     // VPOS read through a struct member comes out as the member's type.
-    ASSERT_EQ(effect->programs.size(), 1u);
+    ASSERT_EQ(effect->programs.size(), 2u);  // and the asm pass's
     EXPECT_EQ(effect->programs[0].fragmentGlsl.find("= gl_FragCoord;"), std::string::npos);
 }
 

@@ -2,7 +2,7 @@
 // statement, arrays sized by their values, initial values folded with intrinsics,
 // swizzles, casts and the comma operator, D3D10's sampler Filter, blocks whose last
 // state has no ';', a pixel input read from VPOS through a struct, a scalar bound to a
-// vector parameter, and entries of a local matrix picked together.
+// vector parameter, entries of a local matrix picked together, and texbeml.
 shared texture albedoTex, bumpTex < string ResourceName = "bump.png"; >, glowTex : GLOW;
 float gain = 2, bias : BIAS < float UIMin = -1; > = 0.25;
 float4 viewport = float4(640, 480, 0, 1);
@@ -49,5 +49,17 @@ technique Declared
         VertexShader = compile vs_3_0 VS();
         PixelShader = compile ps_3_0 PS(0);
         CullMode = None
+    }
+}
+
+technique Bumped
+{
+    pass P0
+    {
+        BumpEnvLScale[1] = <0.25 * 2>;
+        PixelShader = asm { ps_1_1
+            tex t0
+            texbeml t1, t0
+            mov r0, t1 };
     }
 }
