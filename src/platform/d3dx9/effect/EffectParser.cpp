@@ -355,41 +355,7 @@ void EffectSyntaxParser::parseValueNames(const Token& first, const Token& type, 
             }
         }
         if (!ok_) return;
-        if (isPunct(peek(), '=')) {
-            const Token& eq = next();
-            std::size_t start = pos_;
-            int depth = 0;
-            while (peek().kind != Tok::End) {
-                const Token& t = peek();
-                if (depth == 0 && (isPunct(t, ',') || isPunct(t, ';'))) break;
-                if (isPunct(t, '(') || isPunct(t, '{')) ++depth;
-                if (isPunct(t, ')') || isPunct(t, '}')) --depth;
-                ++pos_;
-            }
-            ConstantValue values;
-            std::size_t i = start;
-            bool constant = value && evaluateInitializer(tokens_, i, pos_, constants_, values) && i == pos_;
-            if (constant && sizedByValue) {
-                int elements = 0;
-                if (!sizeFromValue(p, values.size(), eq, elements)) return;
-                // The shader compiler gets the size written out.
-                const Token& open = tokens_[emptyBrackets];
-                edits_.push_back({open.begin, tokens_[emptyBrackets + 1].end,
-                                  "[" + std::to_string(elements) + "]",
-                                  false});
-            }
-            if (parameter) {
-                if (!constant) {
-                    fail(eq, "cannot evaluate the initial value of '" + p.name + "'");
-                    return;
-                }
-                p.initial = constantWords(p.kind, static_cast<std::size_t>(p.wordCount()), values);
-                blank(eq.begin, tokens_[pos_ - 1].end);
-            }
-            // A static const is HLSL's own; its value is also known here for sizes and
-            // initial values that use it.
-            if (constant) constants_[p.name] = values;
-        }
+        if (isPunct(peek(), '=') && !initialValue(p, value, parameter, sizedByValue ? emptyBrackets : 0)) return;
         if (p.arraySize > 0) constants_.elementWidth[p.name] = p.rows * p.cols;
         if (sizedByValue && p.arraySize == 0 && parameter) {
             fail(name, "the array '" + p.name + "' needs a size or a constant initial value");
@@ -415,6 +381,44 @@ void EffectSyntaxParser::parseValueNames(const Token& first, const Token& type, 
         expect(';', "after the declaration of '" + p.name + "'");
         return;
     }
+}
+
+// `= value` after a declared name: folded into the parameter's initial value (an error
+// when it cannot be), or known as a static const's value for the expressions after it.
+// `emptyBrackets` is the `[` of `name[]`, sized here by the value; 0 when none.
+bool EffectSyntaxParser::initialValue(Parameter& p, bool value, bool parameter, std::size_t emptyBrackets) {
+    const Token& eq = next();
+    std::size_t start = pos_;
+    int depth = 0;
+    while (peek().kind != Tok::End) {
+        const Token& t = peek();
+        if (depth == 0 && (isPunct(t, ',') || isPunct(t, ';'))) break;
+        if (isPunct(t, '(') || isPunct(t, '{')) ++depth;
+        if (isPunct(t, ')') || isPunct(t, '}')) --depth;
+        ++pos_;
+    }
+    ConstantValue values;
+    std::size_t i = start;
+    bool constant = value && evaluateInitializer(tokens_, i, pos_, constants_, values) && i == pos_;
+    if (constant && emptyBrackets > 0) {
+        int elements = 0;
+        if (!sizeFromValue(p, values.size(), eq, elements)) return false;
+        // The shader compiler gets the size written out.
+        const Token& open = tokens_[emptyBrackets];
+        edits_.push_back({open.begin, tokens_[emptyBrackets + 1].end, "[" + std::to_string(elements) + "]", false});
+    }
+    if (parameter) {
+        if (!constant) {
+            fail(eq, "cannot evaluate the initial value of '" + p.name + "'");
+            return false;
+        }
+        p.initial = constantWords(p.kind, static_cast<std::size_t>(p.wordCount()), values);
+        blank(eq.begin, tokens_[pos_ - 1].end);
+    }
+    // A static const is HLSL's own; its value is also known here for sizes and
+    // initial values that use it.
+    if (constant) constants_[p.name] = values;
+    return true;
 }
 
 // An array declared `[]` takes its size from its initial value's components.

@@ -68,6 +68,7 @@ private:
     void parseFunction(const Token& returnType);
     void parseValueNames(const Token& first, const Token& type, bool isStatic, bool isConst, bool isShared);
     bool arraySize(const std::string& name, int& size);
+    bool initialValue(Parameter& p, bool value, bool parameter, std::size_t emptyBrackets);
     bool sizeFromValue(Parameter& p, std::size_t components, const Token& at, int& elements);
     void addParameter(const Parameter& p, const Token& at);
     void parseTexture(const Token& first, bool isShared);
