@@ -4,6 +4,7 @@
 
 #include "effects/EffectTestSupport.h"
 #include "platform/d3dx9/effect/CompiledEffect.h"
+#include "platform/d3dx9/effect/ShaderCompiler.h"
 
 namespace {
 
@@ -56,9 +57,22 @@ TEST(EffectDeclarations, ListsFoldedValuesSizesFiltersAndStructVpos) {
     const fx::PassDescription& pass = d.techniques.at(0).passes.at(0);
     ASSERT_EQ(pass.states.size(), 1u);
     EXPECT_EQ(pass.states[0].value, static_cast<DWORD>(D3DCULL_NONE));
-    // VPOS read through a struct member comes out as the member's type.
+    // VPOS read through a struct member comes out as the member's type; the GLSL of every
+    // program compiles as the GL device takes it.
     ASSERT_EQ(effect->programs.size(), 2u);  // and the asm pass's
     EXPECT_EQ(effect->programs[0].fragmentGlsl.find("= gl_FragCoord;"), std::string::npos);
+    for (const fx::CompiledProgram& program : effect->programs)
+        EXPECT_TRUE(fx::validateGlsl(program, "Declarations.fx", errors)) << errors;
+}
+
+TEST(EffectDeclarations, GlslTheDeviceWouldRefuseIsAnError) {
+    fx::CompiledProgram program;
+    program.vertexEntry = "VS";
+    program.vertexGlsl = "#version 450\nvoid main()\n{\n    vec2 v = vec4(1.0);\n    gl_Position = vec4(v, 0.0, 1.0);\n}\n";
+    std::string errors;
+    EXPECT_FALSE(fx::validateGlsl(program, "g.fx", errors));
+    EXPECT_NE(errors.find("g.fx: error: the vertex shader's (VS/) GLSL: 0:4:"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("in `vec2 v = vec4(1.0);`"), std::string::npos) << errors;
 }
 
 TEST(EffectDeclarations, UnfoldableOrUnevenValuesAreErrors) {
