@@ -226,7 +226,8 @@ private:
                 if (!conditional(i, k) || k.size() != 1 || !(i < end_ && isPunct(t_[i], ']'))) return false;
                 ++i;
                 std::size_t w = width > 0 ? static_cast<std::size_t>(width) : v.size() == 16 ? 4 : 1;
-                if (!(k[0] >= 0) || (static_cast<std::size_t>(k[0]) + 1) * w > v.size()) return false;
+                if (!(k[0] >= 0 && k[0] < static_cast<double>(v.size())) || (static_cast<std::size_t>(k[0]) + 1) * w > v.size())
+                    return false;
                 std::size_t at = static_cast<std::size_t>(k[0]) * w;
                 v = ConstantValue(v.begin() + static_cast<std::ptrdiff_t>(at), v.begin() + static_cast<std::ptrdiff_t>(at + w));
             } else {

@@ -35,9 +35,8 @@ std::size_t operandStart(const std::string& text, std::size_t dot) {
     return i < dot && !std::isdigit(static_cast<unsigned char>(text[i])) && text[i] != '.' ? i : dot;
 }
 
-}  // namespace
-
-std::string splitMatrixSwizzles(const std::string& hlsl) {
+// `depth`: how many assigned values this one lies in.
+std::string splitSwizzles(const std::string& hlsl, int depth) {
     static const std::regex swizzle("\\.((?:_m[0-3][0-3]){2,4}|(?:_[1-4][1-4]){2,4})(?![A-Za-z0-9_])");
     std::string out;
     std::size_t copied = 0;
@@ -62,8 +61,9 @@ std::string splitMatrixSwizzles(const std::string& hlsl) {
             // Assigned to: the value once, then each entry from its component.
             const std::size_t rhs = op + (compound ? 2 : 1);
             end = hlsl.find(';', rhs);
-            if (end == std::string::npos || hlsl.find('\n', op) < end) continue;
-            const std::string e = splitMatrixSwizzles(hlsl.substr(rhs, end - rhs));
+            // A value that assigns again inside goes as written past a few levels.
+            if (end == std::string::npos || hlsl.find('\n', op) < end || depth >= 4) continue;
+            const std::string e = splitSwizzles(hlsl.substr(rhs, end - rhs), depth + 1);
             value = "{ float" + std::to_string(count) + " gh_entries = " +
                     (compound ? read + " " + hlsl[op] + " (" + e + ")" : e) + ";";
             for (std::size_t k = 0; k < count; ++k)
@@ -79,5 +79,9 @@ std::string splitMatrixSwizzles(const std::string& hlsl) {
     out.append(hlsl, copied, std::string::npos);
     return out;
 }
+
+}  // namespace
+
+std::string splitMatrixSwizzles(const std::string& hlsl) { return splitSwizzles(hlsl, 0); }
 
 }  // namespace fx

@@ -64,7 +64,7 @@ bool findDefinition(const std::string& hlsl, const std::string& name, std::size_
 
 std::string initializeStaticsInEntry(const std::string& hlsl, const std::string& entry) {
     std::size_t start = 0, body = 0;
-    if (!findDefinition(hlsl, entry, start, body)) return hlsl;
+    if (entry.empty() || !findDefinition(hlsl, entry, start, body)) return hlsl;
     std::string out = hlsl;
     std::string assignments;
     bool any = false;
