@@ -81,6 +81,7 @@ TEST(EffectDeclarations, UnfoldableOrUnevenValuesAreErrors) {
         {"float u[];\n", "(1): error: the array 'u' needs a size"},
         {"float4 c = float4(1, 2, 3, 4);\nfloat d = c.q;\n", "(2): error: cannot evaluate the initial value of 'd'"},
         {"sampler s = sampler_state { Filter = 3; };\n", "(1): error: expected Filter = NAME"},
+        {"static const float k[] = { 1, 2 };\nfloat d = k[1e30] + k[2];\n", "(2): error: cannot evaluate the initial value of 'd'"},
     };
     for (const auto& [text, message] : files) {
         std::string errors;
