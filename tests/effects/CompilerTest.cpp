@@ -176,6 +176,15 @@ TEST(EffectCompiler, ErrorsNameTheFileAndLine) {
     EXPECT_NE(errors.find("x.fx"), std::string::npos);
     EXPECT_NE(errors.find("Missing"), std::string::npos) << errors;
 
+    // glslang's link message without a line ("Recursion detected", the calls on the lines
+    // after it) becomes one that names the function and where it is.
+    errors.clear();
+    effect = compile("float f(float x) { return f(x); }\nfloat4 PS() : COLOR { return f(1); }\n"
+                     "technique T { pass P { PixelShader = compile ps_2_0 PS(); } }\n",
+                     errors, "r.fx");
+    EXPECT_FALSE(effect);
+    EXPECT_NE(errors.find("r.fx(1): error: 'f' calls itself"), std::string::npos) << errors;
+
     errors.clear();
     effect = compile("\n\ntechnique T { pass P { CullMode = Sideways; } }\n", errors, "y.fx");
     EXPECT_FALSE(effect);

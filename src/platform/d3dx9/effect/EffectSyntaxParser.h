@@ -85,8 +85,10 @@ private:
                           int depth, std::size_t& budget);
     void addStructArray(const StructType& type, const std::string& name, int count, bool isShared, const Token& at,
                         int depth, std::size_t& budget);
+    bool initialValue(Parameter& p, bool value, bool parameter, std::size_t emptyBrackets);
+    bool sizeFromValue(Parameter& p, std::size_t components, const Token& at, int& elements);
     void addParameter(const Parameter& p, const Token& at);
-    void parseTexture(const Token& first);
+    void parseTexture(const Token& first, bool isShared);
     void parseStringParameter(const Token& first, const Token& type);
     void parseSampler();
     void samplerAssignment(SamplerDescription& s);

@@ -137,8 +137,10 @@ bool compileStageText(const std::string& hlsl, EShLanguage stage, const std::str
 
 // Text glslang takes as it is compiles as it is; only what it rejects is rewritten into
 // the forms it takes, and then the rewritten text's messages are the ones reported.
-bool compileStageHere(const std::string& hlsl, EShLanguage stage, const std::string& entry,
+bool compileStageHere(const std::string& source, EShLanguage stage, const std::string& entry,
                       const std::string& fileName, std::vector<unsigned>& spirv, std::string& errors) {
+    // Forms glslang compiles to the wrong value, or dies on: always rewritten.
+    const std::string hlsl = initializeStaticsInEntry(splitMatrixSwizzles(source), entry);
     const bool systemValues = namesSystemValue(hlsl);
     std::string first;
     if (!systemValues && compileStageText(hlsl, stage, entry, fileName, spirv, first)) return true;

@@ -85,6 +85,10 @@ bool compileProgram(const EffectDescription& effect, const PassDescription& pass
                     const std::string& fileName, AttributeLocationFn attributeLocation,
                     CompiledProgram& out, std::string& errors);
 
+// Compiles the program's GLSL (and links its two stages) as the GL device will; false with
+// the messages appended to `errors` when it would refuse them.
+bool validateGlsl(const CompiledProgram& program, const std::string& fileName, std::string& errors);
+
 // N of `name : register(sN)` in the shader code, -1 when the sampler has none.
 int samplerRegister(const std::string& hlsl, const std::string& name);
 // Location of a varying with this semantic ("TEXCOORD3", "COLOR0"), -1 for unknown ones.
