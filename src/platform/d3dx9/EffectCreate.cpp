@@ -98,7 +98,7 @@ HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile, cons
     if (!compiled) return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
 
     auto* object = new fx::Effect(device, std::move(compiled), baseName(srcFile));
-    if (d3d9::internal::backendOf(device) == d3d9::Backend::Gl && !object->createGlObjects(srcFile, errors)) {
+    if (!object->createPrograms(srcFile, errors)) {
         object->Release();
         return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
     }
