@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "AllocationCount.h"
+#include "BenchPixelCost.h"
 #include "BenchReport.h"
 #include "Command.h"
 #include "ShowHost.h"
@@ -43,7 +44,9 @@ const char* const kUsage =
     "  --size WxH  OpenGL at this one size instead of the two\n"
     "  --draws     then, at the largest size, each draw call's GPU time (timer queries)\n"
     "              and pixels (samples-passed queries): per scene, and the twenty\n"
-    "              dearest by scene, effect, technique and pass\n"
+    "              dearest by scene, effect, technique and pass; and this machine's\n"
+    "              cost of a pixel (full-screen textured, blended layers), with each\n"
+    "              scene's ratio of GL time to what its covered pixels cost\n"
     "  --no-gl     skip OpenGL\n"
     "  --json      print {\"scenes\": [...], \"load_ms\": {...}} instead of the table\n"
     "  --data DIR  directory holding Tindermoot/ (default: the working\n"
@@ -224,6 +227,7 @@ bool benchDraws(unsigned width, unsigned height, const Timeline& line, BenchResu
                 ++draws.frames[i];
             }
     }
+    draws.msPerMpixel = measurePixelCost(gDevice, width, height);
     releaseDevice();
     return true;
 }
