@@ -88,4 +88,40 @@ TEST_F(EffectStream, EveryDrawOfAPassReadsTheValuesCommittedBeforeIt) {
     }
 }
 
+TEST_F(EffectStream, ADynamicBufferRewrittenInAFrameKeepsWhatEarlierDrawsRead) {
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(4 * sizeof(Vertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                         D3DFVF_XYZ | D3DFVF_TEX1, D3DPOOL_DEFAULT, &buffer, nullptr),
+              D3D_OK);
+    device->SetStreamSource(0, buffer, 0, sizeof(Vertex));
+    device->BeginScene();
+    clear();
+    ASSERT_EQ(effect->SetTechnique("Plain"), D3D_OK);
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+    // Column 0 red, then the same buffer rewritten to hold column 5, drawn blue.
+    for (int column : {0, 5}) {
+        const float l = 20.0f * static_cast<float>(column) - kWidth / 2.0f, r = l + 20.0f, t = kHeight / 2.0f;
+        const Vertex v[4] = {{l, t, 0.5f, 0, 0}, {r, t, 0.5f, 1, 0}, {l, -t, 0.5f, 0, 1}, {r, -t, 0.5f, 1, 1}};
+        void* data = nullptr;
+        ASSERT_EQ(buffer->Lock(0, 0, &data, D3DLOCK_DISCARD), D3D_OK);
+        std::memcpy(data, v, sizeof v);
+        buffer->Unlock();
+        const float c[4] = {column ? 0.0f : 1.0f, 0.0f, column ? 1.0f : 0.0f, 1.0f};
+        effect->SetFloatArray("color", c, 4);
+        effect->CommitChanges();
+        device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    }
+    effect->EndPass();
+    effect->End();
+    finish();
+    device->SetStreamSource(0, nullptr, 0, 0);
+    buffer->Release();
+    EXPECT_EQ(pixel(10, 40)[0], 255);
+    EXPECT_EQ(pixel(10, 40)[2], 0);
+    EXPECT_EQ(pixel(110, 40)[0], 0);
+    EXPECT_EQ(pixel(110, 40)[2], 255);
+}
+
 }  // namespace
