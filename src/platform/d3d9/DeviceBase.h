@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/d3d9/Objects.h"
+#include "platform/d3d9/internal.h"
 
 namespace d3d9::detail {
 
@@ -227,8 +229,10 @@ public:
     std::uint8_t halfStage() const { return halfStage_; }
     unsigned halfShader() const { return halfShader_; }
     const std::uint8_t* halfLinkSizes() const { return halfSizes_; }
-    // The effect deletes one of its shader objects: programs built with it go too.
-    virtual void forgetShader(unsigned) {}
+    // Effect programs (internal.h). The trace backend keeps nothing and hands out 1.
+    virtual unsigned createEffectProgram(const internal::EffectProgramSource&, std::string&) { return 1; }
+    virtual void destroyEffectProgram(unsigned) {}
+    virtual void useEffectProgram(unsigned, std::uint64_t, internal::EffectPassSource&, bool) {}
 
     void childCreated() { ++children_; }
     void childDestroyed();

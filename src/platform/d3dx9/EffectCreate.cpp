@@ -104,7 +104,7 @@ HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile, cons
     for (const fx::CompiledProgram& program : compiled->programs)
         if (!gl && !fx::validateGlsl(program, srcFile, errors)) return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
     auto* object = new fx::Effect(device, std::move(compiled), baseName(srcFile));
-    if (gl && !object->createGlObjects(srcFile, errors)) {
+    if (!object->createPrograms(srcFile, errors)) {
         object->Release();
         return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
     }

@@ -65,18 +65,26 @@ bool GlDevice::createGl(IndexBuffer& buffer) {
     return buffer.glName != 0;
 }
 
+namespace {
+// A dynamic buffer is rewritten while frames still draw from it: it gets fresh storage
+// with the whole of its bytes, so that no queued draw has to finish first. Others are
+// written rarely, in place.
+void uploadStore(unsigned name, const BufferStore& s, DWORD usage) {
+    if (usage & D3DUSAGE_DYNAMIC)
+        glNamedBufferData(name, s.length(), s.bytes(), GL_DYNAMIC_DRAW);
+    else
+        glNamedBufferSubData(name, s.dirtyBegin(), s.dirtyEnd() - s.dirtyBegin(), s.bytes() + s.dirtyBegin());
+}
+}  // namespace
+
 void GlDevice::upload(VertexBuffer& buffer) {
     makeCurrent();
-    const BufferStore& s = buffer.store;
-    glNamedBufferSubData(buffer.glName, s.dirtyBegin(), s.dirtyEnd() - s.dirtyBegin(),
-                         s.bytes() + s.dirtyBegin());
+    uploadStore(buffer.glName, buffer.store, buffer.usage);
 }
 
 void GlDevice::upload(IndexBuffer& buffer) {
     makeCurrent();
-    const BufferStore& s = buffer.store;
-    glNamedBufferSubData(buffer.glName, s.dirtyBegin(), s.dirtyEnd() - s.dirtyBegin(),
-                         s.bytes() + s.dirtyBegin());
+    uploadStore(buffer.glName, buffer.store, buffer.usage);
 }
 
 void GlDevice::destroyGl(VertexBuffer& buffer) {
