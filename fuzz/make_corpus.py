@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a small seed corpus of valid data files for the fuzz targets.
 
-usage: make_corpus.py OUT_DIR   (makes OUT_DIR/{mesh,material_list,scene,light,camera})
+usage: make_corpus.py OUT_DIR   (makes OUT_DIR/{mesh,material_list,scene,light,camera,effect})
 """
 import os
 import struct
@@ -64,6 +64,40 @@ def line(node, name, parent):
     return b'%4d%s%4d' % (node, name.encode(), parent)
 
 
+def effect(init='1', extra='', state=''):
+    return ('float4 k = %s;\n%s'
+            'float4 VS(float4 p : POSITION) : POSITION { return p + k; }\n'
+            'float4 PS() : COLOR { return 1; }\n'
+            'technique T { pass P { VertexShader = compile vs_2_0 VS(); '
+            'PixelShader = compile ps_2_0 PS(); %s} }\n' % (init, extra, state)).encode()
+
+
+def nested(depth, open_='(', close=')', inner='1'):
+    return open_ * depth + inner + close * depth
+
+
+# Effect files that nest each recursive construct just past the limit (128 levels), so
+# that mutations explore both sides of it.
+EFFECTS = {
+    'parens.fx': effect(nested(130)),
+    'minus.fx': effect('-' * 130 + '1'),
+    'casts.fx': effect('(float)' * 130 + '1'),
+    'constructors.fx': effect(nested(130, 'float4(')),
+    'lists.fx': effect(nested(130, '{', '}')),
+    'annotation.fx': effect('1', 'float a < float b = %s; string c = "x"; > = 1;\n' % nested(130)),
+    'blocks.fx': effect('1', 'float f() { %s return 0; }\n' % nested(130, '{', '}', '')),
+    'state.fx': effect('1', '', 'AlphaRef = %s; ZEnable = true;' % nested(130)),
+    'if.fx': b'#if ' + nested(130).encode() + b'\n#endif\n' + effect(),
+    'ifs.fx': b'#if 1\n' * 130 + b'#endif\n' * 130 + effect(),
+    'macros.fx': b''.join(b'#define M%d M%d\n' % (m, m + 1) for m in range(130)) + effect('M0'),
+    'asm.fx': (b'PixelShader ps = asm {\n ps_2_0\n def c0, 1, 0, 0, 1\n' + b' add r0, c0, c0\n' * 70 +
+               b' mov oC0, r0\n};\nfloat4 VS(float4 p : POSITION) : POSITION { return p; }\n'
+               b'technique T { pass P { VertexShader = compile vs_2_0 VS(); PixelShader = (ps); } }\n'),
+    'recursion.fx': effect('1', 'float f(float x) { return x > 0 ? f(x - 1) : 0; }\n'
+                           'float4 g() : COLOR { return f(2); }\n', 'PixelShader = compile ps_2_0 g();'),
+}
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -91,6 +125,7 @@ def main():
             'lamp.light': light([(1, 2, 3), (4, 5, 6)]),
             'empty.light': light([]),
         },
+        'effect': EFFECTS,
         'camera': {
             'view.camera': camera([0.8], [(0, -10, 0), (0, -20, 0)], [(0, 0, 0), (0, 0, 1)]),
             'own.camera': camera([0.7, 0.9], [(1, 1, 1)], [(0, 0, 0), (1, 0, 0)], shared=False),

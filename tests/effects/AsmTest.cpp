@@ -198,7 +198,7 @@ TEST_F(AsmPixels, VertexShaderConstantsFromStates) {
 
 TEST_F(AsmPixels, PixelShader1xTextureInstructions) {
     const char* head = "texture tex0;\ntechnique T { pass P {\n Texture[0] = <tex0>; Texture[1] = <tex0>;\n"
-                       " BumpEnvMat00[1] = 0.5; BumpEnvMat11[1] = 0;\n"
+                       " BumpEnvMat00[1] = 0.5; BumpEnvMat11[1] = 0; BumpEnvLScale[1] = <0.25 * 2>;\n"
                        " VertexShader = asm { vs_1_1\n dcl_position v0\n dcl_texcoord0 v1\n def c0, 0.5, 0, 0, 0\n"
                        "  mov oPos, v0\n mov oT0, v1\n mov oT1, v1\n sub oT2, v1, c0\n };\n PixelShader = asm {\n";
     struct Case {
@@ -210,6 +210,11 @@ TEST_F(AsmPixels, PixelShader1xTextureInstructions) {
         {"ps_1_1\n tex t0\n mov r0, t0", "255 0 0", "0 0 255"},
         // t0 red on the left: its .x moves stage 1's u by 0.5 into the blue texel
         {"ps_1_1\n tex t0\n texbem t1, t0\n mov r0, t1", "0 0 255", "0 0 255"},
+        // texbeml also scales by t0's blue times BumpEnvLScale: none on the left, half on the right
+        {"ps_1_1\n tex t0\n texbeml t1, t0\n mov r0, t1", "0 0 0", "0 0 128"},
+        // bem: c0 plus the stage's bump matrix applied to r0 gives stage 1's coordinates
+        {"ps_1_4\n def c0, 0.25, 0.5, 0, 0\n texld r0, t0\n bem r1.rg, c0, r0\n phase\n texld r1, r1\n mov r0, r1",
+         "0 0 255", "255 0 0"},
         // texcoord copies the coordinates, clamped; texkill drops pixels whose t2 is negative
         {"ps_1_1\n texcoord t0\n texkill t2\n mov r0, t0", "0 0 0", "193 66 0"},
         {"ps_1_4\n texld r0, t0\n", "255 0 0", "0 0 255"},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "effects/EffectTestSupport.h"
@@ -69,6 +70,53 @@ TEST(EffectCompiler, CompilesEveryPassOnce) {
     EXPECT_NE(p.fragmentGlsl.find("if (!gh_alphaPasses(gh_out0.a)) discard;"), std::string::npos);
 }
 
+TEST(EffectCompiler, StructMembersAndIndexedSemanticsAreBound) {
+    std::string errors;
+    auto effect = compile(fxtest::readData("Semantics.fx"), errors);
+    ASSERT_TRUE(effect) << errors;
+    const fx::CompiledProgram& p = effect->programs[0];
+    const fx::UniformMember* first = member(p, *effect, "lights[0].color");
+    const fx::UniformMember* second = member(p, *effect, "lights[1].color");
+    ASSERT_TRUE(first && second && member(p, *effect, "material.rim.color"));
+    EXPECT_EQ(second->offset - first->offset, 32u);  // std140: a float3 and a float4
+    EXPECT_EQ(fxtest::param(effect->description, "material.rim.direction").cols, 3);
+    // POSITION1, TEXCOORD8, BLENDWEIGHT1 and COLOR2 have no fixed location: each takes a
+    // free one, which the device learns to feed from that usage.
+    std::vector<int> taken{0};
+    for (const fx::AttributeSlot& slot : p.attributeSlots) {
+        EXPECT_EQ(std::count(taken.begin(), taken.end(), slot.location), 0);
+        taken.push_back(slot.location);
+        if (slot.usage == D3DDECLUSAGE_TEXCOORD && slot.usageIndex == 8)
+            EXPECT_EQ(locationOf(p.vertexGlsl, "in", "gh_in_TEXCOORD8"), slot.location) << p.vertexGlsl;
+    }
+    EXPECT_EQ(taken.size(), 5u);
+    EXPECT_EQ(locationOf(p.vertexGlsl, "out", "gh_v_BLENDWEIGHT0"),
+              locationOf(p.fragmentGlsl, "in", "gh_v_BLENDWEIGHT0"));
+}
+
+TEST(EffectCompiler, MatrixInputsArrayOutputsAndInoutPositionsTakeTheirLocations) {
+    // An instance matrix in TEXCOORD1..4, three taps in TEXCOORD1..3, the clip position
+    // through an inout parameter.
+    const char* src =
+        "void VS(inout float4 p : POSITION, float4x4 world : TEXCOORD1, out float4 taps[3] : TEXCOORD1)\n"
+        "{ p = mul(p, world); taps[0] = p; taps[1] = p * 2; taps[2] = p * 3; }\n"
+        "float4 PS(float4 taps[3] : TEXCOORD1) : COLOR0 { return taps[0] + taps[2]; }\n"
+        "technique T { pass P { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
+    std::string errors;
+    auto effect = compile(src, errors);
+    ASSERT_TRUE(effect) << errors;
+    const fx::CompiledProgram& p = effect->programs[0];
+    ASSERT_EQ(p.attributeSlots.size(), 4u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        EXPECT_EQ(p.attributeSlots[k].usageIndex, 1 + k);
+        EXPECT_EQ(p.attributeSlots[k].location, p.attributeSlots[0].location + k);
+    }
+    EXPECT_NE(p.vertexGlsl.find("#define gh_outPosition gl_Position"), std::string::npos) << p.vertexGlsl;
+    const int taps = locationOf(p.vertexGlsl, "out", "gh_v_TEXCOORD1\\[3\\]");
+    EXPECT_EQ(taps, fx::varyingLocation("TEXCOORD1")) << p.vertexGlsl;
+    EXPECT_EQ(locationOf(p.fragmentGlsl, "in", "gh_v_TEXCOORD1\\[3\\]"), taps) << p.fragmentGlsl;
+}
+
 TEST(EffectCompiler, StagesLinkBySemanticNotOrder) {
     // The pixel shader takes its inputs in the opposite order to the vertex outputs, and
     // spells COLOR0 as COLOR.
@@ -97,7 +145,7 @@ TEST(EffectCompiler, SourceThatKillsTheCompilerIsACompileError) {
                           " PixelShader = compile ps_2_0 PS(); } }\n",
                           errors, "crash.fx");
     EXPECT_FALSE(effect);
-    EXPECT_NE(errors.find("crash.fx: error: the shader compiler failed on VS (vertex shader)"), std::string::npos)
+    EXPECT_NE(errors.find("crash.fx: error: the shader compiler crashed on VS (vertex shader)"), std::string::npos)
         << errors;
     // The compiler is still there for the next file.
     errors.clear();
@@ -127,6 +175,15 @@ TEST(EffectCompiler, ErrorsNameTheFileAndLine) {
     EXPECT_FALSE(effect);
     EXPECT_NE(errors.find("x.fx"), std::string::npos);
     EXPECT_NE(errors.find("Missing"), std::string::npos) << errors;
+
+    // glslang's link message without a line ("Recursion detected", the calls on the lines
+    // after it) becomes one that names the function and where it is.
+    errors.clear();
+    effect = compile("float f(float x) { return f(x); }\nfloat4 PS() : COLOR { return f(1); }\n"
+                     "technique T { pass P { PixelShader = compile ps_2_0 PS(); } }\n",
+                     errors, "r.fx");
+    EXPECT_FALSE(effect);
+    EXPECT_NE(errors.find("r.fx(1): error: 'f' calls itself"), std::string::npos) << errors;
 
     errors.clear();
     effect = compile("\n\ntechnique T { pass P { CullMode = Sideways; } }\n", errors, "y.fx");

@@ -75,4 +75,16 @@ TEST(FxTool, PrintsTheCompilerTextAndFails) {
     EXPECT_NE(out.find("Twice                    2 passes"), std::string::npos) << out;
 }
 
+TEST(FxTool, IncludeFoldersAreSearchedAfterTheIncludingFilesFolder) {
+    std::string out;
+    const std::string file = fxtest::dataPath("include/folders.fx");
+    int rc = runTool("fx " + file, out);
+    if (rc == -1) GTEST_SKIP() << "glimmerhop-tool is not built";
+    EXPECT_EQ(rc, 1) << out;
+    EXPECT_NE(out.find("cannot open include file 'nested.fxh'"), std::string::npos) << out;
+    out.clear();
+    EXPECT_EQ(runTool("fx " + file + " -I " + fxtest::dataPath("include/Parts"), out), 0) << out;
+    EXPECT_NE(out.find("float4       tint"), std::string::npos) << out;
+}
+
 }  // namespace

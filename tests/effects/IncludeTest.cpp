@@ -57,6 +57,34 @@ TEST(Preprocessor, MessagesNameTheIncludedFile) {
     EXPECT_EQ(r.message(), "parts\\common.FXH(3): error: cannot open include file 'sys.fxh'\n");
 }
 
+TEST(Preprocessor, ByteOrderMarksAndUtf16AreText) {
+    // UTF-16 (both byte orders) with its mark, including a UTF-8 file with its mark;
+    // other bytes in comments and strings pass.
+    const std::string text = "#include \"a.fxh\"\nfloat x = 1; // \xe9t\xe9 \x93\x94\nstring s = \"\xff\";\n";
+    for (bool bigEndian : {false, true}) {
+        std::string utf16 = bigEndian ? "\xfe\xff" : "\xff\xfe";
+        for (char c : text) {
+            const char unit[2] = {bigEndian ? '\0' : c, bigEndian ? c : '\0'};
+            utf16.append(unit, 2);
+        }
+        fx::PreprocessOptions options;
+        options.fileName = "wide.fx";
+        options.open = [](fx::IncludeKind, const std::string& name, const std::string&, std::string& t,
+                          std::string& path) {
+            t = "\xef\xbb\xbf#define Y 2\nfloat y = Y;\n";
+            path = name;
+            return true;
+        };
+        fx::PreprocessResult r = fx::preprocessFile(utf16, options);
+        ASSERT_EQ(r.message(), "");
+        EXPECT_NE(r.text.find("float y = 2;"), std::string::npos) << r.text;
+        EXPECT_NE(r.text.find("float x = 1;"), std::string::npos) << r.text;
+        EXPECT_EQ(r.text.find("\xef\xbb\xbf"), std::string::npos);
+    }
+    // Characters beyond one UTF-16 unit arrive as UTF-8; a lone surrogate as U+FFFD.
+    EXPECT_EQ(fx::sourceAsUtf8(std::string("\xff\xfe\x3d\xd8\x00\xde\x00\xd8", 8)), "\xf0\x9f\x98\x80\xef\xbf\xbd");
+}
+
 TEST(Preprocessor, LineDirectivesAndMacroOperators) {
     std::string src =
         "#define STR(x) #x\n"
@@ -104,24 +132,47 @@ TEST(HlslRewrite, FormsGlslangRejects) {
 }
 
 TEST(HlslRewrite, InitializerFormsOnlyWhenThePartsAddUp) {
-    std::string flat = "float4 a[2] = { 1, 2, 3, 4,\n 5, 6, 7, 8 }; float2 x, y;\n float4(x, y) = f();";
+    std::string flat = "float4 a[2] = { 1, 2, 3, 4,\n 5, 6, 7, 8 }; float2 x, y;\n float4(x, y) = f();"
+                       " float m[2][3] = { 1, 2, 3, 4, 5, 6 };";
     std::string out = fx::rewriteHlsl(flat);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
     EXPECT_NE(out.find("{ float4(1, 2, 3, 4), float4(5, 6, 7, 8) }"), std::string::npos) << out;
+    EXPECT_NE(out.find("m[2][3] = { { 1, 2, 3 }, { 4, 5, 6 } };"), std::string::npos) << out;
     EXPECT_NE(out.find("{ float4 gh_split1 = f(); x = gh_split1.xy; y = gh_split1.zw; }"), std::string::npos) << out;
     // a short list, a name with no declaration, a cast of a size it cannot read
-    for (const char* same : {"float4 a[2] = { 1, 2, 3 };", "float2 x; float3(x, z) = f();",
+    for (const char* same : {"float4 a[2] = { 1, 2, 3 };", "float m[2][2] = { 1, 2, 3 };", "float2 x; float3(x, z) = f();",
                              "float a[3] = (float[n]) v;", "float4( = 1;", "a[2] = { 1"})
         EXPECT_EQ(fx::rewriteHlsl(same), same);
 }
 
+TEST(HlslRewrite, MatrixEntriesPickedTogetherAreReadOneByOne) {
+    EXPECT_EQ(fx::splitMatrixSwizzles("a = w._m30_m31_m32 + m[i].b._11_22; c = f()._m00_m11; d = w._m01;"),
+              "a = float3(w._m30, w._m31, w._m32) + float2(m[i].b._11, m[i].b._22); c = f()._m00_m11; d = w._m01;");
+    EXPECT_EQ(fx::splitMatrixSwizzles("m._m00_m10 = w._11_12; m._11_22 *= 2;"),
+              "{ float2 gh_entries =  float2(w._11, w._12); m._m00 = gh_entries.x; m._m10 = gh_entries.y; }"
+              " { float2 gh_entries = float2(m._11, m._22) * ( 2); m._11 = gh_entries.x; m._22 = gh_entries.y; }");
+}
+
+TEST(HlslRewrite, StructsWithTheSameMembersShareTheirType) {
+    const std::string src = "struct A { float4 p : POSITION;\n float2 t : TEXCOORD0; };\n"
+                            "struct B {\n float4  p : POSITION; float2 t : TEXCOORD0;\n};\n"
+                            "struct C { float4 p : POSITION; float2 t : TEXCOORD1; };\n";
+    const std::string out = fx::aliasEqualStructs(src);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), std::count(src.begin(), src.end(), '\n'));
+    EXPECT_NE(out.find("typedef A B;"), std::string::npos) << out;
+    EXPECT_NE(out.find("struct C {"), std::string::npos) << out;  // another semantic: a type of its own
+}
+
 TEST(EffectCompiler, TakesWhatFxcTakes) {
-    // normalize of a scalar, a centroid varying, and a pixel input no vertex output writes.
+    // normalize of a scalar, a centroid varying, a struct returned as another with the same
+    // members, a static computed by a function, and a pixel input no vertex output writes.
     std::string src =
         "struct VO { float4 p : POSITION; float2 uv : TEXCOORD0_centroid; };\n"
-        "VO vs(float4 p : POSITION) { VO o; o.p = p; o.uv = p.xy; return o; }\n"
+        "struct Out { float4 p : POSITION; float2 uv : TEXCOORD0_centroid; };\n"
+        "VO vs(float4 p : POSITION) { Out o; o.p = p; o.uv = p.xy; return o; }\n"
+        "float k = 0.5;\nfloat twice() { return k * 2; }\nstatic float scaled = twice();\n"
         "float4 ps(float2 uv : TEXCOORD0_centroid, float3 n : TEXCOORD5) : COLOR\n"
-        "{ return float4(uv, n.x, normalize(2.0)); }\n"
+        "{ return float4(uv, n.x * scaled, normalize(2.0)); }\n"
         "technique t { pass p { VertexShader = compile vs_1_1 vs(); PixelShader = compile ps_2_0 ps(); } }\n";
     std::string errors;
     auto effect = fx::compileEffect(src, "fxc.fx", {}, fxtest::attributeLocation, errors);
@@ -129,6 +180,30 @@ TEST(EffectCompiler, TakesWhatFxcTakes) {
     const std::string& glsl = effect->programs.at(0).fragmentGlsl;
     EXPECT_NE(glsl.find("vec3 gh_v_TEXCOORD5 = vec3(0);"), std::string::npos) << glsl;
     EXPECT_NE(glsl.find("in vec2 gh_v_TEXCOORD0;"), std::string::npos) << glsl;
+}
+
+TEST(EffectCompiler, TakesFxcsDeclarationForms) {
+    // A shared texture after a struct parameter, a sampler block with no `= sampler_state`,
+    // fxc's dword, a state reading a struct member.
+    std::string src =
+        "struct L { float4 c; };\n"
+        "shared L light;\n"
+        "shared texture shadow;\n"
+        "sampler2D s { Texture = <shadow>; MinFilter = Linear; };\n"
+        "static const dword mask = 0xff;\n"
+        "float4 vs(float4 p : POSITION0) : POSITION0 { return p * light.c * (mask & 3); }\n"
+        "float4 ps() : COLOR0 { return tex2D(s, 0); }\n"
+        "technique t { pass p { VertexShader = compile vs_2_0 vs(); PixelShader = compile ps_2_0 ps();\n"
+        "    LightDiffuse[0] = <light.c>; } }\n";
+    std::string errors;
+    auto effect = fx::compileEffect(src, "forms.fx", {}, fxtest::attributeLocation, errors);
+    ASSERT_NE(effect, nullptr) << errors;
+    ASSERT_EQ(effect->description.samplers.size(), 1u);
+    EXPECT_EQ(effect->description.samplers[0].texture, "shadow");
+    EXPECT_EQ(effect->description.samplers[0].minFilter, static_cast<DWORD>(D3DTEXF_LINEAR));
+    EXPECT_TRUE(fxtest::param(effect->description, "light.c").shared);
+    // A state reads a struct member by its path (an unknown name before).
+    EXPECT_EQ(effect->description.techniques.at(0).passes.at(0).deviceStates.size(), 1u);
 }
 
 }  // namespace

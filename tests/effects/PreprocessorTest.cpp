@@ -15,7 +15,8 @@ TEST(Preprocessor, ExpandsMacrosAndKeepsLines) {
         "float f = TWICE(3) + A; // A comment\n"
         "/* multi\n line */ float g = A;\n"
         "#undef A\n"
-        "float h = A;\n";
+        "float h = A;\n"
+        "#define DECLARE\\\nint k\\\n = 1;\nDECLARE\n";
     fx::PreprocessResult r = fx::preprocess(src, {});
     ASSERT_EQ(r.error, "");
     EXPECT_EQ(lines(r.text), lines(src));
@@ -23,6 +24,7 @@ TEST(Preprocessor, ExpandsMacrosAndKeepsLines) {
     EXPECT_EQ(r.text.find("comment"), std::string::npos);
     EXPECT_NE(r.text.find("float g = 2;"), std::string::npos);
     EXPECT_NE(r.text.find("float h = A;"), std::string::npos);
+    EXPECT_NE(r.text.find("int k = 1;"), std::string::npos) << r.text;  // a continued line still ends the name
     // Line 5 holds g: the comment's newline is kept.
     std::size_t line5 = 0;
     for (int i = 0; i < 4; ++i) line5 = r.text.find('\n', line5) + 1;
@@ -53,6 +55,9 @@ TEST(Preprocessor, DefinesFromTheCallerAndContinuations) {
     // "float y" stays on line 4.
     EXPECT_EQ(r.text.substr(r.text.rfind("float y")), "float y;\n");
     EXPECT_EQ(lines(r.text.substr(0, r.text.find("float y"))), 3);
+    // A continuation right after a macro's name starts its body: it joins no words.
+    r = fx::preprocess("#define STATES\\\nZENABLE = TRUE;\nSTATES\n", {});
+    EXPECT_NE(r.text.find("ZENABLE = TRUE;"), std::string::npos) << r.text;
 }
 
 TEST(Preprocessor, ReportsErrorsWithLine) {

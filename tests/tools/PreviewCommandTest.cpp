@@ -161,6 +161,12 @@ technique Offscreen < string Script = "Pass=Show; Pass=ToGlow; Pass=Show;"; >
     pass ToGlow < string Script = "RenderColorTarget0=Glow; Draw=Buffer;"; > { PixelShader = compile ps_2_0 copy(); }
     pass Show < string Script = "RenderColorTarget0=; Draw=Buffer;"; > { PixelShader = compile ps_2_0 show(); }
 }
+struct PostOut { float4 pos : POSITION0; float2 uv : TEXCOORD0; };
+PostOut through(float4 p : POSITION0, float2 uv : TEXCOORD0) { PostOut o; o.pos = p; o.uv = uv; return o; }
+technique Through { pass p0 { VertexShader = compile vs_2_0 through(); PixelShader = compile ps_2_0 copy(); } }
+float2 Viewport;
+void sprite(inout float4 p : POSITION0, inout float2 uv : TEXCOORD0) { p.xy = p.xy / Viewport * float2(2, -2) - float2(1, -1); }
+technique Sprite { pass p0 { VertexShader = compile vs_3_0 sprite(); PixelShader = compile ps_3_0 copy(); } }
 )";
     const FxRun r = fx(dir + "screen.fx --render " + dir + "sheet.png --size 64x64");
     ASSERT_EQ(r.status, 0) << r.output;
@@ -172,7 +178,7 @@ technique Offscreen < string Script = "Pass=Show; Pass=ToGlow; Pass=Show;"; >
     ASSERT_NE(rgb, nullptr);
     const Tile post = tileOf(rgb, w, 0, 64, 64), blue = tileOf(rgb, w, 64, 64, 64);
     // Past the sheet's one-pixel separator, the third tile.
-    const Tile offscreen = tileOf(rgb, w, 129, 63, 64);
+    const Tile offscreen = tileOf(rgb, w, 129, 63, 64), through = tileOf(rgb, w, 193, 63, 64);
     stbi_image_free(rgb);
     auto red = [](const unsigned char* p) { return p[0] == 255 && p[1] == 0 && p[2] == 0; };
     auto green = [](const unsigned char* p) { return p[0] == 0 && p[1] == 255 && p[2] == 0; };
@@ -189,6 +195,16 @@ technique Offscreen < string Script = "Pass=Show; Pass=ToGlow; Pass=Show;"; >
     EXPECT_NE(blue.rgb[0], 0);
     EXPECT_NE(r.output.find("render target 32x32 X8R8G8B8"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("its script drew: Show, ToGlow, Show"), std::string::npos) << r.output;
+    // A vertex shader that passes positions on gets a quad in clip space: stripes side to side.
+    EXPECT_NE(r.output.find("its vertex shader transforms by no matrix"), std::string::npos) << r.output;
+    // A sprite shader scaling pixels by the viewport's size gets a quad in pixels.
+    EXPECT_NE(r.output.find("Viewport (float2): viewport size (64, 64)"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("Sprite                   1 pass, drew 100% of the tile, over the target (pass 0: its "
+                            "vertex shader maps pixels by the viewport size)"),
+              std::string::npos)
+        << r.output;
+    for (std::size_t at : {std::size_t{32 * 63}, std::size_t{32 * 63 + 62}})
+        EXPECT_TRUE(red(&through.rgb[at * 3]) || green(&through.rgb[at * 3])) << at;
     for (int y : {0, 40}) {
         for (int x = 0; x < 63; ++x) {
             const unsigned char* p = &offscreen.rgb[static_cast<std::size_t>(y * 63 + x) * 3];
@@ -205,7 +221,8 @@ TEST(PreviewBinder, ReadsTheUsualMatrixNames) {
                  {"ViewIXf", true, 0, 1, 0, 1, 0},                 {"WORLDVIEWPROJECTIONTRANSPOSE", true, 1, 1, 1, 0, 1},
                  {"gWorldITXf", true, 1, 0, 0, 1, 1},              {"ViewProjection", true, 0, 1, 1, 0, 0},
                  {"WvpXf", true, 1, 1, 1, 0, 0},                   {"LightViewProj", false, 0, 0, 0, 0, 0},
-                 {"WorldViewPrevious", false, 0, 0, 0, 0, 0},      {"Bones", false, 0, 0, 0, 0, 0}};
+                 {"WorldViewPrevious", false, 0, 0, 0, 0, 0},      {"Bones", false, 0, 0, 0, 0, 0},
+                 {"worldViewProjMat", true, 1, 1, 1, 0, 0}};
     for (const Case& c : cases) {
         tool::MatrixRequest r;
         ASSERT_EQ(tool::parseMatrixName(c.name, r), c.ok) << c.name;

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "OrbitCamera.h"
-#include "WorkbenchInclude.h"
+#include "platform/d3dx9/FolderInclude.h"
 #include "WorkbenchMesh.h"
 #include "WorkbenchWidgets.h"
 #include "platform/d3dx9/effect/EffectDescription.h"
@@ -152,7 +152,7 @@ TEST(FolderInclude, SearchesTheIncludingFoldersThenTheIncludeFolders) {
     write("fx/c.fxh", "c beside the effect");
     write("inc/a.fxh", "a of the include folder");
     write("inc/b.fxh", "b");
-    tool::FolderInclude include((root / "fx" / "e.fx").string(), {(root / "inc").string()});
+    FolderInclude include((root / "fx" / "e.fx").string(), {(root / "inc").string()});
     const auto open = [&](D3DXINCLUDE_TYPE type, const char* name, const void* parent, const void*& data) {
         UINT bytes = 0;
         data = nullptr;

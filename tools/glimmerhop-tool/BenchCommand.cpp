@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AllocationCount.h"
+#include "BenchPixelCost.h"
 #include "BenchReport.h"
 #include "Command.h"
 #include "CommandLine.h"
@@ -211,6 +212,7 @@ bool benchDraws(unsigned width, unsigned height, const Timeline& line, BenchResu
                 ++draws.frames[i];
             }
     }
+    draws.msPerMpixel = measurePixelCost(gDevice, width, height);
     releaseDevice();
     return true;
 }
@@ -231,7 +233,9 @@ int parseArgs(int argc, char** argv, BenchArgs& a) {
     cl.app.add_flag("--draws", a.drawsPass,
                     "then, at the largest size, each draw call's GPU time (timer queries)\n"
                     "and pixels (samples-passed queries): per scene, and the twenty\n"
-                    "dearest by scene, effect, technique and pass");
+                    "dearest by scene, effect, technique and pass; and this machine's\n"
+                    "cost of a pixel (full-screen textured, blended layers), with each\n"
+                    "scene's ratio of GL time to what its covered pixels cost");
     cl.app.add_flag("--no-gl", a.noGl, "skip OpenGL");
     cl.app.add_flag("--json", a.json, "print {\"scenes\": [...], \"load_ms\": {...}} instead of the table");
     cl.rate("--fps", a.fps, 1000.0, "frames per music second of the logic run (default 60; --short 5)");

@@ -57,12 +57,30 @@ std::vector<const DrawCost*> DrawsResult::dearest(std::size_t count) const {
     return order;
 }
 
+double BenchResult::glMsAtDrawSize(int scene) const {
+    for (unsigned k = 0; k < glSizeCount; ++k)
+        if (glSizes[k][0] == draws.width && glSizes[k][1] == draws.height && !scenes[scene].glMs[k].empty())
+            return scenes[scene].glMs[k].mean();
+    return -1;
+}
+
+double BenchResult::pixelRatio(int scene) const {
+    const double ms = glMsAtDrawSize(scene);
+    if (ms < 0 || draws.msPerMpixel <= 0 || !draws.frames[scene]) return -1;
+    double samples = 0;
+    for (const DrawCost& c : draws.costs)
+        if (c.scene == scene) samples += c.samples;
+    const double mpixels = samples / draws.frames[scene] / 1e6;
+    return mpixels > 0 ? ms / (mpixels * draws.msPerMpixel) : -1;
+}
+
 namespace {
 void printDraws(std::FILE* out, const BenchResult& r) {
     const DrawsResult& d = r.draws;
     std::fprintf(out, "\ndraw calls at %ux%u (GPU time from timer queries, pixels from samples-passed queries):\n",
                  d.width, d.height);
-    std::fprintf(out, "%-14s %7s %10s %12s %12s\n", "scene", "frames", "draws/fr", "GPU ms/fr", "Mpixels/fr");
+    std::fprintf(out, "%-14s %7s %10s %12s %12s %10s %7s\n", "scene", "frames", "draws/fr", "GPU ms/fr", "Mpixels/fr",
+                 "GL ms/fr", "ratio");
     for (int i = 0; i < 6; ++i) {
         if (!d.frames[i]) continue;
         unsigned long draws = 0;
@@ -70,9 +88,13 @@ void printDraws(std::FILE* out, const BenchResult& r) {
         for (const DrawCost& c : d.costs)
             if (c.scene == i) draws += c.draws, ms += c.gpuMs, samples += c.samples;
         const double n = d.frames[i];
-        std::fprintf(out, "%-14s %7u %10.1f %12.3f %12.3f\n", r.scenes[i].name, d.frames[i], draws / n, ms / n,
-                     samples / n / 1e6);
+        std::fprintf(out, "%-14s %7u %10.1f %12.3f %12.3f %10.2f %7.2f\n", r.scenes[i].name, d.frames[i], draws / n,
+                     ms / n, samples / n / 1e6, r.glMsAtDrawSize(i), r.pixelRatio(i));
     }
+    if (d.msPerMpixel > 0)
+        std::fprintf(out, "(a pixel here: %.2f ms per Mpixel, from full-screen layers of a textured, blended draw;\n"
+                          " ratio: GL ms per frame over covered Mpixels times that, 1 = the pixels' own cost)\n",
+                     d.msPerMpixel);
     std::fprintf(out, "\nthe twenty dearest by scene, effect, technique and pass (per frame of the scene):\n");
     std::fprintf(out, "%-14s %-14s %-22s %4s %8s %10s %10s %11s\n", "scene", "effect", "technique", "pass",
                  "draws", "GPU ms", "us/draw", "Mpixels");
@@ -165,7 +187,13 @@ void printJson(std::FILE* out, const BenchResult& r) {
         j["renderer"] = r.renderer;
         j["software_warning"] = r.warning;
     }
-    if (r.draws.measured) j["dearest_draws"] = dearestJson(r);
+    if (r.draws.measured) {
+        j["ms_per_mpixel"] = figure(r.draws.msPerMpixel, true, 4);
+        Json ratios = Json::array();
+        for (int i = 0; i < 6; ++i) ratios.push_back(figure(r.pixelRatio(i), true));
+        j["pixel_ratio"] = ratios;
+        j["dearest_draws"] = dearestJson(r);
+    }
     Json& load = j["load_ms"];
     load["total"] = figure(r.loadTotalMs(), true);
     for (const LoadStep& s : r.load) {

@@ -50,6 +50,8 @@ struct DrawsResult {
     unsigned width = 0, height = 0;
     unsigned frames[6] = {};       // frames played per scene
     std::vector<DrawCost> costs;  // every scene, effect, technique and pass seen
+    // This machine's cost of a pixel at this size (BenchPixelCost.h); negative: unknown.
+    double msPerMpixel = -1;
     // Adds one draw call's cost.
     void add(int scene, const char* effect, const char* technique, unsigned pass, double gpuMs, double samples);
     // The `count` dearest entries by GPU time per frame of their scene, dearest first.
@@ -67,6 +69,11 @@ struct BenchResult {
     std::string warning;   // software rendering although hardware is there
     DrawsResult draws;
     double loadTotalMs() const;
+    // A scene's GL time per frame over what its covered pixels cost on this machine:
+    // 1 when every draw costs just its pixels. Negative when not measured.
+    double pixelRatio(int scene) const;
+    // GL milliseconds per frame of a scene at the draws' size; negative when not measured.
+    double glMsAtDrawSize(int scene) const;
 };
 
 void printTable(std::FILE* out, const BenchResult& result);

@@ -11,6 +11,7 @@
 #include "Workbench.h"
 #include "platform/d3d9/backend.h"
 #include "platform/d3dx9/EffectObject.h"
+#include "platform/d3dx9/FolderInclude.h"
 #include "platform/d3dx9/effect/StateTables.h"
 
 namespace {
@@ -173,7 +174,8 @@ int parseArgs(int argc, char** argv, FxArgs& a) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false)
         ->check(CLI::Validator([](std::string& d) { return d.empty() || d[0] == '=' ? "needs NAME[=VALUE]" : ""; }, ""));
-    cl.app.add_option("-I", a.includeFolders, "a folder for #include files, searched after the including file's own")
+    cl.app.add_option("-I", a.includeFolders, "an include folder: \"name\" is looked for beside the including file,\n"
+                      "then in each folder, then beside the effect file; <name> in each folder")
         ->type_name("DIR")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false);
@@ -218,7 +220,9 @@ int listEffects(const FxArgs& a, const std::vector<D3DXMACRO>& macros) {
         const char* path = file.c_str();
         ID3DXEffect* effect = nullptr;
         ID3DXBuffer* errors = nullptr;
-        HRESULT hr = D3DXCreateEffectFromFileA(device, path, macros.data(), nullptr, D3DXSHADER_DEBUG, nullptr,
+        FolderInclude folders(path, a.includeFolders);
+        ID3DXInclude* include = a.includeFolders.empty() ? nullptr : &folders;
+        HRESULT hr = D3DXCreateEffectFromFileA(device, path, macros.data(), include, D3DXSHADER_DEBUG, nullptr,
                                                &effect, &errors);
         if (FAILED(hr)) {
             std::fprintf(stderr, "%s: compilation failed (0x%08X)\n", path, static_cast<unsigned>(hr));
@@ -278,6 +282,7 @@ int run(int argc, char** argv) {
     }
     a.preview.effectPath = a.files[0];
     a.preview.macros = macros;
+    a.preview.includeFolders = a.includeFolders;
     return tool::renderPreview(a.preview);
 }
 

@@ -106,6 +106,14 @@ bool initialFloats(const fx::Parameter& p, float out[3] = nullptr) {
 
 }  // namespace
 
+bool asksViewportSize(const fx::Parameter& p) {
+    const std::string sem = key(p.semantic), k = key(bareName(bareName(p.name)));
+    return p.isValue() && p.rows == 1 && p.cols >= 2 &&
+           (oneOf(sem, {"VIEWPORTPIXELSIZE", "VIEWPORTSIZE", "SCREENSIZE", "RESOLUTION"}) ||
+            oneOf(k, {"VIEWPORTSIZE", "VIEWPORTPIXELSIZE", "SCREENSIZE", "RESOLUTION", "SCREENRES"}) ||
+            (p.cols == 2 && k == "VIEWPORT"));  // XNA sprite shaders' float2 Viewport
+}
+
 PreviewScene defaultPreviewScene(unsigned width, unsigned height) {
     PreviewScene s;
     s.width = width;
@@ -128,7 +136,7 @@ PreviewScene defaultPreviewScene(unsigned width, unsigned height) {
 
 bool parseMatrixName(const std::string& text, MatrixRequest& request) {
     std::string k = key(text);
-    for (const char* suffix : {"XF", "MATRIX", "MTX"}) {
+    for (const char* suffix : {"XF", "MATRIX", "MTX", "MAT"}) {
         const std::size_t n = std::char_traits<char>::length(suffix);
         if (k.size() > n && k.compare(k.size() - n, n, suffix) == 0) {
             k.resize(k.size() - n);
@@ -354,8 +362,7 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled
             if (n == 1 && (sem == "TIME" || oneOf(k, {"TIME", "TIMER", "APPTIME"}))) {
                 v[0] = s.time;
                 bound = "time " + formatted(v, 1);
-            } else if (n >= 2 && (oneOf(sem, {"VIEWPORTPIXELSIZE", "VIEWPORTSIZE", "SCREENSIZE", "RESOLUTION"}) ||
-                                  oneOf(k, {"VIEWPORTSIZE", "VIEWPORTPIXELSIZE", "SCREENSIZE", "RESOLUTION", "SCREENRES"}))) {
+            } else if (asksViewportSize(p)) {
                 v[0] = static_cast<float>(s.width), v[1] = static_cast<float>(s.height);
                 v[2] = 1.0f / v[0], v[3] = 1.0f / v[1];
                 bound = "viewport size " + formatted(v, n);

@@ -12,6 +12,7 @@
 namespace fx {
 struct EffectDescription;
 struct CompiledEffect;
+struct Parameter;
 }
 
 namespace tool {
@@ -34,6 +35,8 @@ struct MatrixRequest {
 };
 // False when the text does not name one of the usual matrices.
 bool parseMatrixName(const std::string& text, MatrixRequest& request);
+// True for a parameter that wants the viewport's size in pixels, by semantic or name.
+bool asksViewportSize(const fx::Parameter& p);
 
 class PreviewBinder {
 public:

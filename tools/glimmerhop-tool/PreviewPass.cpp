@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "PreviewBinder.h"
 #include "platform/d3dx9/effect/EffectDescription.h"
 
 namespace tool {
@@ -71,6 +72,53 @@ bool readsPretransformed(const fx::EffectDescription& d, const fx::PassDescripti
     return false;
 }
 
+bool wordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// The index just past the bracket that closes the one at `open`; npos when none does.
+std::size_t closing(const std::string& text, std::size_t open, char in, char out) {
+    int depth = 0;
+    for (std::size_t i = open; i < text.size(); ++i) {
+        if (text[i] == in) ++depth;
+        if (text[i] == out && --depth == 0) return i + 1;
+    }
+    return std::string::npos;
+}
+
+// The body of the function `name` as defined in the shader code, empty when not found.
+std::string functionBody(const std::string& hlsl, const std::string& name) {
+    for (std::size_t at = hlsl.find(name); at != std::string::npos; at = hlsl.find(name, at + 1)) {
+        if ((at > 0 && wordChar(hlsl[at - 1])) || at + name.size() >= hlsl.size()) continue;
+        std::size_t p = at + name.size();
+        while (p < hlsl.size() && std::isspace(static_cast<unsigned char>(hlsl[p]))) ++p;
+        if (p >= hlsl.size() || hlsl[p] != '(' || (p = closing(hlsl, p, '(', ')')) == std::string::npos) continue;
+        const std::size_t open = hlsl.find_first_of("{;", p);
+        if (open == std::string::npos || hlsl[open] != '{') continue;
+        const std::size_t end = closing(hlsl, open, '{', '}');
+        if (end != std::string::npos) return hlsl.substr(open, end - open);
+    }
+    return {};
+}
+
+bool mentions(const std::string& text, const std::string& word) {
+    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+        if ((at == 0 || !wordChar(text[at - 1])) && (at + word.size() >= text.size() || !wordChar(text[at + word.size()])))
+            return true;
+    return false;
+}
+
+// True when the function, or one it calls, multiplies by a matrix or reads a matrix
+// parameter (two levels of calls deep).
+bool transforms(const fx::EffectDescription& d, const std::string& function, int depth) {
+    const std::string body = functionBody(d.hlsl, function);
+    if (mentions(body, "mul")) return true;
+    for (const fx::Parameter& p : d.parameters)
+        if (p.rows > 1 && p.cols > 1 && mentions(body, p.name)) return true;
+    if (depth >= 2) return false;
+    for (const fx::FunctionSignature& f : d.functions)
+        if (f.name != function && mentions(body, f.name) && transforms(d, f.name, depth + 1)) return true;
+    return false;
+}
+
 }  // namespace
 
 PassPlan planPass(const fx::EffectDescription& d, const fx::PassDescription& pass) {
@@ -82,6 +130,16 @@ PassPlan planPass(const fx::EffectDescription& d, const fx::PassDescription& pas
     if (script.find("DRAW=GEOMETRY") != std::string::npos) return {PassDraw::Mesh, "its script draws geometry"};
     if (pretransformed) return {PassDraw::ScreenPixels, "its vertex shader reads pre-transformed positions"};
     if (!hasVs && hasPs) return {PassDraw::ScreenPixels, "a pixel shader without a vertex shader"};
+    // A vertex shader that transforms by no matrix takes its positions in clip space:
+    // the host draws it a screen quad, as post-process passes are drawn.
+    if (hasVs && !transforms(d, functionOf(pass.vertexShown), 0)) {
+        // One that scales by the viewport's size takes positions in pixels, as sprites are drawn.
+        const std::string body = functionBody(d.hlsl, functionOf(pass.vertexShown));
+        for (const fx::Parameter& p : d.parameters)
+            if (asksViewportSize(p) && mentions(body, p.name))
+                return {PassDraw::ScreenPixels, "its vertex shader maps pixels by the viewport size"};
+        return {PassDraw::ScreenClip, "its vertex shader transforms by no matrix"};
+    }
     return {PassDraw::Mesh, ""};
 }
 

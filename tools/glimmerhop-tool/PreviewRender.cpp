@@ -11,6 +11,7 @@
 #include "PreviewSheet.h"
 #include "OptionValues.h"
 #include "PreviewTechnique.h"
+#include "platform/d3dx9/FolderInclude.h"
 #include "RenderRun.h"
 #include "ShowHost.h"
 #include "app/globals/DisplaySettings.h"
@@ -47,7 +48,9 @@ int renderWithDevice(const PreviewOptions& o, ScratchFolder& scratch) {
     const char* path = o.effectPath.c_str();
     ID3DXEffect* effect = nullptr;
     ID3DXBuffer* errors = nullptr;
-    const HRESULT hr = D3DXCreateEffectFromFileA(gDevice, path, o.macros.data(), nullptr, D3DXSHADER_DEBUG, nullptr,
+    FolderInclude folders(o.effectPath, o.includeFolders);
+    ID3DXInclude* include = o.includeFolders.empty() ? nullptr : &folders;
+    const HRESULT hr = D3DXCreateEffectFromFileA(gDevice, path, o.macros.data(), include, D3DXSHADER_DEBUG, nullptr,
                                                  &effect, &errors);
     if (FAILED(hr) || !effect) {
         std::fprintf(stderr, "%s: compilation failed (0x%08X)\n", path, static_cast<unsigned>(hr));

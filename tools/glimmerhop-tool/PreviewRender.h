@@ -17,6 +17,7 @@ struct PreviewOptions {
     unsigned width = 256, height = 256;
     MeshShape mesh = MeshShape::Sphere;
     std::vector<D3DXMACRO> macros;  // ends with {nullptr, nullptr}
+    std::vector<std::string> includeFolders;  // as fxc's /I
 };
 
 struct PreviewScene;

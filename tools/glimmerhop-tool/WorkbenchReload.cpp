@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "PreviewScript.h"
-#include "WorkbenchInclude.h"
+#include "platform/d3dx9/FolderInclude.h"
 #include "WorkbenchSession.h"
 #include "app/globals/DisplaySettings.h"
 #include "platform/d3dx9/EffectObject.h"

@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/d3d9/Objects.h"
+#include "platform/d3d9/internal.h"
 
 namespace d3d9::detail {
 
@@ -204,6 +206,7 @@ public:
 
     void setFixedFunctionPass(bool on) {
         fixedFunctionPass_ = on;
+        setAttributeSources(nullptr);
         shaderPass_ = false;
         halfShader_ = 0;
         halfStage_ = 0;
@@ -218,11 +221,18 @@ public:
         halfShader_ = shader;
         for (unsigned i = 0; i < kLinkLocations; ++i) halfSizes_[i] = linkSizes && stage ? linkSizes[i] : 0;
     }
+    // See internal::setAttributeSources.
+    void setAttributeSources(const std::uint16_t* sources) {
+        for (unsigned i = 0; i < kAttributeSlots; ++i) attributeSources_[i] = sources ? sources[i] : 0;
+    }
+    const std::uint16_t* attributeSources() const { return attributeSources_; }
     std::uint8_t halfStage() const { return halfStage_; }
     unsigned halfShader() const { return halfShader_; }
     const std::uint8_t* halfLinkSizes() const { return halfSizes_; }
-    // The effect deletes one of its shader objects: programs built with it go too.
-    virtual void forgetShader(unsigned) {}
+    // Effect programs (internal.h). The trace backend keeps nothing and hands out 1.
+    virtual unsigned createEffectProgram(const internal::EffectProgramSource&, std::string&) { return 1; }
+    virtual void destroyEffectProgram(unsigned) {}
+    virtual void useEffectProgram(unsigned, std::uint64_t, internal::EffectPassSource&, bool) {}
 
     void childCreated() { ++children_; }
     void childDestroyed();
@@ -281,6 +291,7 @@ protected:
     std::uint8_t halfStage_ = 0;
     unsigned halfShader_ = 0;
     std::uint8_t halfSizes_[kLinkLocations] = {};
+    std::uint16_t attributeSources_[kAttributeSlots] = {};
     std::vector<LightSlot> lights_;
     D3DMATERIAL9 material_{};
     const char* labelEffect_ = "";

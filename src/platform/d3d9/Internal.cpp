@@ -84,22 +84,9 @@ unsigned glTexture(IDirect3DBaseTexture9* t) {
     return s ? s->glName : 0;
 }
 
-unsigned glStageTexture(IDirect3DDevice9* device, DWORD stage) {
-    if (!device || stage >= detail::kSamplerCount) return 0;
-    const detail::TextureStorage* t = base(device)->boundTexture(stage);
-    return t ? t->glName : 0;
-}
-
-unsigned glTextureFor(IDirect3DBaseTexture9* t, bool srgb) {
-    detail::TextureStorage* s = texture(t);
-    return s ? detail::textureForSampling(*s, srgb) : 0;
-}
-
 void renderTargetSize(IDirect3DDevice9* device, int& width, int& height) {
     base(device)->renderTargetSize(width, height);
 }
-
-void vposRows(IDirect3DDevice9* device, float rows[2]) { base(device)->vposRows(rows); }
 
 void makeCurrent(IDirect3DDevice9* device) { base(device)->makeCurrent(); }
 
@@ -126,12 +113,21 @@ void setFixedFunctionPass(IDirect3DDevice9* device, bool on) {
     if (device) base(device)->setFixedFunctionPass(on);
 }
 
-void setShaderPass(IDirect3DDevice9* device, unsigned stage, unsigned shader, const std::uint8_t* linkSizes) {
-    if (device) base(device)->setShaderPass(stage, shader, linkSizes);
+unsigned createEffectProgram(IDirect3DDevice9* device, const EffectProgramSource& source, std::string& log) {
+    if (!device) return 0;
+    base(device)->makeCurrent();
+    return base(device)->createEffectProgram(source, log);
 }
 
-void forgetShader(IDirect3DDevice9* device, unsigned shader) {
-    if (device && shader) base(device)->forgetShader(shader);
+void destroyEffectProgram(IDirect3DDevice9* device, unsigned program) {
+    if (!device || !program) return;
+    base(device)->makeCurrent();
+    base(device)->destroyEffectProgram(program);
+}
+
+void useEffectProgram(IDirect3DDevice9* device, unsigned program, std::uint64_t version, EffectPassSource& source,
+                      bool passBegins) {
+    if (device && program) base(device)->useEffectProgram(program, version, source, passBegins);
 }
 
 DWORD samplerState(IDirect3DDevice9* device, DWORD sampler, DWORD type) {

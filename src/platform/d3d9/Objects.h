@@ -10,6 +10,7 @@
 
 #include "platform/d3d9/backend.h"
 #include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/internal.h"
 
 namespace d3d9::detail {
 
@@ -121,6 +122,7 @@ protected:
 };
 
 constexpr UINT kMaxDeclElements = 16;
+using internal::kAttributeSlots;
 
 class VertexDeclaration final : public Counted<IDirect3DVertexDeclaration9>, public Child {
 public:
@@ -133,6 +135,7 @@ public:
     unsigned vao = 0;
     unsigned vaoBuffer = 0, vaoStride = 0, vaoOffset = 0, vaoIndices = 0;
     bool vaoFormatSet = false;
+    std::uint16_t vaoSources[kAttributeSlots] = {};  // the attribute sources it was specified for
 
 protected:
     void onRelease(ULONG left) override;

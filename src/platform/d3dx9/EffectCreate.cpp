@@ -8,6 +8,7 @@
 #include "platform/d3d9/internal.h"
 #include "platform/d3dx9/EffectObject.h"
 #include "platform/d3dx9/effect/Preprocessor.h"
+#include "platform/d3dx9/effect/ShaderCompiler.h"
 #include "platform/win32/files.h"
 
 namespace {
@@ -97,8 +98,13 @@ HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile, cons
         source, srcFile, macros, d3d9::internal::attributeLocation, errors, include ? bridge.opener() : nullptr);
     if (!compiled) return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
 
+    // The trace backend links nothing: the GLSL is checked as the GL device would take it,
+    // so that no file passes there that the device refuses.
+    const bool gl = d3d9::internal::backendOf(device) == d3d9::Backend::Gl;
+    for (const fx::CompiledProgram& program : compiled->programs)
+        if (!gl && !fx::validateGlsl(program, srcFile, errors)) return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
     auto* object = new fx::Effect(device, std::move(compiled), baseName(srcFile));
-    if (d3d9::internal::backendOf(device) == d3d9::Backend::Gl && !object->createGlObjects(srcFile, errors)) {
+    if (!object->createPrograms(srcFile, errors)) {
         object->Release();
         return fail(D3DXERR_INVALIDDATA, errors, compilationErrors);
     }

@@ -16,8 +16,7 @@ const char* printable(const char* s) { return s ? s : "null"; }
 
 Effect::Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> compiled, std::string name)
     : device_(device),
-      traceBackend_(d3d9::internal::backendOf(device) == d3d9::Backend::Trace),
-      tracing_(traceBackend_ && d3d9::internal::tracing(device)),
+      tracing_(d3d9::internal::tracing(device)),
       compiled_(std::move(compiled)),
       name_(std::move(name)) {
     device_->AddRef();
@@ -53,25 +52,8 @@ Effect::~Effect() {
         if (saved.texture) saved.texture->Release();
     for (IDirect3DBaseTexture9* t : textures_)
         if (t) t->Release();
-    if (!glPrograms_.empty()) {
-        d3d9::internal::makeCurrent(device_);
-        for (GlProgram& p : glPrograms_) destroyGlProgram(p, device_);
-    }
+    for (const PassProgram& p : programs_) d3d9::internal::destroyEffectProgram(device_, p.handle);
     device_->Release();
-}
-
-bool Effect::createGlObjects(const std::string& fileName, std::string& errors) {
-    d3d9::internal::makeCurrent(device_);
-    glPrograms_.resize(compiled_->programs.size());
-    for (std::size_t i = 0; i < glPrograms_.size(); ++i) {
-        std::string log;
-        if (!createGlProgram(*compiled_, compiled_->programs[i], glPrograms_[i], log)) {
-            errors += fileName + ": error: " + compiled_->programs[i].vertexEntry + "/" +
-                      compiled_->programs[i].pixelEntry + ": " + log + "\n";
-            return false;
-        }
-    }
-    return true;
 }
 
 ULONG Effect::AddRef() { return ++references_; }
@@ -112,7 +94,11 @@ int Effect::lookup(LookupSlot* cache, const std::vector<NameIndex>& names, const
 
 int Effect::findParameter(D3DXHANDLE name) const { return lookup(parameterCache_, parameterNames_, name); }
 
-int Effect::findTechnique(D3DXHANDLE name) const { return lookup(techniqueCache_, techniqueNames_, name); }
+// A technique without a name is known by the handle GetTechnique gave for it.
+int Effect::findTechnique(D3DXHANDLE name) const {
+    if (const HandleRecord* r = record(name)) return r->pass < 0 && r->annotation < 0 ? r->technique : -1;
+    return lookup(techniqueCache_, techniqueNames_, name);
+}
 
 void Effect::trace(const char* format, ...) const {
     if (!tracing_) return;
@@ -245,7 +231,7 @@ HRESULT Effect::SetInt(D3DXHANDLE parameter, INT value) {
 }
 
 HRESULT Effect::SetTechnique(D3DXHANDLE technique) {
-    trace("SetTechnique %s %s", name_.c_str(), printable(technique));
+    trace("SetTechnique %s %s", name_.c_str(), record(technique) ? "(unnamed)" : printable(technique));
     int t = findTechnique(technique);
     if (t < 0) return D3DERR_INVALIDCALL;
     technique_ = t;
@@ -281,17 +267,15 @@ HRESULT Effect::BeginPass(UINT pass) {
     for (const StateAssignment& a : t.passes[pass].states) device_->SetRenderState(a.state, stateValue(a));
     if (!t.passes[pass].deviceStates.empty()) applyDeviceStates(t.passes[pass]);
     if (!t.passes[pass].shaderConstants.empty()) applyShaderConstants(t.passes[pass]);
-    if (!traceBackend_) {
-        d3d9::internal::setDrawLabel(device_, name_.c_str(), t.name.c_str(), pass);
-        applyPassGl(true);
-    }
+    d3d9::internal::setDrawLabel(device_, name_.c_str(), t.name.c_str(), pass);
+    applyPass(true);
     return D3D_OK;
 }
 
 HRESULT Effect::CommitChanges() {
     trace("CommitChanges %s", name_.c_str());
     if (pass_ < 0) return D3DERR_INVALIDCALL;
-    if (!traceBackend_) applyPassGl(false);
+    applyPass(false);
     return D3D_OK;
 }
 
@@ -311,7 +295,7 @@ HRESULT Effect::End() {
     begunTechnique_ = -1;
     pass_ = -1;
     // Draws after the technique are the device's own again.
-    if (!traceBackend_) d3d9::internal::setFixedFunctionPass(device_, false);
+    d3d9::internal::setFixedFunctionPass(device_, false);
     return D3D_OK;
 }
 

@@ -1,6 +1,7 @@
 // The ID3DXEffect of an effect file: parameter values kept on the CPU, techniques and
-// passes run through the device. On the OpenGL backend each distinct pair of entry points
-// is one GL program; on the trace backend nothing is drawn and every call is a line.
+// passes run through the device. Each distinct pair of entry points is one program the
+// device builds from the GLSL handed to it; the trace backend draws nothing and writes
+// every call as a line.
 #pragma once
 
 #include <cstdint>
@@ -8,36 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3d9/internal.h"
 #include "platform/d3dx9/d3dx9.h"
 #include "platform/d3dx9/effect/CompiledEffect.h"
 
 namespace fx {
 
-// One pass program on the GL backend.
-struct GlProgram {
-    unsigned program = 0;
-    unsigned uniformBuffer = 0;
-    std::vector<std::uint8_t> block;  // the "_Global" image uploaded to the buffer
-    std::uint64_t uploadedVersion = ~std::uint64_t{0};
-    int pixelOffset = -1, alphaFunc = -1, alphaRef = -1, vposRows = -1;  // uniform locations
-    // A pass with one shader has no program of its own: the shader object (stage 1
-    // vertex, 2 pixel), which the device links with its fixed-function half.
-    unsigned shader = 0, stage = 0;
-    std::vector<unsigned> samplers;  // GL sampler objects, one per texture unit
-};
-
-// Builds the GL objects of a compiled program; false with the driver's log on failure.
-bool createGlProgram(const CompiledEffect& effect, const CompiledProgram& program, GlProgram& out,
-                     std::string& log);
-void destroyGlProgram(GlProgram& program, IDirect3DDevice9* device);
-
-class Effect final : public ID3DXEffect {
+class Effect final : public ID3DXEffect, private d3d9::internal::EffectPassSource {
 public:
     // `name` is the file name without its directory, as the trace shows it.
     Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> compiled, std::string name);
 
-    // GL backend: creates the programs. False with the messages in `errors`.
-    bool createGlObjects(const std::string& fileName, std::string& errors);
+    // Hands the device its programs. False with the messages in `errors`.
+    bool createPrograms(const std::string& fileName, std::string& errors);
 
     ULONG AddRef() override;
     ULONG Release() override;
@@ -67,6 +51,9 @@ public:
     HRESULT GetFloatArray(D3DXHANDLE object, float* values, UINT count) override;
     HRESULT GetInt(D3DXHANDLE object, INT* value) override;
     HRESULT GetBool(D3DXHANDLE object, BOOL* value) override;
+    D3DXHANDLE GetParameterElement(D3DXHANDLE parameter, UINT index) override;
+    HRESULT GetParameterDesc(D3DXHANDLE parameter, D3DXPARAMETER_DESC* desc) override;
+    HRESULT SetValue(D3DXHANDLE parameter, const void* data, UINT bytes) override;
 
     const CompiledEffect& compiled() const { return *compiled_; }
 
@@ -95,6 +82,10 @@ private:
                  const char*& text) const;
 
     int findParameter(D3DXHANDLE name) const;
+    // EffectStructs.cpp: the struct group a handle names (-1: none), and the handle of a
+    // member by its full name.
+    int findGroup(D3DXHANDLE name) const;
+    D3DXHANDLE memberHandle(const std::string& name) const;
     int findTechnique(D3DXHANDLE name) const;
     // Binary search over a sorted name table.
     static int searchName(const std::vector<NameIndex>& names, const char* name);
@@ -104,7 +95,10 @@ private:
     // Stores values converted to the parameter's kind; count words at most.
     void store(int parameter, const float* values, UINT count);
     DWORD stateValue(const StateAssignment& a) const;
-    void applyPassGl(bool rebindAll);
+    // The begun pass's program to the device (EffectPrograms.cpp); `passBegins` at BeginPass.
+    void applyPass(bool passBegins);
+    const std::uint8_t* uniformBlock() override;
+    d3d9::internal::EffectUnit unit(unsigned index) const override;
     // EffectStates.cpp: the pass's other device states, and what Begin keeps of them.
     void applyDeviceStates(const PassDescription& pass);
     void planSavedStates();
@@ -117,8 +111,7 @@ private:
 
     ULONG references_ = 1;
     IDirect3DDevice9* device_;
-    bool traceBackend_;
-    bool tracing_;  // trace backend with a sink: lines are formatted only then
+    bool tracing_;  // a trace sink: lines are formatted only then
     std::shared_ptr<const CompiledEffect> compiled_;
     std::string name_;
     std::vector<NameIndex> parameterNames_, techniqueNames_;  // sorted by strcmp
@@ -161,7 +154,13 @@ private:
     static constexpr std::size_t kLookupSlots = 64;
     mutable LookupSlot parameterCache_[kLookupSlots];
     mutable LookupSlot techniqueCache_[kLookupSlots];
-    std::vector<GlProgram> glPrograms_;
+    // Per compiled program: the device's handle and the uniform block image.
+    struct PassProgram {
+        unsigned handle = 0;
+        std::vector<std::uint8_t> block;
+        std::uint64_t filledVersion = ~std::uint64_t{0};
+    };
+    std::vector<PassProgram> programs_;
     std::vector<HandleRecord> handles_;  // passes, then annotations; never resized after construction
 };
 

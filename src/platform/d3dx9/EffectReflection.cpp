@@ -11,6 +11,9 @@ namespace fx {
 void Effect::buildHandles() {
     const EffectDescription& d = compiled_->description;
     for (std::size_t t = 0; t < d.techniques.size(); ++t) {
+        HandleRecord technique;  // the handle of a technique without a name
+        technique.technique = static_cast<int>(t);
+        handles_.push_back(technique);
         for (std::size_t p = 0; p < d.techniques[t].passes.size(); ++p) {
             HandleRecord r;
             r.technique = static_cast<int>(t);
@@ -55,14 +58,19 @@ D3DXHANDLE Effect::passHandle(int technique, int pass) const {
     return nullptr;
 }
 
+// A member is found under its struct's handle by its own name, or by its full name.
 D3DXHANDLE Effect::GetParameterByName(D3DXHANDLE parent, LPCSTR name) {
-    if (parent || !name) return nullptr;  // struct members are not separate parameters here
-    int p = findParameter(name);
-    return p < 0 ? nullptr : compiled_->description.parameters[static_cast<std::size_t>(p)].name.c_str();
+    if (!name) return nullptr;
+    if (!parent) return memberHandle(name);
+    return findGroup(parent) < 0 ? nullptr : memberHandle(std::string(parent) + "." + name);
 }
 
 D3DXHANDLE Effect::GetParameter(D3DXHANDLE parent, UINT index) {
     const EffectDescription& d = compiled_->description;
+    if (const int g = findGroup(parent); g >= 0) {
+        const StructGroup& group = d.structs[static_cast<std::size_t>(g)];
+        return index < group.members.size() ? memberHandle(group.members[index]) : nullptr;
+    }
     const std::size_t visible = d.hiddenParameters >= 0 ? static_cast<std::size_t>(d.hiddenParameters) : d.parameters.size();
     return parent || index >= visible ? nullptr : d.parameters[index].name.c_str();
 }
@@ -74,17 +82,21 @@ D3DXHANDLE Effect::GetTechniqueByName(LPCSTR name) {
 
 D3DXHANDLE Effect::GetTechnique(UINT index) {
     const auto& techniques = compiled_->description.techniques;
-    return index < techniques.size() && !techniques[index].name.empty() ? techniques[index].name.c_str() : nullptr;
+    if (index >= techniques.size()) return nullptr;
+    if (!techniques[index].name.empty()) return techniques[index].name.c_str();
+    for (const HandleRecord& r : handles_)
+        if (r.technique == static_cast<int>(index) && r.pass < 0 && r.annotation < 0) return r.marker;
+    return nullptr;
 }
 
 D3DXHANDLE Effect::GetPass(D3DXHANDLE technique, UINT index) {
-    int t = record(technique) ? -1 : findTechnique(technique);
+    int t = findTechnique(technique);
     if (t < 0 || index >= compiled_->description.techniques[static_cast<std::size_t>(t)].passes.size()) return nullptr;
     return passHandle(t, static_cast<int>(index));
 }
 
 D3DXHANDLE Effect::GetPassByName(D3DXHANDLE technique, LPCSTR name) {
-    int t = record(technique) ? -1 : findTechnique(technique);
+    int t = findTechnique(technique);
     if (t < 0 || !name) return nullptr;
     const auto& passes = compiled_->description.techniques[static_cast<std::size_t>(t)].passes;
     for (std::size_t p = 0; p < passes.size(); ++p)
@@ -98,6 +110,10 @@ const std::vector<Annotation>* Effect::annotationsOf(D3DXHANDLE object, int& tec
     technique = pass = parameter = -1;
     if (!object) return nullptr;
     if (const HandleRecord* r = record(object)) {
+        if (r->annotation < 0 && r->pass < 0 && r->technique >= 0) {
+            technique = r->technique;
+            return &d.techniques[static_cast<std::size_t>(technique)].annotations;
+        }
         if (r->annotation >= 0 || r->pass < 0) return nullptr;
         technique = r->technique;
         pass = r->pass;

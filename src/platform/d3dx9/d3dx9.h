@@ -46,6 +46,26 @@ struct D3DXEFFECT_DESC {
     UINT Functions;
 };
 
+enum D3DXPARAMETER_CLASS : DWORD {
+    D3DXPC_SCALAR, D3DXPC_VECTOR, D3DXPC_MATRIX_ROWS, D3DXPC_MATRIX_COLUMNS, D3DXPC_OBJECT, D3DXPC_STRUCT,
+};
+enum D3DXPARAMETER_TYPE : DWORD {
+    D3DXPT_VOID, D3DXPT_BOOL, D3DXPT_INT, D3DXPT_FLOAT, D3DXPT_STRING, D3DXPT_TEXTURE,
+};
+
+struct D3DXPARAMETER_DESC {
+    LPCSTR Name;
+    LPCSTR Semantic;
+    D3DXPARAMETER_CLASS Class;
+    D3DXPARAMETER_TYPE Type;  // D3DXPT_VOID for a struct
+    UINT Rows, Columns;
+    UINT Elements;     // 0: not an array
+    UINT Annotations;
+    UINT StructMembers;
+    DWORD Flags;
+    UINT Bytes;
+};
+
 struct ID3DXEffect : IUnknown {
     virtual HRESULT SetFloat(D3DXHANDLE parameter, float value) = 0;
     virtual HRESULT SetFloatArray(D3DXHANDLE parameter, const float* values, UINT count) = 0;
@@ -75,6 +95,11 @@ struct ID3DXEffect : IUnknown {
     virtual HRESULT GetFloatArray(D3DXHANDLE, float*, UINT) { return D3DERR_INVALIDCALL; }
     virtual HRESULT GetInt(D3DXHANDLE, INT*) { return D3DERR_INVALIDCALL; }
     virtual HRESULT GetBool(D3DXHANDLE, BOOL*) { return D3DERR_INVALIDCALL; }
+    // Struct parameters: element `index` of an array of structs, a parameter's description,
+    // and a whole value (a struct's is its members' values in order, 4 bytes a component).
+    virtual D3DXHANDLE GetParameterElement(D3DXHANDLE, UINT) { return nullptr; }
+    virtual HRESULT GetParameterDesc(D3DXHANDLE, D3DXPARAMETER_DESC*) { return D3DERR_INVALIDCALL; }
+    virtual HRESULT SetValue(D3DXHANDLE, const void*, UINT) { return D3DERR_INVALIDCALL; }
 };
 
 HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, LPCSTR srcFile,

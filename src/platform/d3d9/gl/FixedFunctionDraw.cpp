@@ -68,9 +68,15 @@ unsigned GlDevice::setUpFixedDraw(const void* vertices, UINT vertexCount, UINT s
     if (!fixedVao_) glCreateVertexArrays(1, &fixedVao_);
     layOut(fixedVao_, fvf_);
     if (vertices) {
-        if (!fixedBuffer_) glCreateBuffers(1, &fixedBuffer_);
-        glNamedBufferData(fixedBuffer_, static_cast<GLsizeiptr>(vertexCount) * stride, vertices, GL_STREAM_DRAW);
-        glVertexArrayVertexBuffer(fixedVao_, 0, fixedBuffer_, 0, static_cast<GLsizei>(stride));
+        const std::size_t bytes = static_cast<std::size_t>(vertexCount) * stride;
+        const std::ptrdiff_t at = ring_.push(vertices, bytes, 16);
+        if (at >= 0) {
+            glVertexArrayVertexBuffer(fixedVao_, 0, ring_.buffer(), at, static_cast<GLsizei>(stride));
+        } else {  // more than a region of the ring: a buffer of its own, orphaned each time
+            if (!fixedBuffer_) glCreateBuffers(1, &fixedBuffer_);
+            glNamedBufferData(fixedBuffer_, static_cast<GLsizeiptr>(bytes), vertices, GL_STREAM_DRAW);
+            glVertexArrayVertexBuffer(fixedVao_, 0, fixedBuffer_, 0, static_cast<GLsizei>(stride));
+        }
     } else {
         glVertexArrayVertexBuffer(fixedVao_, 0, stream_->glName, streamOffset_, static_cast<GLsizei>(stride));
     }
@@ -81,40 +87,46 @@ unsigned GlDevice::setUpFixedDraw(const void* vertices, UINT vertexCount, UINT s
     return name;
 }
 
-void GlDevice::drawFixed(unsigned program, D3DPRIMITIVETYPE type, UINT first, UINT count, UINT indexSize) {
-    // Whatever program an effect bound stays bound once the draw is done.
-    GLint previous = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
-    if (program) glUseProgram(program);
+void GlDevice::drawFixed(unsigned program, D3DPRIMITIVETYPE type, UINT first, UINT count, UINT indexSize,
+                         std::size_t indexOffset) {
+    // Whatever program an effect (or a caller reaching GL itself) bound stays bound once
+    // the draw is done.
+    GLint bound = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &bound);
+    const auto previous = static_cast<unsigned>(bound);
+    currentProgram_ = previous;
+    if (program) useProgram(program);
     if (profiling_) beginDrawQueries();
     if (indexSize)
         glDrawElements(primitiveMode(type), static_cast<GLsizei>(count), indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                       nullptr);
+                       reinterpret_cast<const void*>(indexOffset));
     else
         glDrawArrays(primitiveMode(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
     if (profiling_) endDrawQueries();
-    if (program) glUseProgram(static_cast<GLuint>(previous));
+    if (program) useProgram(previous);
 }
 
 void GlDevice::doDrawFixed(D3DPRIMITIVETYPE type, UINT first, UINT count, const void* vertices,
                            UINT stride) {
     const unsigned program = setUpFixedDraw(vertices, count, stride);
-    if (program != kNoProgram) drawFixed(program, type, first, count, 0);
+    if (program != kNoProgram) drawFixed(program, type, first, count, 0, 0);
 }
 
 void GlDevice::doDrawFixedIndexed(D3DPRIMITIVETYPE type, UINT count, const void* indices, UINT indexSize,
                                   UINT vertexCount, const void* vertices, UINT stride) {
     const unsigned program = setUpFixedDraw(vertices, vertexCount, stride);
     if (program == kNoProgram) return;
+    const std::size_t bytes = static_cast<std::size_t>(count) * indexSize;
+    const std::ptrdiff_t at = ring_.push(indices, bytes, 4);
+    if (at >= 0) {
+        glVertexArrayElementBuffer(fixedVao_, ring_.buffer());
+        drawFixed(program, type, 0, count, indexSize, static_cast<std::size_t>(at));
+        return;
+    }
     if (!fixedIndices_) glCreateBuffers(1, &fixedIndices_);
-    glNamedBufferData(fixedIndices_, static_cast<GLsizeiptr>(count) * indexSize, indices, GL_STREAM_DRAW);
+    glNamedBufferData(fixedIndices_, static_cast<GLsizeiptr>(bytes), indices, GL_STREAM_DRAW);
     glVertexArrayElementBuffer(fixedVao_, fixedIndices_);
-    drawFixed(program, type, 0, count, indexSize);
-}
-
-void GlDevice::forgetShader(unsigned shader) {
-    makeCurrent();
-    fixedPrograms_.forget(shader);
+    drawFixed(program, type, 0, count, indexSize, 0);
 }
 
 void GlDevice::releaseFixedFunction() {
@@ -170,11 +182,13 @@ unsigned GlDevice::useFixedFunctionFor(const VertexDeclaration& declaration) {
     int w = 0, h = 0;
     renderTargetSize(w, h);
     fixedPrograms_.upload(program, *this, lights, w, h);
-    glGetIntegerv(GL_CURRENT_PROGRAM, &previousProgram_);
-    glUseProgram(program.name);
+    GLint bound = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &bound);
+    previousProgram_ = currentProgram_ = static_cast<unsigned>(bound);
+    useProgram(program.name);
     return program.name;
 }
 
-void GlDevice::restoreProgram() { glUseProgram(static_cast<GLuint>(previousProgram_)); }
+void GlDevice::restoreProgram() { useProgram(previousProgram_); }
 
 }  // namespace d3d9::detail

@@ -45,9 +45,9 @@ GlDevice::~GlDevice() {
     context_.makeCurrent();
     releaseReadBack();
     releaseProfiling();
+    releaseEffectPrograms();
     releaseFixedFunction();
     glDeleteSamplers(static_cast<GLsizei>(kSamplerCount), glSamplers_);
-    glDeleteBuffers(1, &clipBuffer_);
     glDeleteFramebuffers(1, &fbo_);
     glDeleteFramebuffers(1, &resolveFbo_);
     if (targetFbo_) glDeleteFramebuffers(1, &targetFbo_);
@@ -114,17 +114,23 @@ bool GlDevice::create(SDL_Window* window, D3DPRESENT_PARAMETERS& params, HRESULT
     // Cube maps filter across their edges, as D3D9 hardware does.
     glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
     glCreateSamplers(static_cast<GLsizei>(kSamplerCount), glSamplers_);
-    for (DWORD i = 0; i < kSamplerCount; ++i) glBindSampler(i, glSamplers_[i]);
+    for (DWORD i = 0; i < kSamplerCount; ++i) {
+        glBindSampler(i, glSamplers_[i]);
+        unitSamplers_[i] = glSamplers_[i];
+    }
     if (epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic") ||
         epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic")) {
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY, &maxAnisotropy_);
     }
-    // The clip planes and the point size live in one uniform block at a binding of their
-    // own; zero planes clip nothing.
-    const float noPlanes[kClipPlaneCount + 1][4] = {};
-    glCreateBuffers(1, &clipBuffer_);
-    glNamedBufferStorage(clipBuffer_, sizeof noPlanes, noPlanes, GL_DYNAMIC_STORAGE_BIT);
-    glBindBufferBase(GL_UNIFORM_BUFFER, internal::kClipPlaneBinding, clipBuffer_);
+    // Uniform blocks, the clip planes and DrawPrimitiveUP's vertices stream through one
+    // ring; a frame of the show uses well under a region of it.
+    GLint alignment = 256;
+    glGetIntegerv(GL_UNIFORM_BUFFER_OFFSET_ALIGNMENT, &alignment);
+    uniformAlignment_ = static_cast<std::size_t>(std::max(alignment, 16));
+    if (!ring_.create(std::size_t{8} << 20)) {
+        result = D3DERR_OUTOFVIDEOMEMORY;
+        return false;
+    }
 
     initStates(params.EnableAutoDepthStencil != FALSE);
     applyAllStates();

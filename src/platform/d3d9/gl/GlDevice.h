@@ -7,6 +7,7 @@
 #include "platform/d3d9/DeviceBase.h"
 #include "platform/d3d9/gl/FixedFunctionProgram.h"
 #include "platform/d3d9/gl/GlContext.h"
+#include "platform/d3d9/gl/GlStreamRing.h"
 
 namespace d3d9::detail {
 
@@ -45,7 +46,11 @@ public:
     void destroyGl(Surface& surface) override;
     void destroyGl(TextureStorage& texture) override;
     unsigned fixedFunctionPrograms() const override { return fixedPrograms_.count(); }
-    void forgetShader(unsigned shader) override;
+    // GlEffectPrograms.cpp
+    unsigned createEffectProgram(const internal::EffectProgramSource& source, std::string& log) override;
+    void destroyEffectProgram(unsigned program) override;
+    void useEffectProgram(unsigned program, std::uint64_t version, internal::EffectPassSource& source,
+                          bool passBegins) override;
 
 protected:
     ~GlDevice() override;
@@ -103,6 +108,41 @@ private:
     void attachTargetDepth(const Surface* depth);
     bool attachFrameDepth(const Surface* depth);
     void releaseProfiling();
+    // Effect programs and the bindings the device filters (GlEffectPrograms.cpp).
+    struct EffectProgram {
+        bool live = false;
+        unsigned program = 0;  // both shaders
+        // One shader: its object (stage 1 vertex, 2 pixel), linked by the device with
+        // fixed-function GLSL for the other stage.
+        unsigned shader = 0, stage = 0;
+        std::uint8_t linkSizes[kLinkLocations] = {};
+        std::uint16_t attributeSources[internal::kAttributeSlots] = {};
+        std::uint32_t blockSize = 0;
+        std::vector<unsigned> samplers;  // one per texture unit
+        std::vector<bool> srgb;
+        int pixelOffset = -1, alphaFunc = -1, alphaRef = -1, vposRows = -1;
+        std::uint64_t streamedVersion = ~std::uint64_t{0};
+        std::uint64_t streamedAt = 0;  // ring position of the block last streamed
+        std::ptrdiff_t streamedOffset = 0;
+    };
+    void useProgram(unsigned program);
+    void bindUnit(unsigned unit, unsigned texture, unsigned sampler);
+    void bindUniformRange(unsigned binding, std::ptrdiff_t offset, std::size_t size);
+    void setInjectedUniforms(const EffectProgram& p);
+    void releaseEffectPrograms();
+    // Texture names are reused once deleted: forget where they were bound.
+    void forgetTextureBindings(unsigned texture);
+    std::vector<EffectProgram> effectPrograms_;
+    GlStreamRing ring_;
+    std::size_t uniformAlignment_ = 256;
+    static constexpr unsigned kTrackedUnits = 32;
+    unsigned unitTextures_[kTrackedUnits] = {}, unitSamplers_[kTrackedUnits] = {};
+    unsigned currentProgram_ = 0;
+    struct RangeBinding {
+        std::ptrdiff_t offset = -1;
+        std::size_t size = 0;
+    };
+    RangeBinding uniformRanges_[2];  // the effect block (0) and the clip planes (1)
     void beginDrawQueries();
     void endDrawQueries();
 
@@ -141,7 +181,12 @@ private:
     // D3D9's depth bias is a distance in the 0..1 range, GL's a count of steps of the
     // depth buffer: 2^16 or 2^24 of them.
     float depthSteps_ = 16777216.0f;
-    unsigned clipBuffer_ = 0;     // the planes, as the vertex shaders read them
+    // The planes and point size as the vertex shaders read them; streamed through the
+    // ring at the next draw after a change.
+    float clipBlock_[kClipPlaneCount + 1][4] = {};
+    bool clipBlockDirty_ = true;
+    std::ptrdiff_t clipOffset_ = 0;
+    std::uint64_t clipStreamedAt_ = 0;
     DWORD clipDistances_ = 0;     // GL_CLIP_DISTANCEi now enabled
     bool programPointSize_ = false;
     unsigned boundVao_ = 0;
@@ -155,14 +200,15 @@ private:
     static constexpr unsigned kNoProgram = ~0u;
     unsigned setUpFixedDraw(const void* vertices, UINT vertexCount, UINT stride);
     // Draws the bound vertex array with `program` (0: the one bound), indexed when
-    // `indexSize` is 2 or 4.
-    void drawFixed(unsigned program, D3DPRIMITIVETYPE type, UINT first, UINT count, UINT indexSize);
+    // `indexSize` is 2 or 4 (its indices at indexOffset in the element buffer).
+    void drawFixed(unsigned program, D3DPRIMITIVETYPE type, UINT first, UINT count, UINT indexSize,
+                   std::size_t indexOffset);
     void releaseFixedFunction();
     // Binds the fixed-function program for a declaration's vertices (0: none could be
     // built); restoreProgram puts back the one bound before.
     unsigned useFixedFunctionFor(const VertexDeclaration& declaration);
     void restoreProgram();
-    int previousProgram_ = 0;
+    unsigned previousProgram_ = 0;
 };
 
 }  // namespace d3d9::detail

@@ -2,6 +2,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/d3d9/gl/GlDevice.h"
 #include "platform/d3d9/gl/GlEnums.h"
@@ -54,18 +55,26 @@ bool GlDevice::createGl(IndexBuffer& buffer) {
     return buffer.glName != 0;
 }
 
+namespace {
+// A dynamic buffer is rewritten while frames still draw from it: it gets fresh storage
+// with the whole of its bytes, so that no queued draw has to finish first. Others are
+// written rarely, in place.
+void uploadStore(unsigned name, const BufferStore& s, DWORD usage) {
+    if (usage & D3DUSAGE_DYNAMIC)
+        glNamedBufferData(name, s.length(), s.bytes(), GL_DYNAMIC_DRAW);
+    else
+        glNamedBufferSubData(name, s.dirtyBegin(), s.dirtyEnd() - s.dirtyBegin(), s.bytes() + s.dirtyBegin());
+}
+}  // namespace
+
 void GlDevice::upload(VertexBuffer& buffer) {
     makeCurrent();
-    const BufferStore& s = buffer.store;
-    glNamedBufferSubData(buffer.glName, s.dirtyBegin(), s.dirtyEnd() - s.dirtyBegin(),
-                         s.bytes() + s.dirtyBegin());
+    uploadStore(buffer.glName, buffer.store, buffer.usage);
 }
 
 void GlDevice::upload(IndexBuffer& buffer) {
     makeCurrent();
-    const BufferStore& s = buffer.store;
-    glNamedBufferSubData(buffer.glName, s.dirtyBegin(), s.dirtyEnd() - s.dirtyBegin(),
-                         s.bytes() + s.dirtyBegin());
+    uploadStore(buffer.glName, buffer.store, buffer.usage);
 }
 
 void GlDevice::destroyGl(VertexBuffer& buffer) {
@@ -109,21 +118,37 @@ void GlDevice::destroyGl(Surface& surface) {
 
 void GlDevice::specifyVertexArray(VertexDeclaration& d) {
     if (!d.vao) glCreateVertexArrays(1, &d.vao);
-    if (!d.vaoFormatSet) {
-        // Attribute formats depend on the declaration alone; a usage repeated in one
-        // declaration keeps its first element.
-        unsigned used = 0;
+    const std::uint16_t* sources = attributeSources();
+    if (!d.vaoFormatSet || std::memcmp(d.vaoSources, sources, sizeof d.vaoSources) != 0) {
+        // Attribute formats depend on the declaration and on the shader's inputs that sit
+        // at free locations; a usage repeated in one declaration keeps its first element.
+        int element[kAttributeSlots];
+        for (int& e : element) e = -1;
         for (UINT i = 0; i < d.count; ++i) {
             const D3DVERTEXELEMENT9& e = d.elements[i];
             const int location = internal::attributeLocation(e.Usage, e.UsageIndex);
-            if (e.Stream != 0 || location < 0 || (used & (1u << location))) continue;
-            used |= 1u << location;
-            const AttribFormat f = attribFormat(e.Type);
-            const auto loc = static_cast<GLuint>(location);
-            glEnableVertexArrayAttrib(d.vao, loc);
-            glVertexArrayAttribFormat(d.vao, loc, f.size, f.type, f.normalized, e.Offset);
-            glVertexArrayAttribBinding(d.vao, loc, 0);
+            if (e.Stream == 0 && location >= 0 && element[location] < 0) element[location] = static_cast<int>(i);
         }
+        for (unsigned l = 0; l < kAttributeSlots; ++l) {
+            if (!sources[l]) continue;
+            element[l] = -1;
+            for (UINT i = 0; i < d.count && element[l] < 0; ++i)
+                if (d.elements[i].Stream == 0 &&
+                    internal::attributeSource(d.elements[i].Usage, d.elements[i].UsageIndex) == sources[l])
+                    element[l] = static_cast<int>(i);
+        }
+        for (unsigned l = 0; l < kAttributeSlots; ++l) {
+            if (element[l] < 0) {
+                glDisableVertexArrayAttrib(d.vao, l);
+                continue;
+            }
+            const D3DVERTEXELEMENT9& e = d.elements[element[l]];
+            const AttribFormat f = attribFormat(e.Type);
+            glEnableVertexArrayAttrib(d.vao, l);
+            glVertexArrayAttribFormat(d.vao, l, f.size, f.type, f.normalized, e.Offset);
+            glVertexArrayAttribBinding(d.vao, l, 0);
+        }
+        std::memcpy(d.vaoSources, sources, sizeof d.vaoSources);
         d.vaoFormatSet = true;
     }
     if (d.vaoBuffer != stream_->serial() || d.vaoStride != streamStride_ ||

@@ -108,7 +108,8 @@ void GlDevice::applyPointSize() {
     const float high = std::clamp(asFloat(states_[D3DRS_POINTSIZE_MAX]), low, 8192.0f);
     const float size[4] = {std::clamp(asFloat(states_[D3DRS_POINTSIZE]), low, high), low, high, 0.0f};
     glPointSize(size[0]);
-    glNamedBufferSubData(clipBuffer_, sizeof clipPlanes_, sizeof size, size);
+    std::memcpy(clipBlock_[kClipPlaneCount], size, sizeof size);
+    clipBlockDirty_ = true;
 }
 
 void GlDevice::applyScissorRect() {
@@ -121,8 +122,8 @@ void GlDevice::applyScissorRect() {
 // with every distance a shader writes while no GL_CLIP_DISTANCEi is on.
 void GlDevice::applyClipPlane(DWORD index) {
     if (!((clipDistances_ >> index) & 1)) return;
-    glNamedBufferSubData(clipBuffer_, static_cast<GLintptr>(index * sizeof clipPlanes_[0]), sizeof clipPlanes_[0],
-                         clipPlanes_[index]);
+    std::memcpy(clipBlock_[index], clipPlanes_[index], sizeof clipBlock_[index]);
+    clipBlockDirty_ = true;
 }
 
 void GlDevice::prepareDraw(bool shaderDraw) {
@@ -134,14 +135,24 @@ void GlDevice::prepareDraw(bool shaderDraw) {
     // Both kinds of draw write the distances: shaders against clip-space planes, the
     // fixed pipeline against world-space ones.
     const DWORD wanted = states_[D3DRS_CLIPPLANEENABLE] & ((1u << kClipPlaneCount) - 1);
-    if (wanted == clipDistances_) return;
-    float planes[kClipPlaneCount][4] = {};
-    for (DWORD i = 0; i < kClipPlaneCount; ++i) {
-        if (((wanted ^ clipDistances_) >> i) & 1) enable(GL_CLIP_DISTANCE0 + i, (wanted >> i) & 1);
-        if ((wanted >> i) & 1) std::memcpy(planes[i], clipPlanes_[i], sizeof planes[i]);
+    if (wanted != clipDistances_) {
+        for (DWORD i = 0; i < kClipPlaneCount; ++i) {
+            if (((wanted ^ clipDistances_) >> i) & 1) enable(GL_CLIP_DISTANCE0 + i, (wanted >> i) & 1);
+            if ((wanted >> i) & 1)
+                std::memcpy(clipBlock_[i], clipPlanes_[i], sizeof clipBlock_[i]);
+            else
+                std::memset(clipBlock_[i], 0, sizeof clipBlock_[i]);
+        }
+        clipDistances_ = wanted;
+        clipBlockDirty_ = true;
     }
-    glNamedBufferSubData(clipBuffer_, 0, sizeof planes, planes);
-    clipDistances_ = wanted;
+    // A changed block takes fresh ring space; so does one the ring has moved past.
+    if (clipBlockDirty_ || !ring_.holds(clipStreamedAt_)) {
+        clipOffset_ = ring_.push(clipBlock_, sizeof clipBlock_, uniformAlignment_);
+        clipStreamedAt_ = ring_.lastPosition();
+        clipBlockDirty_ = false;
+    }
+    bindUniformRange(internal::kClipPlaneBinding, clipOffset_, sizeof clipBlock_);
 }
 
 void GlDevice::applyRenderState(DWORD state, DWORD value) {
@@ -280,9 +291,8 @@ void GlDevice::applySamplerState(DWORD sampler, DWORD type, DWORD value) {
 void GlDevice::applyTexture(DWORD stage) {
     TextureStorage* texture = textures_[stage];
     const DWORD* s = samplers_[stage];
-    glBindTextureUnit(stage, texture ? textureForSampling(*texture, s[D3DSAMP_SRGBTEXTURE] != 0) : 0);
     // Effects may have bound samplers of their own to this unit meanwhile.
-    glBindSampler(stage, glSamplers_[stage]);
+    bindUnit(stage, texture ? textureForSampling(*texture, s[D3DSAMP_SRGBTEXTURE] != 0) : 0, glSamplers_[stage]);
 }
 
 }  // namespace d3d9::detail

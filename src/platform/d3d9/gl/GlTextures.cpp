@@ -61,7 +61,11 @@ void GlDevice::writeTexels(TextureStorage& texture, UINT face, UINT level, const
 void GlDevice::destroyGl(TextureStorage& texture) {
     if (!texture.glName) return;
     makeCurrent();
-    if (texture.glSrgbView) glDeleteTextures(1, &texture.glSrgbView);
+    if (texture.glSrgbView) {
+        forgetTextureBindings(texture.glSrgbView);
+        glDeleteTextures(1, &texture.glSrgbView);
+    }
+    forgetTextureBindings(texture.glName);
     glDeleteTextures(1, &texture.glName);
 }
 

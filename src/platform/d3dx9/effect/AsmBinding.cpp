@@ -15,7 +15,8 @@ struct RegisterFile {
 const RegisterFile kFiles[] = {{kAsmVertexFloats, kAsmVertexFloatCount}, {kAsmVertexInts, kAsmIntCount},
                                {kAsmVertexBools, kAsmBoolCount},         {kAsmPixelFloats, kAsmPixelFloatCount},
                                {kAsmPixelInts, kAsmIntCount},            {kAsmPixelBools, kAsmBoolCount},
-                               {kAsmBumpMatrix, kAsmStageCount}};
+                               {kAsmBumpMatrix, kAsmStageCount},         {kAsmBumpLuminance, kAsmStageCount}};
+constexpr int kBumpMatrixFile = 6, kBumpLuminanceFile = 7;
 
 // State name -> register file and the most registers it fills (0: any).
 bool constantTarget(const std::string& name, int& file, int& most, int& component) {
@@ -25,10 +26,15 @@ bool constantTarget(const std::string& name, int& file, int& most, int& componen
     static const char* const bump[] = {"BumpEnvMat00", "BumpEnvMat01", "BumpEnvMat10", "BumpEnvMat11"};
     for (int i = 0; i < 4; ++i)
         if (equalsIgnoreCase(n, bump[i])) {
-            file = 6;
+            file = kBumpMatrixFile;
             component = i;
             return true;
         }
+    if (equalsIgnoreCase(n, "BumpEnvLScale") || equalsIgnoreCase(n, "BumpEnvLOffset")) {
+        file = kBumpLuminanceFile;
+        component = equalsIgnoreCase(n, "BumpEnvLScale") ? 0 : 1;
+        return true;
+    }
     int base = -1;
     std::string rest;
     if (n.size() >= 20 && equalsIgnoreCase(n.substr(0, 20), "VertexShaderConstant")) {
@@ -104,6 +110,11 @@ bool EffectSyntaxParser::shaderConstantState(PassDescription& pass, const Token&
         }
         s.parameter = parameter;
     } else {
+        // A value in angle brackets, `<0.25f * 0.75f>`, is an expression all the same.
+        if (last - first >= 2 && isPunct(tokens_[first], '<') && isPunct(tokens_[last - 1], '>')) {
+            ++first;
+            --last;
+        }
         ConstantValue v;
         std::size_t i = first;
         if (!evaluateInitializer(tokens_, i, last, constants_, v) || i != last || v.empty()) {
@@ -114,7 +125,8 @@ bool EffectSyntaxParser::shaderConstantState(PassDescription& pass, const Token&
     }
     asmRegisters_ = true;
     pass.shaderConstants.push_back(s);
-    return true;
+    // The luminance also stays a stage state: fixed-function bump mapping reads it there.
+    return s.target != kBumpLuminanceFile;
 }
 
 void EffectSyntaxParser::bindAsmSamplers(const PassDescription& pass) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3dx9/effect/AsmLimits.h"
 #include "platform/d3dx9/effect/AsmShader.h"
 
 namespace fx::asmx {
@@ -19,6 +20,7 @@ struct Literal {
 struct Context {
     bool vertex = false;
     int major = 0, minor = 0;
+    ProfileLimits limits;  // of the version line
     std::string entry;
     std::string body;
     int depth = 1;       // indentation and open blocks (1: the function's own)

@@ -80,6 +80,9 @@ const Opcode kOpcodes[] = {
     {"texcoord", 0, Kind::Texture, "texcoord"},
     {"texcrd", 1, Kind::Texture, "texcrd"},
     {"texbem", 1, Kind::Texture, "texbem"},
+    {"texbeml", 1, Kind::Texture, "texbeml"},
+    {"bem", 2, Kind::Texture, "bem"},
+    {"texreg2rgb", 1, Kind::Texture, "texreg2rgb"},
     {"texreg2ar", 1, Kind::Texture, "texreg2ar"},
     {"texreg2gb", 1, Kind::Texture, "texreg2gb"},
     {"texdp3", 1, Kind::Texture, "texdp3"},
@@ -256,18 +259,33 @@ bool texture(Context& c, const AsmInstruction& in, const std::string& tag, const
         return write(c, in, sample(c, s, vec[0], how));
     }
     if (tag == "texcrd") return write(c, in, "float4((" + vec[0] + ").xyz, 1.0)");
+    if (tag == "bem") {  // ps_1_4: the bump matrix of the destination's stage applied to src1, added to src0
+        c.usesBump = true;
+        std::string m = std::string(kAsmBumpMatrix) + "[" + std::to_string(in.operands[0].index) + "]";
+        return write(c, in, "float4((" + vec[0] + ").x + " + m + ".x * (" + vec[1] + ").x + " + m + ".z * (" + vec[1] +
+                                ").y, (" + vec[0] + ").y + " + m + ".y * (" + vec[1] + ").x + " + m + ".w * (" +
+                                vec[1] + ").y, 0.0, 0.0)");
+    }
     int stage = 0;
     if (!stageOf(c, in, stage)) return false;
     std::string coords = texcoord(c, stage);
     if (tag == "tex") return write(c, in, sample(c, stage, coords));
     if (tag == "texcoord") return write(c, in, "saturate(float4((" + coords + ").xyz, 1.0))");
     const std::string& src = vec[0];
-    if (tag == "texbem") {
+    if (tag == "texbem" || tag == "texbeml") {
         c.usesBump = true;
         std::string m = std::string(kAsmBumpMatrix) + "[" + std::to_string(stage) + "]";
-        return write(c, in, sample(c, stage, "float2((" + coords + ").x + " + m + ".x * (" + src + ").x + " + m +
-                                                  ".z * (" + src + ").y, (" + coords + ").y + " + m + ".y * (" + src +
-                                                  ").x + " + m + ".w * (" + src + ").y)"));
+        std::string texel = sample(c, stage, "float2((" + coords + ").x + " + m + ".x * (" + src + ").x + " + m +
+                                                 ".z * (" + src + ").y, (" + coords + ").y + " + m + ".y * (" + src +
+                                                 ").x + " + m + ".w * (" + src + ").y)");
+        if (tag == "texbem") return write(c, in, texel);
+        // texbeml scales the texel by the luminance the source's blue gives.
+        std::string l = std::string(kAsmBumpLuminance) + "[" + std::to_string(stage) + "]";
+        return write(c, in, texel + " * saturate((" + src + ").z * " + l + ".x + " + l + ".y)");
+    }
+    if (tag == "texreg2rgb") {  // red, green, blue as u, v, w
+        sampler(c, stage, "3D");
+        return write(c, in, sample(c, stage, "(" + src + ").xyz"));
     }
     if (tag == "texreg2ar") return write(c, in, sample(c, stage, "(" + src + ").wx"));
     if (tag == "texreg2gb") return write(c, in, sample(c, stage, "(" + src + ").yz"));
@@ -325,7 +343,7 @@ bool emitInstruction(Context& c, const AsmInstruction& in) {
     if (in.operands.size() != want && !(flexible && in.operands.size() >= want && in.operands.size() <= want + 2))
         return c.fail("'" + in.opcode + "' takes " + std::to_string(want) + " operand" + (want == 1 ? "" : "s") +
                       ", found " + std::to_string(in.operands.size()));
-    if (in.opcode.rfind("tex", 0) == 0 && c.vertex && in.opcode != "texldl")
+    if ((in.opcode.rfind("tex", 0) == 0 || in.opcode == "bem") && c.vertex && in.opcode != "texldl")
         return c.fail("'" + in.opcode + "' is a pixel shader instruction");
     std::vector<std::string> vec(3), one(3);
     for (std::size_t i = first; i < in.operands.size() && i - first < 3; ++i) {

@@ -17,6 +17,7 @@ constexpr const char* kAsmPixelFloats = "gh_psc";    // c0..c223 of pixel shader
 constexpr const char* kAsmPixelInts = "gh_psi";
 constexpr const char* kAsmPixelBools = "gh_psb";
 constexpr const char* kAsmBumpMatrix = "gh_bumpenv";  // per stage: (00, 01, 10, 11)
+constexpr const char* kAsmBumpLuminance = "gh_bumplum";  // per stage: (scale, offset, 0, 0)
 constexpr int kAsmVertexFloatCount = 256, kAsmPixelFloatCount = 224, kAsmIntCount = 16, kAsmBoolCount = 16;
 constexpr int kAsmStageCount = 16;
 

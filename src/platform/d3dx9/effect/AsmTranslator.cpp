@@ -42,7 +42,7 @@ std::string relativeIndex(const AsmOperand& op) {
 bool registerValue(Context& c, const AsmOperand& op, std::string& out) {
     const std::string& f = op.file;
     if (f == "r") {
-        if (!inRange(c, op, 32, "temporary")) return false;
+        if (!inRange(c, op, c.limits.temporaries, "temporary")) return false;
         out = "r" + std::to_string(op.index);
     } else if (f == "c") {
         int count = c.vertex ? kAsmVertexFloatCount : kAsmPixelFloatCount;
@@ -55,7 +55,7 @@ bool registerValue(Context& c, const AsmOperand& op, std::string& out) {
             out = std::string(file) + "[clamp(" + relativeIndex(op) + ", 0, " + std::to_string(count - 1) + ")]";
             return true;
         }
-        if (!inRange(c, op, count, "constant")) return false;
+        if (!inRange(c, op, c.limits.floatConstants, "constant")) return false;
         auto def = c.floatDefs.find(op.index);
         out = def != c.floatDefs.end() ? vec4(def->second) : std::string(file) + "[" + std::to_string(op.index) + "]";
     } else if (f == "i" || f == "b") {
@@ -74,7 +74,7 @@ bool registerValue(Context& c, const AsmOperand& op, std::string& out) {
         if (op.relative) return c.fail("relative addressing of inputs is not supported");
         out = "v" + std::to_string(op.index);
     } else if (f == "t" && !c.vertex) {
-        if (!inRange(c, op, 8, "texture register")) return false;
+        if (!inRange(c, op, c.limits.textureRegisters, "texture register")) return false;
         // ps_1_1..1_3 keep texture results in t#; later models only read coordinates.
         if (c.major == 1 && c.minor <= 3) {
             c.texcoordInputs.insert(op.index);
@@ -153,7 +153,7 @@ bool destination(Context& c, const AsmOperand& op, std::string& name, std::strin
         name = "gh_o." + member;
         return true;
     };
-    if (f == "r") return inRange(c, op, 32, "temporary") && (name = "r" + n, true);
+    if (f == "r") return inRange(c, op, c.limits.temporaries, "temporary") && (name = "r" + n, true);
     if (f == "a" && c.vertex) return (name = "a0", true);
     if (f == "p") return (name = "p0", true);
     if (c.vertex) {
@@ -171,7 +171,7 @@ bool destination(Context& c, const AsmOperand& op, std::string& name, std::strin
     } else {
         if (f == "oC" && c.major >= 2) return inRange(c, op, 4, "output") && output("oC" + n, "float4 oC" + n + " : COLOR" + n);
         if (f == "t" && c.major == 1 && c.minor <= 3) {
-            if (!inRange(c, op, 8, "texture register")) return false;
+            if (!inRange(c, op, c.limits.textureRegisters, "texture register")) return false;
             c.texcoordInputs.insert(op.index);
             return (name = "t" + n, true);
         }
@@ -275,7 +275,7 @@ bool definition(asmx::Context& c, const AsmInstruction& in) {
     const AsmOperand& op = in.operands[0];
     const char* file = in.opcode == "def" ? "c" : in.opcode == "defi" ? "i" : "b";
     if (op.file != file) return c.fail("'" + in.opcode + "' defines " + file + " registers");
-    int count = in.opcode != "def" ? 16 : c.vertex ? kAsmVertexFloatCount : kAsmPixelFloatCount;
+    int count = in.opcode != "def" ? 16 : c.limits.floatConstants;
     if (op.index >= count) return c.fail("constant " + std::string(file) + std::to_string(op.index) + " does not exist");
     asmx::Literal l;
     for (int i = 0; i < 4; ++i) l.v[i] = op.literal[i];
@@ -295,6 +295,7 @@ bool translateAsm(const std::string& text, int firstLine, bool vertex, const std
     int number = firstLine - 1;
     bool haveVersion = false;
     std::vector<AsmInstruction> code;
+    asmx::InstructionCount instructions;
     while (std::getline(lines, line)) {
         ++number;
         for (const char* comment : {"//", ";"}) {
@@ -323,11 +324,20 @@ bool translateAsm(const std::string& text, int firstLine, bool vertex, const std
                 return false;
             }
             out.profile = v;
+            c.limits = asmx::profileLimits(v);
+            instructions.start(v);
             haveVersion = true;
             continue;
         }
         if (!haveVersion) {
             error = {number, "the shader must begin with its version (vs_1_1, ps_2_0...)"};
+            return false;
+        }
+        // Counted as read, so that a block of any length costs no more than its limit.
+        const std::size_t start = line.find_first_not_of(" \t");
+        std::string tooMany;
+        if (!instructions.add(in, start != std::string::npos && line[start] == '+', tooMany)) {
+            error = {number, tooMany};
             return false;
         }
         bool ok = in.opcode == "dcl" ? declaration(c, in)

@@ -1,17 +1,13 @@
 #include "platform/d3dx9/effect/CompiledEffect.h"
 
 #include <algorithm>
-#include <map>
+#include <cstdint>
 
+#include "platform/d3dx9/effect/EffectCache.h"
 #include "platform/d3dx9/effect/Preprocessor.h"
 
 namespace fx {
 namespace {
-
-struct CacheEntry {
-    std::shared_ptr<const CompiledEffect> effect;
-    std::string errors;
-};
 
 std::shared_ptr<const CompiledEffect> compileUncached(const PreprocessResult& pre, const std::string& fileName,
                                                       AttributeLocationFn attributeLocation, std::string& errors) {
@@ -75,6 +71,8 @@ std::shared_ptr<const CompiledEffect> compileUncached(const PreprocessResult& pr
             if (unique.find(line) == std::string::npos) unique += line;
             at = end == std::string::npos ? messages.size() : end + 1;
         }
+        if (unique.find(": error: ") == std::string::npos)
+            unique += fileName + ": error: a pass's shaders failed to compile without a message\n";
         // Shader messages count lines of the preprocessed text: name the included files.
         errors += pre.map.remap(unique, fileName);
         return nullptr;
@@ -106,7 +104,6 @@ std::shared_ptr<const CompiledEffect> compileEffect(const std::string& source, c
         return nullptr;
     }
 
-    static std::map<std::string, CacheEntry> cache;
     std::string key = fileName;
     key += '\0';
     key += std::to_string(reinterpret_cast<std::uintptr_t>(attributeLocation));
@@ -117,16 +114,16 @@ std::shared_ptr<const CompiledEffect> compileEffect(const std::string& source, c
     key += '\0';
     key += source;
     key += included;
-    auto found = cache.find(key);
-    if (found != cache.end()) {
-        errors += found->second.errors;
-        return found->second.effect;
+    CachedEffect found;
+    if (findCachedEffect(key, found)) {
+        errors += found.errors;
+        return found.effect;
     }
     std::string messages;
     std::shared_ptr<const CompiledEffect> effect =
         compileUncached(pre, fileName, attributeLocation, messages);
     errors += messages;
-    cache.emplace(std::move(key), CacheEntry{effect, messages});
+    cacheEffect(key, CachedEffect{effect, messages});
     return effect;
 }
 

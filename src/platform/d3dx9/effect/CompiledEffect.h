@@ -26,7 +26,7 @@ struct CompiledEffect {
 using Defines = std::vector<std::pair<std::string, std::string>>;
 
 // Preprocesses, parses and compiles. Null on failure, with the messages in `errors`
-// ("<fileName>(<line>): error: ..."). Results are kept for the process, keyed by file
+// ("<fileName>(<line>): error: ..."). Results are kept (EffectCache.h), keyed by file
 // name, text (the included files' too) and defines, so that loading the same file again
 // costs a preprocessing pass and a lookup. `open` reads #include files; null is the
 // default handler, which looks beside the effect file.

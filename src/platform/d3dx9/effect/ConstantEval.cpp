@@ -1,5 +1,7 @@
 #include "platform/d3dx9/effect/ConstantEval.h"
 
+#include "platform/d3dx9/effect/Nesting.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -32,6 +34,8 @@ public:
 
     bool initializer(std::size_t& i, ConstantValue& out) {
         if (i < end_ && isPunct(t_[i], '{')) {
+            NestingLevel level(depth_);
+            if (level.tooDeep()) return false;
             ++i;
             while (i < end_ && !isPunct(t_[i], '}')) {
                 if (!initializer(i, out)) return false;
@@ -69,7 +73,8 @@ private:
     }
 
     bool conditional(std::size_t& i, ConstantValue& v) {
-        if (!binary(i, v, 0)) return false;
+        NestingLevel level(depth_);
+        if (level.tooDeep() || !binary(i, v, 0)) return false;
         if (!(i < end_ && isPunct(t_[i], '?'))) return true;
         ++i;
         ConstantValue a, b;
@@ -126,6 +131,8 @@ private:
         if (i >= end_) return false;
         const Token& t = t_[i];
         if (isPunct(t, '-') || isPunct(t, '+') || isPunct(t, '!') || isPunct(t, '~')) {
+            NestingLevel level(depth_);
+            if (level.tooDeep()) return false;
             ++i;
             if (!unary(i, v)) return false;
             for (double& d : v) {
@@ -139,11 +146,17 @@ private:
         if (isPunct(t, '(') && i + 2 < end_ && t_[i + 1].kind == Tok::Ident && typeComponents(t_[i + 1].text) > 0 &&
             isPunct(t_[i + 2], ')')) {
             bool integer = t_[i + 1].text.rfind("int", 0) == 0 || t_[i + 1].text.rfind("uint", 0) == 0;
+            NestingLevel level(depth_);
+            if (level.tooDeep()) return false;
+            std::size_t n = static_cast<std::size_t>(typeComponents(t_[i + 1].text));
             i += 3;
             if (!unary(i, v)) return false;
             if (integer)
                 for (double& d : v) d = std::trunc(d);
-            return true;
+            // (float3)s broadcasts a scalar; (float2)v keeps the first components.
+            if (v.size() == 1) v.assign(n, v[0]);
+            else if (v.size() > n) v.resize(n);
+            return v.size() == n;
         }
         return primary(i, v);
     }
@@ -174,9 +187,15 @@ private:
         }
         if (isPunct(t, '(')) {
             ++i;
-            if (!conditional(i, v) || !(i < end_ && isPunct(t_[i], ')'))) return false;
+            // The comma operator: `(1, 1, 1)` is its last operand, as fxc reads it.
+            if (!conditional(i, v)) return false;
+            while (i < end_ && isPunct(t_[i], ',')) {
+                ++i;
+                if (!conditional(i, v)) return false;
+            }
+            if (!(i < end_ && isPunct(t_[i], ')'))) return false;
             ++i;
-            return true;
+            return postfix(i, v, 0);
         }
         if (t.kind != Tok::Ident) return false;
         if (t.text == "true" || t.text == "false") {
@@ -192,13 +211,65 @@ private:
                 v.clear();
                 for (const ConstantValue& a : args) v.insert(v.end(), a.begin(), a.end());
                 if (v.size() == 1 && n > 1) v.assign(static_cast<std::size_t>(n), v[0]);
-                return static_cast<int>(v.size()) == n;
+                return static_cast<int>(v.size()) == n && postfix(i, v, 0);
             }
-            return intrinsic(t.text, args, v);
+            return intrinsic(t.text, args, v) && postfix(i, v, 0);
         }
         auto found = scope_.find(t.text);
         if (found == scope_.end() || found->second.empty()) return false;
         v = found->second;
+        auto width = scope_.elementWidth.find(t.text);
+        return postfix(i, v, width == scope_.elementWidth.end() ? 0 : width->second);
+    }
+
+    // Swizzles and members (`.xy`, `.rgb`, `._m01`, `._12`) and indexing (`a[2]`) after
+    // a value; `width` is the components of an array element, 0 when not an array.
+    bool postfix(std::size_t& i, ConstantValue& v, int width) {
+        for (;;) {
+            if (i + 1 < end_ && isPunct(t_[i], '.') && t_[i + 1].kind == Tok::Ident) {
+                if (!swizzle(t_[i + 1].text, v)) return false;
+                i += 2;
+            } else if (i < end_ && isPunct(t_[i], '[')) {
+                ++i;
+                ConstantValue k;
+                if (!conditional(i, k) || k.size() != 1 || !(i < end_ && isPunct(t_[i], ']'))) return false;
+                ++i;
+                std::size_t w = width > 0 ? static_cast<std::size_t>(width) : v.size() == 16 ? 4 : 1;
+                if (!(k[0] >= 0 && k[0] < static_cast<double>(v.size())) || (static_cast<std::size_t>(k[0]) + 1) * w > v.size())
+                    return false;
+                std::size_t at = static_cast<std::size_t>(k[0]) * w;
+                v = ConstantValue(v.begin() + static_cast<std::ptrdiff_t>(at), v.begin() + static_cast<std::ptrdiff_t>(at + w));
+            } else {
+                return true;
+            }
+            width = 0;
+        }
+    }
+
+    static bool swizzle(const std::string& s, ConstantValue& v) {
+        ConstantValue r;
+        if (s.size() >= 3 && s[0] == '_') {  // matrix members: _m00 (from 0) or _11 (from 1), one or more
+            bool zeroBased = s[1] == 'm';
+            std::size_t step = zeroBased ? 4 : 3;
+            if (s.size() % step != 0) return false;
+            for (std::size_t k = 0; k < s.size(); k += step) {
+                if (s[k] != '_' || (zeroBased && s[k + 1] != 'm')) return false;
+                int row = s[k + step - 2] - (zeroBased ? '0' : '1'), col = s[k + step - 1] - (zeroBased ? '0' : '1');
+                if (row < 0 || row > 3 || col < 0 || col > 3 || v.size() != 16) return false;
+                r.push_back(v[static_cast<std::size_t>(row * 4 + col)]);
+            }
+        } else {
+            if (s.empty() || s.size() > 4) return false;
+            for (char c : s) {
+                const char* at = std::strchr("xyzw", c);
+                const char* colour = std::strchr("rgba", c);
+                if (c == '\0' || (!at && !colour)) return false;
+                std::size_t k = static_cast<std::size_t>(at ? at - "xyzw" : colour - "rgba");
+                if (k >= v.size()) return false;
+                r.push_back(v[k]);
+            }
+        }
+        v = std::move(r);
         return true;
     }
 
@@ -228,6 +299,21 @@ private:
             v = {x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2], x[0] * y[1] - x[1] * y[0]};
             return true;
         }
+        if (name == "distance" && a.size() == 2 && a[0].size() == a[1].size()) {
+            ConstantValue d = a[0];
+            for (std::size_t k = 0; k < d.size(); ++k) d[k] -= a[1][k];
+            return v = {std::sqrt(dot(d, d))}, true;
+        }
+        if (name == "acos") return each([](double d) { return std::acos(d); });
+        if (name == "asin") return each([](double d) { return std::asin(d); });
+        if (name == "atan") return each([](double d) { return std::atan(d); });
+        if (name == "exp2") return each([](double d) { return std::exp2(d); });
+        if (name == "log2") return each([](double d) { return std::log2(d); });
+        if (name == "log10") return each([](double d) { return std::log10(d); });
+        if (name == "frac") return each([](double d) { return d - std::floor(d); });
+        if (name == "round") return each([](double d) { return std::round(d); });
+        if (name == "trunc") return each([](double d) { return std::trunc(d); });
+        if (name == "sign") return each([](double d) { return d > 0 ? 1.0 : d < 0 ? -1.0 : 0.0; });
         if (name == "sqrt") return each([](double d) { return std::sqrt(d); });
         if (name == "rsqrt") return each([](double d) { return 1.0 / std::sqrt(d); });
         if (name == "abs") return each([](double d) { return std::fabs(d); });
@@ -246,6 +332,9 @@ private:
             if (name == "pow") return combine(v, a[1], [](double x, double y) { return std::pow(x, y); });
             if (name == "min") return combine(v, a[1], [](double x, double y) { return std::min(x, y); });
             if (name == "max") return combine(v, a[1], [](double x, double y) { return std::max(x, y); });
+            if (name == "atan2") return combine(v, a[1], [](double y, double x) { return std::atan2(y, x); });
+            if (name == "fmod") return combine(v, a[1], [](double x, double y) { return std::fmod(x, y); });
+            if (name == "step") return combine(v, a[1], [](double e, double x) { return x >= e ? 1.0 : 0.0; });
         }
         if (a.size() == 3 && (name == "clamp" || name == "lerp")) {
             v = a[0];
@@ -263,6 +352,7 @@ private:
     const std::vector<Token>& t_;
     std::size_t end_;
     const ConstantScope& scope_;
+    int depth_ = 0;  // too deep reads as "not constant"
 };
 
 }  // namespace

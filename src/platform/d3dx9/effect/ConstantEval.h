@@ -14,7 +14,10 @@ namespace fx {
 using ConstantValue = std::vector<double>;
 
 // Names with a known value: `static const` values and parameters' initial values.
-using ConstantScope = std::map<std::string, ConstantValue>;
+// An array's element width (components per element) lets `a[i]` pick its element.
+struct ConstantScope : std::map<std::string, ConstantValue> {
+    std::map<std::string, int> elementWidth;
+};
 
 // Evaluates tokens[i, end) as an initializer (`{...}` lists nest and flatten) or an
 // expression. Advances `i` past what it read; false when it is not constant.

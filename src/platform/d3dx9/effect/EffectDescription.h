@@ -59,6 +59,16 @@ struct Parameter {
     int wordCount() const { return isValue() ? rows * cols * elementCount() : 0; }
 };
 
+// A struct parameter, an element of an array of them, or a member of struct type: what
+// D3DX gives a handle of its own. Its value parameters are the ones in its range.
+struct StructGroup {
+    std::string name;      // "lights", "lights[1]", "material.rim"
+    std::string typeName;  // the struct's
+    int elements = 0;      // an array: its element count, and its members are the elements
+    std::vector<std::string> members;  // the direct members' full names
+    int firstParameter = 0, endParameter = 0;
+};
+
 struct SamplerDescription {
     std::string name;
     std::string texture;  // texture parameter named in sampler_state, may be empty
@@ -210,8 +220,10 @@ struct EffectDescription {
     std::string hlsl;  // the shader code, effect syntax blanked, lines as in the file
     // Parameters from here on are the register files of asm shaders, not the file's own.
     int hiddenParameters = -1;
+    std::vector<StructGroup> structs;  // in declaration order, each before its members
 
     int findParameter(const std::string& name) const;
+    int findStruct(const std::string& name) const;
 };
 
 struct ParseError {

@@ -6,12 +6,19 @@
 #include <cstring>
 
 #include "platform/d3dx9/effect/EffectSyntaxParser.h"
+#include "platform/d3dx9/effect/Nesting.h"
 
 namespace fx {
 
 int EffectDescription::findParameter(const std::string& name) const {
     for (std::size_t i = 0; i < parameters.size(); ++i)
         if (parameters[i].name == name) return static_cast<int>(i);
+    return -1;
+}
+
+int EffectDescription::findStruct(const std::string& name) const {
+    for (std::size_t i = 0; i < structs.size(); ++i)
+        if (structs[i].name == name) return static_cast<int>(i);
     return -1;
 }
 
@@ -85,13 +92,20 @@ std::vector<std::uint32_t> constantWords(ValueKind kind, std::size_t n, const Co
 }
 
 bool EffectSyntaxParser::run() {
+    if (std::size_t deep = tooDeeplyNested(tokens_); deep != std::string::npos) {
+        fail(tokens_[deep], "'" + tokens_[deep].text + "' nests too deeply (more than " +
+                                std::to_string(kMaxNesting) + " levels)");
+        return false;
+    }
     while (ok_ && peek().kind != Tok::End) {
         const Token& t = peek();
         if (isPunct(t, ';')) {
             ++pos_;
         } else if (isWord(t, "technique") || isWord(t, "technique9")) {
             parseTechnique();
-        } else if (t.kind == Tok::Ident && (t.text == "struct" || t.text == "typedef")) {
+        } else if (t.kind == Tok::Ident && t.text == "struct") {
+            parseStruct();
+        } else if (t.kind == Tok::Ident && t.text == "typedef") {
             skipStatement();
         } else if (t.kind == Tok::Ident) {
             parseDeclaration();
@@ -126,12 +140,17 @@ bool EffectSyntaxParser::expect(char c, const std::string& what) {
 std::string EffectSyntaxParser::applyEdits() {
     std::string out;
     std::size_t cursor = 0;
-    std::sort(edits_.begin(), edits_.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    // The widest of the edits that start together first: a declaration blanked whole
+    // covers the `shared` blanked in it.
+    std::stable_sort(edits_.begin(), edits_.end(), [](const Edit& a, const Edit& b) {
+        return a.begin != b.begin ? a.begin < b.begin : a.end > b.end;
+    });
     for (const Edit& e : edits_) {
-        if (e.begin < cursor) continue;  // nested in an earlier blanked range
-        out.append(text_, cursor, e.begin - cursor);
+        if (e.begin < cursor && (!e.blank || e.end <= cursor)) continue;  // inside an earlier edit
+        std::size_t begin = std::max(e.begin, cursor);
+        out.append(text_, cursor, begin - cursor);
         if (e.blank) {
-            for (std::size_t i = e.begin; i < e.end; ++i) out += text_[i] == '\n' ? '\n' : ' ';
+            for (std::size_t i = begin; i < e.end; ++i) out += text_[i] == '\n' ? '\n' : ' ';
         } else {
             out += e.replacement;
         }
@@ -207,7 +226,7 @@ void EffectSyntaxParser::parseDeclaration() {
         return;
     }
     if (isTextureType(type.text)) {
-        parseTexture(first);
+        parseTexture(first, isShared);
         return;
     }
     if (type.text == "string") {
@@ -221,6 +240,10 @@ void EffectSyntaxParser::parseDeclaration() {
     if (isSamplerType(type.text)) {
         if (type.text == "sampler") edits_.push_back({type.begin, type.end, "sampler2D", false});
         parseSampler();
+        return;
+    }
+    if (const StructType* st = findStruct(type.text); st && !isStatic && !isConst) {
+        parseStructNames(*st, isShared);
         return;
     }
     parseValueNames(first, type, isStatic, isConst, isShared);
@@ -312,9 +335,17 @@ void EffectSyntaxParser::parseValueNames(const Token& first, const Token& type, 
         p.typeName = type.text;
         p.shared = isShared;
         p.line = name.line;
+        bool sizedByValue = false;  // `float w[] = {...}`: as many elements as the value has
+        std::size_t emptyBrackets = 0;
         while (ok_ && isPunct(peek(), '[')) {
             ++pos_;
             int size = 0;
+            if (isPunct(peek(), ']') && !sizedByValue) {
+                emptyBrackets = pos_ - 1;
+                ++pos_;
+                sizedByValue = true;
+                continue;
+            }
             if (!arraySize(p.name, size)) return;
             p.arraySize = p.arraySize > 0 ? p.arraySize * size : size;
         }
@@ -342,31 +373,11 @@ void EffectSyntaxParser::parseValueNames(const Token& first, const Token& type, 
             }
         }
         if (!ok_) return;
-        if (isPunct(peek(), '=')) {
-            const Token& eq = next();
-            std::size_t start = pos_;
-            int depth = 0;
-            while (peek().kind != Tok::End) {
-                const Token& t = peek();
-                if (depth == 0 && (isPunct(t, ',') || isPunct(t, ';'))) break;
-                if (isPunct(t, '(') || isPunct(t, '{')) ++depth;
-                if (isPunct(t, ')') || isPunct(t, '}')) --depth;
-                ++pos_;
-            }
-            ConstantValue values;
-            std::size_t i = start;
-            bool constant = value && evaluateInitializer(tokens_, i, pos_, constants_, values) && i == pos_;
-            if (parameter) {
-                if (!constant) {
-                    fail(eq, "cannot evaluate the initial value of '" + p.name + "'");
-                    return;
-                }
-                p.initial = constantWords(p.kind, static_cast<std::size_t>(p.wordCount()), values);
-                blank(eq.begin, tokens_[pos_ - 1].end);
-            }
-            // A static const is HLSL's own; its value is also known here for sizes and
-            // initial values that use it.
-            if (constant) constants_[p.name] = values;
+        if (isPunct(peek(), '=') && !initialValue(p, value, parameter, sizedByValue ? emptyBrackets : 0)) return;
+        if (p.arraySize > 0) constants_.elementWidth[p.name] = p.rows * p.cols;
+        if (sizedByValue && p.arraySize == 0 && parameter) {
+            fail(name, "the array '" + p.name + "' needs a size or a constant initial value");
+            return;
         }
         if (parameter) {
             if (p.initial.empty()) p.initial.assign(static_cast<std::size_t>(p.wordCount()), 0u);
@@ -388,6 +399,57 @@ void EffectSyntaxParser::parseValueNames(const Token& first, const Token& type, 
         expect(';', "after the declaration of '" + p.name + "'");
         return;
     }
+}
+
+// `= value` after a declared name: folded into the parameter's initial value (an error
+// when it cannot be), or known as a static const's value for the expressions after it.
+// `emptyBrackets` is the `[` of `name[]`, sized here by the value; 0 when none.
+bool EffectSyntaxParser::initialValue(Parameter& p, bool value, bool parameter, std::size_t emptyBrackets) {
+    const Token& eq = next();
+    std::size_t start = pos_;
+    int depth = 0;
+    while (peek().kind != Tok::End) {
+        const Token& t = peek();
+        if (depth == 0 && (isPunct(t, ',') || isPunct(t, ';'))) break;
+        if (isPunct(t, '(') || isPunct(t, '{')) ++depth;
+        if (isPunct(t, ')') || isPunct(t, '}')) --depth;
+        ++pos_;
+    }
+    ConstantValue values;
+    std::size_t i = start;
+    bool constant = value && evaluateInitializer(tokens_, i, pos_, constants_, values) && i == pos_;
+    if (constant && emptyBrackets > 0) {
+        int elements = 0;
+        if (!sizeFromValue(p, values.size(), eq, elements)) return false;
+        // The shader compiler gets the size written out.
+        const Token& open = tokens_[emptyBrackets];
+        edits_.push_back({open.begin, tokens_[emptyBrackets + 1].end, "[" + std::to_string(elements) + "]", false});
+    }
+    if (parameter) {
+        if (!constant) {
+            fail(eq, "cannot evaluate the initial value of '" + p.name + "'");
+            return false;
+        }
+        p.initial = constantWords(p.kind, static_cast<std::size_t>(p.wordCount()), values);
+        blank(eq.begin, tokens_[pos_ - 1].end);
+    }
+    // A static const is HLSL's own; its value is also known here for sizes and
+    // initial values that use it.
+    if (constant) constants_[p.name] = values;
+    return true;
+}
+
+// An array declared `[]` takes its size from its initial value's components.
+bool EffectSyntaxParser::sizeFromValue(Parameter& p, std::size_t components, const Token& at, int& elements) {
+    std::size_t width = static_cast<std::size_t>(p.rows * p.cols) * static_cast<std::size_t>(p.elementCount());
+    std::size_t n = components / width;
+    if (n < 1 || n > 4096 || n * width != components) {
+        fail(at, "the initial value of '" + p.name + "' does not fill a whole number of elements");
+        return false;
+    }
+    elements = static_cast<int>(n);
+    p.arraySize = p.arraySize > 0 ? p.arraySize * elements : elements;
+    return true;
 }
 
 void EffectSyntaxParser::addParameter(const Parameter& p, const Token& at) {
@@ -427,33 +489,45 @@ void EffectSyntaxParser::parseStringParameter(const Token& first, const Token& t
     addParameter(p, name);
 }
 
-void EffectSyntaxParser::parseTexture(const Token& first) {
-    const Token& name = next();
-    Parameter p;
-    p.name = name.text;
-    p.kind = ValueKind::Texture;
-    p.line = name.line;
-    p.typeName = tokens_[pos_ - 2].text;
-    while (ok_ && !isPunct(peek(), ';')) {
-        if (peek().kind == Tok::End) {
-            fail(name, "expected ';' after the texture '" + p.name + "'");
+// `texture a, b < ... >, c : SEMANTIC;`: each name is a texture parameter of its own.
+void EffectSyntaxParser::parseTexture(const Token& first, bool isShared) {
+    const std::string typeName = tokens_[pos_ - 1].text;
+    for (;;) {
+        const Token& name = next();
+        if (name.kind != Tok::Ident) {
+            fail(name, "expected a texture name, found '" + name.text + "'");
             return;
         }
-        if (isPunct(peek(), '<')) {
-            parseAnnotations(p.annotations);
-        } else if (isPunct(peek(), ':')) {
-            ++pos_;
-            if (peek().kind == Tok::Ident) p.semantic = next().text;
-        } else if (isPunct(peek(), '{') || isPunct(peek(), '(')) {
-            skipGroup(peek().text[0], peek().text[0] == '{' ? '}' : ')');
-        } else {
-            ++pos_;
+        Parameter p;
+        p.name = name.text;
+        p.kind = ValueKind::Texture;
+        p.line = name.line;
+        p.typeName = typeName;
+        p.shared = isShared;
+        while (ok_ && !isPunct(peek(), ';') && !isPunct(peek(), ',')) {
+            if (peek().kind == Tok::End) {
+                fail(name, "expected ';' after the texture '" + p.name + "'");
+                return;
+            }
+            if (isPunct(peek(), '<')) {
+                parseAnnotations(p.annotations);
+            } else if (isPunct(peek(), ':')) {
+                ++pos_;
+                if (peek().kind == Tok::Ident) p.semantic = next().text;
+            } else if (isPunct(peek(), '{') || isPunct(peek(), '(')) {
+                skipGroup(peek().text[0], peek().text[0] == '{' ? '}' : ')');
+            } else {
+                ++pos_;
+            }
+        }
+        if (!ok_) return;
+        addParameter(p, name);
+        const Token& end = next();
+        if (isPunct(end, ';')) {
+            blank(first.begin, end.end);
+            return;
         }
     }
-    if (!ok_) return;
-    const Token& semi = next();
-    addParameter(p, name);
-    blank(first.begin, semi.end);
 }
 
 }  // namespace fx

@@ -68,8 +68,27 @@ private:
     void parseFunction(const Token& returnType);
     void parseValueNames(const Token& first, const Token& type, bool isStatic, bool isConst, bool isShared);
     bool arraySize(const std::string& name, int& size);
+    // StructParser.cpp: struct types, and parameters of them as D3DX reflects them: one
+    // parameter per member, named "light.color" and "lights[1].color".
+    struct StructMember {
+        std::string name, typeName;  // typeName: a value type or another struct
+        int arraySize = 0;
+    };
+    struct StructType {
+        std::string name;
+        std::vector<StructMember> members;
+    };
+    void parseStruct();
+    const StructType* findStruct(const std::string& name) const;
+    void parseStructNames(const StructType& type, bool isShared);
+    void addStructMembers(const StructType& type, const std::string& prefix, bool isShared, const Token& at,
+                          int depth, std::size_t& budget);
+    void addStructArray(const StructType& type, const std::string& name, int count, bool isShared, const Token& at,
+                        int depth, std::size_t& budget);
+    bool initialValue(Parameter& p, bool value, bool parameter, std::size_t emptyBrackets);
+    bool sizeFromValue(Parameter& p, std::size_t components, const Token& at, int& elements);
     void addParameter(const Parameter& p, const Token& at);
-    void parseTexture(const Token& first);
+    void parseTexture(const Token& first, bool isShared);
     void parseStringParameter(const Token& first, const Token& type);
     void parseSampler();
     void samplerAssignment(SamplerDescription& s);
@@ -118,6 +137,7 @@ private:
     std::vector<Edit> edits_;
     ConstantScope constants_;
     std::vector<ShaderVariable> shaderVariables_;
+    std::vector<StructType> structs_;
     bool ok_ = true;
 };
 

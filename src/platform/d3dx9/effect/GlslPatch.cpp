@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <regex>
 
 #include "platform/d3dx9/effect/ShaderCompiler.h"
 
@@ -73,6 +74,22 @@ bool zeroInput(std::string& glsl, const std::string& name) {
     return false;
 }
 
+bool builtinOutput(std::string& glsl, const std::string& name, const char* builtin) {
+    std::size_t at = glsl.find(" " + name + ";");
+    while (at != std::string::npos) {
+        std::size_t begin = glsl.rfind('\n', at);
+        begin = begin == std::string::npos ? 0 : begin + 1;
+        const std::size_t end = glsl.find('\n', at);
+        const std::string line = glsl.substr(begin, (end == std::string::npos ? glsl.size() : end) - begin);
+        if (line.rfind("out ", 0) == 0 || line.find(" out ") != std::string::npos) {
+            glsl.replace(begin, line.size(), "#define " + name + " " + builtin);
+            return true;
+        }
+        at = glsl.find(" " + name + ";", at + 1);
+    }
+    return false;
+}
+
 bool narrowInput(std::string& glsl, const std::string& name, unsigned used, unsigned written) {
     static const char* const floatTypes[] = {"", "float", "vec2", "vec3", "vec4"};
     if (written < 1 || written > 3 || used <= written || used > 4) return false;
@@ -92,18 +109,39 @@ bool narrowInput(std::string& glsl, const std::string& name, unsigned used, unsi
     return true;
 }
 
+namespace {
+
+// The type of what a load of a built-in writes: the declared variable's ("vec2 p = ...")
+// or, for "s.m = ...", the member's in the struct of the variable s.
+std::string destinationType(const std::string& glsl, std::size_t begin, std::size_t at) {
+    const std::string first = glsl.substr(begin, glsl.find(' ', begin) - begin);
+    const std::size_t dot = first.find('.');
+    if (dot == std::string::npos || begin + first.size() != at) return first;
+    const std::string var = first.substr(0, dot), member = first.substr(dot + 1);
+    std::smatch m;
+    if (!std::regex_search(glsl, m, std::regex("\\n\\s*(?!return\\b)(\\w+) " + var + "[;= ]"))) return {};
+    std::size_t body = glsl.find("struct " + m[1].str() + "\n{\n");
+    std::size_t end = body == std::string::npos ? body : glsl.find("};", body);
+    if (end == std::string::npos) return {};
+    const std::string fields = glsl.substr(body, end - body);
+    if (!std::regex_search(fields, m, std::regex("\\n\\s*(\\w+) " + member + ";"))) return {};
+    return m[1].str();
+}
+
+}  // namespace
+
 void patchSystemValues(std::string& glsl) {
     static const char* const types[] = {"float", "vec2", "vec3", "vec4"};
     static const char* const swizzles[] = {".x", ".xy", ".xyz", ""};
     bool position = false;
-    // SPIRV-Cross loads each built-in once, into a variable of the HLSL parameter's type:
-    // "    vec2 p = gl_FragCoord;".
+    // SPIRV-Cross loads each built-in once, into a variable or a struct member of the HLSL
+    // parameter's type: "    vec2 p = gl_FragCoord;", "    _input.pos = gl_FragCoord;".
     for (const char* builtin : {"gl_FragCoord", "gl_FrontFacing"}) {
         const std::string tail = std::string(" = ") + builtin + ";";
         for (std::size_t at = 0; (at = glsl.find(tail, at)) != std::string::npos; at += tail.size()) {
             std::size_t begin = glsl.rfind('\n', at);
             begin = glsl.find_first_not_of(' ', begin == std::string::npos ? 0 : begin + 1);
-            const std::string type = glsl.substr(begin, glsl.find(' ', begin) - begin);
+            const std::string type = destinationType(glsl, begin, at);
             int t = 0;
             while (t < 4 && type != types[t]) ++t;
             if (t == 4) continue;

@@ -15,6 +15,8 @@ bool widenInput(std::string& glsl, const std::string& name, unsigned used, unsig
 // Declares the input `name` with the `written` components the other stage writes and
 // makes the `used`-component variable the shader reads from it (0 for the rest, w 1).
 bool narrowInput(std::string& glsl, const std::string& name, unsigned used, unsigned written);
+// Makes the output `name` the built-in `builtin` (gl_FragDepth, gl_Position), whose type it has.
+bool builtinOutput(std::string& glsl, const std::string& name, const char* builtin);
 // Turns the input declaration of `name` into a global that holds zero.
 bool zeroInput(std::string& glsl, const std::string& name);
 // VPOS and VFACE as D3D9 gives them: the pixel's position with its centre on integers,

@@ -116,31 +116,35 @@ private:
         edits_.push_back({begin, end, std::move(text)});
     }
 
-    // The declaration before `=` at i, `TYPE name[N]`: its type and N (0 when not one).
-    int arrayDeclaration(std::size_t i, std::string& type) const {
+    // The declaration before `=` at i, `TYPE name[N]` or `TYPE name[N][M]`: its type and
+    // sizes, outermost first (none when not one).
+    std::vector<int> arrayDeclaration(std::size_t i, std::string& type) const {
+        std::vector<int> sizes;
         std::size_t p = skipBack(i);
-        if (p == 0 || in_[p - 1] != ']') return 0;
-        p = skipBack(p - 1);
-        std::size_t digitsEnd = p;
-        while (p > 0 && std::isdigit(static_cast<unsigned char>(in_[p - 1]))) --p;
-        if (p == digitsEnd || digitsEnd - p > 4) return 0;
-        int count = std::stoi(in_.substr(p, digitsEnd - p));
-        p = skipBack(p);
-        if (p == 0 || in_[p - 1] != '[') return 0;
-        p = skipBack(p - 1);
-        if (wordBack(p).empty()) return 0;
+        while (p > 0 && in_[p - 1] == ']' && sizes.size() < 2) {
+            p = skipBack(p - 1);
+            std::size_t digitsEnd = p;
+            while (p > 0 && std::isdigit(static_cast<unsigned char>(in_[p - 1]))) --p;
+            if (p == digitsEnd || digitsEnd - p > 4) return {};
+            sizes.insert(sizes.begin(), std::stoi(in_.substr(p, digitsEnd - p)));
+            p = skipBack(p);
+            if (p == 0 || in_[p - 1] != '[') return {};
+            p = skipBack(p - 1);
+        }
+        if (sizes.empty() || wordBack(p).empty()) return {};
         p = skipBack(p);
         type = wordBack(p);
-        return typeComponents(type) > 0 ? count : 0;
+        return typeComponents(type) > 0 ? sizes : std::vector<int>{};
     }
 
-    // `float4 a[2] = { 1, 2, 3, 4, 5, 6, 7, 8 }`: each element's scalars into its constructor.
+    // `float4 a[2] = { 1, 2, 3, 4, 5, 6, 7, 8 }`: each element's scalars into its
+    // constructor; `float m[2][2] = { 1, 2, 3, 4 }`: each row's into braces of its own.
     bool flatList(std::size_t eq) {
         std::string type;
-        int count = arrayDeclaration(eq, type);
+        std::vector<int> sizes = arrayDeclaration(eq, type);
         int comps = typeComponents(type);
         std::size_t open = skipFwd(eq + 1);
-        if (count <= 0 || comps < 2 || open >= in_.size() || in_[open] != '{') return false;
+        if (sizes.empty() || (comps < 2 && sizes.size() < 2) || open >= in_.size() || in_[open] != '{') return false;
         std::vector<std::string> items;
         std::size_t p = open + 1;
         for (;;) {
@@ -157,12 +161,22 @@ private:
             items.push_back(in_.substr(p, end - p));
             p = end + 1;
         }
-        if (items.size() != static_cast<std::size_t>(count) * comps) return false;
+        const int rows = sizes.size() == 2 ? sizes[0] : 1, count = sizes.back();
+        if (items.size() != static_cast<std::size_t>(rows) * count * comps) return false;
         std::string text = "{ ";
-        for (int e = 0; e < count; ++e) {
-            text += (e ? ", " : "") + type + "(";
-            for (int c = 0; c < comps; ++c) text += (c ? ", " : "") + trimmed(items[e * comps + c]);
-            text += ")";
+        for (int r = 0; r < rows; ++r) {
+            if (sizes.size() == 2) text += r ? ", { " : "{ ";
+            for (int e = 0; e < count; ++e) {
+                const std::size_t first = static_cast<std::size_t>((r * count + e) * comps);
+                if (comps == 1) {
+                    text += (e ? ", " : "") + trimmed(items[first]);
+                    continue;
+                }
+                text += (e ? ", " : "") + type + "(";
+                for (int c = 0; c < comps; ++c) text += (c ? ", " : "") + trimmed(items[first + static_cast<std::size_t>(c)]);
+                text += ")";
+            }
+            if (sizes.size() == 2) text += " }";
         }
         text += " }";
         for (char& c : text)

@@ -120,7 +120,7 @@ std::string rewriteHlsl(const std::string& hlsl) {
         s.out += w;
     }
     if (normalizeUsed) s.out.insert(0, kNormalizeHelpers);
-    return rewriteInitializers(s.out);
+    return rewriteInitializers(aliasEqualStructs(s.out));
 }
 
 bool namesSystemValue(const std::string& hlsl) {

@@ -83,7 +83,7 @@ IncludeOpener defaultIncludeOpener(const std::string& effectFile, std::vector<st
                                    std::string& text, std::string& path) {
         std::vector<std::string> places;
         if (kind == IncludeKind::Local) places.push_back(folderOf(from));
-        if (kind == IncludeKind::System) places.insert(places.end(), folders.begin(), folders.end());
+        places.insert(places.end(), folders.begin(), folders.end());
         places.push_back(effectFolder);
         for (const std::string& place : places) {
             std::string found = findUnder(place, name);

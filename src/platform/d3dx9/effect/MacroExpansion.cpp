@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "platform/d3dx9/effect/Nesting.h"
+
 namespace fx::pp {
 
 bool identStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
@@ -22,13 +24,14 @@ public:
 
     // Macros that multiply their arguments can grow without bound: stop past the limit.
     bool overflowed() const { return produced_ > limit_; }
+    bool tooDeep() const { return tooDeep_; }
 
 private:
     std::string expandWith(const std::string& text, int depth) {
         std::string out;
         std::size_t i = 0;
         while (i < text.size()) {
-            if (overflowed()) return out;
+            if (overflowed() || tooDeep_) return out;
             ++produced_;
             char c = text[i];
             if (c == '"') {
@@ -59,10 +62,14 @@ private:
             while (j < text.size() && identChar(text[j])) ++j;
             std::string name = text.substr(i, j - i);
             auto it = macros_.find(name);
-            if (it == macros_.end() || active_.count(name) || depth > 64) {
+            if (it == macros_.end() || active_.count(name)) {
                 out += name;
                 i = j;
                 continue;
+            }
+            if (depth >= kMaxNesting) {
+                tooDeep_ = true;
+                return out;
             }
             const Macro& m = it->second;
             if (!m.function) {
@@ -203,6 +210,7 @@ private:
     std::set<std::string> active_;
     std::size_t limit_;
     std::size_t produced_ = 0;
+    bool tooDeep_ = false;
 };
 
 // #if expressions: integers, defined(X), ! ~ - + * / % << >> < > <= >= == != & ^ | && ||.
@@ -241,6 +249,7 @@ public:
         skipSpace();
         return ok_ && pos_ == text_.size();
     }
+    bool tooDeep() const { return tooDeep_; }
 
 private:
     void skipSpace() {
@@ -261,14 +270,20 @@ private:
         return true;
     }
     long parsePrimary() {
+        NestingLevel level(depth_);
+        if (level.tooDeep()) {
+            tooDeep_ = true;
+            ok_ = false;
+        }
         skipSpace();
+        if (!ok_) return 0;
         if (take("(")) {
             long v = parseBinary(0);
             if (!take(")")) ok_ = false;
             return v;
         }
         if (take("!")) return !parsePrimary();
-        if (take("-")) return -parsePrimary();
+        if (take("-")) return static_cast<long>(0ul - static_cast<unsigned long>(parsePrimary()));
         if (take("+")) return parsePrimary();
         if (take("~")) return ~parsePrimary();
         if (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) {
@@ -302,6 +317,8 @@ private:
                 }
             if (!matched || !ok_) return left;
             long right = parseBinary(level + 1);
+            // Overflow wraps instead of being undefined: the text is untrusted.
+            const unsigned long l = static_cast<unsigned long>(left), r = static_cast<unsigned long>(right);
             std::string o = matched;
             if (o == "||") left = left || right;
             else if (o == "&&") left = left && right;
@@ -314,12 +331,13 @@ private:
             else if (o == ">=") left = left >= right;
             else if (o == "<") left = left < right;
             else if (o == ">") left = left > right;
-            else if (o == "<<") left = right >= 0 && right < 63 ? left << right : 0;
+            else if (o == "<<") left = right >= 0 && right < 63 ? static_cast<long>(l << right) : 0;
             else if (o == ">>") left = right >= 0 && right < 63 ? left >> right : 0;
-            else if (o == "+") left += right;
-            else if (o == "-") left -= right;
-            else if (o == "*") left *= right;
+            else if (o == "+") left = static_cast<long>(l + r);
+            else if (o == "-") left = static_cast<long>(l - r);
+            else if (o == "*") left = static_cast<long>(l * r);
             else if (right == 0) ok_ = false;
+            else if (right == -1) left = o == "/" ? static_cast<long>(0ul - l) : 0;
             else if (o == "/") left /= right;
             else left %= right;
         }
@@ -329,20 +347,26 @@ private:
     std::string text_;
     std::size_t pos_ = 0;
     bool ok_ = true;
+    int depth_ = 0;
+    bool tooDeep_ = false;
 };
 
 }  // namespace
 
-std::string expandMacros(const std::string& text, const MacroTable& macros, std::size_t limit, bool& overflowed) {
+std::string expandMacros(const std::string& text, const MacroTable& macros, std::size_t limit, ExpansionStop& stop) {
     Expander expander(macros, limit);
     std::string out = expander.expand(text);
-    overflowed = expander.overflowed();
+    stop = expander.tooDeep() ? ExpansionStop::TooDeep
+           : expander.overflowed() ? ExpansionStop::TooLarge
+                                   : ExpansionStop::None;
     return out;
 }
 
-bool evaluateCondition(const std::string& text, const MacroTable& macros, long& value) {
+bool evaluateCondition(const std::string& text, const MacroTable& macros, long& value, bool& tooDeep) {
     ConditionParser parser(text, macros);
-    return parser.evaluate(value);
+    const bool ok = parser.evaluate(value);
+    tooDeep = parser.tooDeep();
+    return ok;
 }
 
 }  // namespace fx::pp

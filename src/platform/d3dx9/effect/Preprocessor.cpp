@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/d3dx9/effect/MacroExpansion.h"
+#include "platform/d3dx9/effect/Nesting.h"
 
 namespace fx {
 namespace {
@@ -33,6 +34,9 @@ std::string stripComments(const std::string& in, std::string& error, int& errorL
             if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') ++i;
             ++pendingNewlines;
             ++line;
+            // D3DX never joins two words across a continuation: `#define NAME\` followed
+            // by states on the next lines defines NAME.
+            if (!out.empty() && pp::identChar(out.back()) && i + 1 < in.size() && pp::identChar(in[i + 1])) out += ' ';
             continue;
         }
         if (c == '/' && i + 1 < in.size() && in[i + 1] == '/') {
@@ -84,6 +88,10 @@ std::string stripComments(const std::string& in, std::string& error, int& errorL
     }
     out.append(static_cast<std::size_t>(pendingNewlines), '\n');
     return out;
+}
+
+const char* expansionProblem(pp::ExpansionStop stop) {
+    return stop == pp::ExpansionStop::TooDeep ? "macro expansion nests too deeply" : "macro expansion too large";
 }
 
 struct Conditional {
@@ -157,7 +165,7 @@ private:
         FileState at{fileIndex(name), 0};
         std::string stripError;
         int stripLine = 0;
-        std::string text = stripComments(source, stripError, stripLine);
+        std::string text = stripComments(sourceAsUtf8(source), stripError, stripLine);
         if (!stripError.empty()) return fail(at, stripLine, stripError);
 
         std::vector<Conditional> stack;
@@ -168,9 +176,9 @@ private:
         int line = 0;
         auto flush = [&] {
             if (pendingLines == 0) return;
-            bool overflowed = false;
-            std::string expanded = pp::expandMacros(pending, macros_, 4 * pending.size() + (1u << 20), overflowed);
-            if (overflowed) fail(at, pendingStart, "macro expansion too large");
+            pp::ExpansionStop stop = pp::ExpansionStop::None;
+            std::string expanded = pp::expandMacros(pending, macros_, 4 * pending.size() + (1u << 20), stop);
+            if (stop != pp::ExpansionStop::None) fail(at, pendingStart, expansionProblem(stop));
             emit(expanded, at, pendingStart);
             pending.clear();
             pendingLines = 0;
@@ -217,6 +225,9 @@ private:
     bool conditional(const std::string& directive, std::string rest, std::vector<Conditional>& stack,
                      const FileState& at, int line) {
         bool parent = stack.empty() || stack.back().active;
+        if ((directive == "if" || directive == "ifdef" || directive == "ifndef") &&
+            stack.size() >= static_cast<std::size_t>(kMaxNesting))
+            return fail(at, line, "#" + directive + " nests too deeply"), true;
         if (directive == "ifdef" || directive == "ifndef") {
             std::string name;
             if (!takeWord(rest, name) && parent) fail(at, line, "#" + directive + " needs a macro name");
@@ -224,14 +235,13 @@ private:
             stack.push_back({parent, on, parent && on, false});
         } else if (directive == "if") {
             long v = 0;
-            if (parent && !pp::evaluateCondition(rest, macros_, v)) fail(at, line, "invalid #if expression");
+            if (parent && !condition(rest, v)) fail(at, line, conditionProblem("#if"));
             stack.push_back({parent, v != 0, parent && v != 0, false});
         } else if (directive == "elif") {
             if (stack.empty() || stack.back().sawElse) return fail(at, line, "#elif without #if"), true;
             Conditional& c = stack.back();
             long v = 0;
-            if (c.parentActive && !c.taken && !pp::evaluateCondition(rest, macros_, v))
-                fail(at, line, "invalid #elif expression");
+            if (c.parentActive && !c.taken && !condition(rest, v)) fail(at, line, conditionProblem("#elif"));
             c.active = c.parentActive && !c.taken && v != 0;
             c.taken = c.taken || c.active;
         } else if (directive == "else") {
@@ -247,6 +257,14 @@ private:
             return false;
         }
         return true;
+    }
+
+    bool condition(const std::string& text, long& value) {
+        conditionTooDeep_ = false;
+        return pp::evaluateCondition(text, macros_, value, conditionTooDeep_);
+    }
+    std::string conditionProblem(const std::string& directive) const {
+        return conditionTooDeep_ ? directive + " expression nests too deeply" : "invalid " + directive + " expression";
     }
 
     static bool takeWord(std::string& rest, std::string& name) {
@@ -310,8 +328,9 @@ private:
     }
 
     void lineDirective(const std::string& rest, FileState& at, int line) {
-        bool overflowed = false;
-        std::string text = trimmed(pp::expandMacros(rest, macros_, 4096, overflowed));
+        pp::ExpansionStop stop = pp::ExpansionStop::None;
+        std::string text = trimmed(pp::expandMacros(rest, macros_, 4096, stop));
+        if (stop != pp::ExpansionStop::None) return fail(at, line, expansionProblem(stop));
         char* end = nullptr;
         long number = std::strtol(text.c_str(), &end, 10);
         if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])) || number < 0 || number > 1 << 30)
@@ -329,8 +348,9 @@ private:
     bool include(const std::string& rest, const FileState& at, int line, int depth) {
         std::string target = trimmed(rest);
         if (!target.empty() && target[0] != '"' && target[0] != '<') {
-            bool overflowed = false;
-            target = trimmed(pp::expandMacros(target, macros_, 4096, overflowed));
+            pp::ExpansionStop stop = pp::ExpansionStop::None;
+            target = trimmed(pp::expandMacros(target, macros_, 4096, stop));
+            if (stop != pp::ExpansionStop::None) return fail(at, line, expansionProblem(stop)), false;
         }
         char close = target.empty() ? 0 : target[0] == '"' ? '"' : target[0] == '<' ? '>' : 0;
         std::size_t last = close ? target.find(close, 1) : std::string::npos;
@@ -355,6 +375,7 @@ private:
     PreprocessResult& result_;
     MacroTable macros_;
     std::set<std::string> onceFiles_;
+    bool conditionTooDeep_ = false;
 };
 
 }  // namespace

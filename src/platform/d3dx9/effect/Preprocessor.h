@@ -59,10 +59,15 @@ PreprocessResult preprocessFile(const std::string& source, const PreprocessOptio
 PreprocessResult preprocess(const std::string& source,
                             const std::vector<std::pair<std::string, std::string>>& defines);
 
-// The default include handler: "name" relative to the including file's folder, then the
-// effect file's; <name> in each of `folders`, then the effect file's folder. A name that
+// The default include handler: "name" relative to the including file's folder, then in
+// each of `folders` (as fxc's /I), then the effect file's; <name> in each of `folders`,
+// then the effect file's folder. A name that
 // matches only without regard to case is found, and `\` separates folders.
 IncludeOpener defaultIncludeOpener(const std::string& effectFile, std::vector<std::string> folders = {});
+
+// The text of a file as UTF-8: a UTF-8 byte-order mark goes, UTF-16 with its mark is
+// converted; any other bytes stay as they are.
+std::string sourceAsUtf8(const std::string& bytes);
 
 // Reads an effect or include file whole from `f` (null: false) and closes it. Such files
 // are small: one over 4 MB is refused.

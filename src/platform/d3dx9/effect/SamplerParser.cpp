@@ -44,14 +44,15 @@ void EffectSyntaxParser::parseSampler() {
         if (peek().kind == Tok::Ident) ++pos_;
         if (isPunct(peek(), '(')) skipGroup('(', ')');
     }
-    if (ok_ && isPunct(peek(), '=')) {
+    // `= sampler_state { ... }`, or the block alone, which fxc takes as the same.
+    if (ok_ && (isPunct(peek(), '=') || isPunct(peek(), '{'))) {
         const Token& eq = next();
-        if (!isWord(peek(), "sampler_state")) {
+        if (isPunct(eq, '=') && !isWord(peek(), "sampler_state")) {
             fail(peek(), "expected sampler_state after '=' for '" + s.name + "'");
             return;
         }
-        ++pos_;
-        if (!expect('{', "after sampler_state")) return;
+        if (isPunct(eq, '=')) ++pos_;
+        if (isPunct(eq, '=') && !expect('{', "after sampler_state")) return;
         while (ok_ && !isPunct(peek(), '}')) samplerAssignment(s);
         if (!ok_) return;
         const Token& close = next();
@@ -70,8 +71,21 @@ void EffectSyntaxParser::samplerAssignment(SamplerDescription& s) {
     }
     if (!expect('=', "after the sampler state")) return;
     std::vector<const Token*> value;
-    while (peek().kind != Tok::End && !isPunct(peek(), ';') && !isPunct(peek(), '}')) value.push_back(&next());
-    if (!expect(';', "after the sampler state value")) return;
+    int depth = 0;  // `BorderColor = {0, 0, 0, 1}` holds braces of its own
+    while (peek().kind != Tok::End && !isPunct(peek(), ';') && !(depth == 0 && isPunct(peek(), '}'))) {
+        if (isPunct(peek(), '{')) ++depth;
+        if (isPunct(peek(), '}')) --depth;
+        value.push_back(&next());
+    }
+    // The last state of a block may go without its ';', as D3DX takes it.
+    if (!isPunct(peek(), '}') && !expect(';', "after the sampler state value")) return;
+    // Direct3D 10's combined `Filter = MIN_MAG_MIP_LINEAR;`: D3DX 9 compiles files that carry
+    // it, but a D3D9 sampler has no such state and the compiled effect keeps none, so the
+    // sampler's own Min/Mag/MipFilter stay in force.
+    if (equalsIgnoreCase(state.text, "Filter")) {
+        if (value.size() != 1 || value[0]->kind != Tok::Ident) fail(state, "expected Filter = NAME");
+        return;
+    }
     if (equalsIgnoreCase(state.text, "Texture")) {
         // Texture = <tex>; or Texture = (tex); or Texture = tex; NULL leaves it unset.
         const Token* id = nullptr;
@@ -167,6 +181,11 @@ bool EffectSyntaxParser::constantValue(const StateInfo& info, const std::vector<
     std::size_t i = 0;
     if (!evaluateInitializer(tokens, i, tokens.size() - 1, constants_, v) || i != tokens.size() - 1 || v.empty())
         return false;
+    if (info.kind == StateValueKind::Color && v.size() == 4) {  // {r, g, b, a} from 0 to 1: a D3DCOLOR
+        auto byte = [&](std::size_t i) { return static_cast<DWORD>(std::clamp(v[i], 0.0, 1.0) * 255.0 + 0.5); };
+        out = (byte(3) << 24) | (byte(0) << 16) | (byte(1) << 8) | byte(2);
+        return true;
+    }
     out = info.kind == StateValueKind::Float ? floatBits(v[0]) : wordOf(v[0]);
     return true;
 }

@@ -36,12 +36,20 @@ struct SamplerBinding {
 // Varying locations (as varyingLocation numbers them) a one-shader pass reports.
 constexpr unsigned kLinkLocations = 32;
 
+// A vertex input whose usage has no fixed attribute location: the device feeds
+// `location` from the declaration element with this usage and usage index.
+struct AttributeSlot {
+    std::uint8_t location = 0;
+    BYTE usage = 0, usageIndex = 0;
+};
+
 struct CompiledProgram {
     std::string vertexEntry, pixelEntry;  // one may be empty: that stage is fixed function
     std::string vertexGlsl, fragmentGlsl;
     // With one stage only: the components it writes (vertex) or reads (pixel) at each
     // varying location, 0 for none, for the device's fixed-function half.
     std::uint8_t linkSizes[kLinkLocations] = {};
+    std::vector<AttributeSlot> attributeSlots;
     std::uint32_t blockSize = 0;  // size of "_Global"; 0 when the shaders read no globals
     std::vector<UniformMember> members;
     std::vector<SamplerBinding> samplers;
@@ -76,6 +84,10 @@ inline std::string pointSizeCode(const std::string& vertexGlsl) {
 bool compileProgram(const EffectDescription& effect, const PassDescription& pass,
                     const std::string& fileName, AttributeLocationFn attributeLocation,
                     CompiledProgram& out, std::string& errors);
+
+// Compiles the program's GLSL (and links its two stages) as the GL device will; false with
+// the messages appended to `errors` when it would refuse them.
+bool validateGlsl(const CompiledProgram& program, const std::string& fileName, std::string& errors);
 
 // N of `name : register(sN)` in the shader code, -1 when the sampler has none.
 int samplerRegister(const std::string& hlsl, const std::string& name);

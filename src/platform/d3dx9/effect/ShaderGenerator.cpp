@@ -42,7 +42,21 @@ bool bindShaderArguments(EffectDescription& effect, ShaderBinding& binding, std:
         bool bound = byUniform ? p.uniform : i < binding.arguments.size();
         if (!call.empty()) call += ", ";
         if (bound) {
-            call += "(" + binding.arguments[next++] + ")";
+            // Cast to the parameter's value type: glslang leaves `0` an int when it fills a
+            // float2 parameter, and the GLSL it gives then does not compile.
+            std::string type;
+            const std::size_t nameAt = p.name.empty() ? std::string::npos : p.text.rfind(" " + p.name);
+            const std::size_t after = nameAt == std::string::npos ? nameAt : nameAt + 1 + p.name.size();
+            const bool array = after != std::string::npos && p.text.find('[', after) != std::string::npos;
+            if (nameAt != std::string::npos && !array) {
+                const std::size_t typeAt = p.text.rfind(' ', nameAt - 1);
+                type = p.text.substr(typeAt == std::string::npos ? 0 : typeAt + 1,
+                                     nameAt - (typeAt == std::string::npos ? 0 : typeAt + 1));
+            }
+            ValueKind kind;
+            int rows = 0, cols = 0;
+            const bool value = !type.empty() && parseValueType(type, kind, rows, cols);
+            call += (value ? "(" + type + ")" : std::string()) + "(" + binding.arguments[next++] + ")";
             continue;
         }
         if (p.name.empty()) {

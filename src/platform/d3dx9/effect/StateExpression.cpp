@@ -5,13 +5,14 @@
 #include <cstring>
 
 #include "platform/d3dx9/effect/EffectDescription.h"
+#include "platform/d3dx9/effect/Nesting.h"
 
 namespace fx {
 namespace {
 
-// Nesting deeper than this, or more nodes than this, is refused: evaluation recurses
-// over the tree and must not run out of stack.
-constexpr int kMaxDepth = 64;
+// More nodes than this is refused; so is nesting past kMaxNesting, since evaluation
+// recurses over the tree and must not run out of stack.
+constexpr int kMaxDepth = kMaxNesting;
 constexpr std::size_t kMaxNodes = 256;
 
 struct Intrinsic {
@@ -260,6 +261,23 @@ private:
             return add(n);
         }
         int p = names_.parameter ? names_.parameter(t.text) : -1;
+        // A member of a struct parameter is a parameter of its own: lights[0].colour.
+        std::string path = t.text;
+        for (std::size_t j = i; names_.parameter && j < last_;) {
+            if (punct(j, '[') && j + 2 < last_ && t_[j + 1].kind == Tok::Number && punct(j + 2, ']')) {
+                path += "[" + t_[j + 1].text + "]";
+                j += 3;
+            } else if (punct(j, '.') && j + 1 < last_ && t_[j + 1].kind == Tok::Ident) {
+                path += "." + t_[j + 1].text;
+                j += 2;
+            } else {
+                break;
+            }
+            if (const int member = names_.parameter(path); member >= 0) {
+                p = member;
+                i = j;
+            }
+        }
         if (p >= 0) {
             const Parameter& param = params_[static_cast<std::size_t>(p)];
             if (!param.isValue()) return fail("'" + t.text + "' has no value to use here");

@@ -112,7 +112,7 @@ void EffectSyntaxParser::passAssignment(PassDescription& pass) {
         }
     }
     std::size_t last = pos_;
-    if (!expect(';', ("after the value of '" + state.text + "'").c_str())) return;
+    if (!isPunct(peek(), '}') && !expect(';', ("after the value of '" + state.text + "'").c_str())) return;
 
     bool vertex = equalsIgnoreCase(state.text, "VertexShader");
     if (indexText.empty() && (vertex || equalsIgnoreCase(state.text, "PixelShader"))) {

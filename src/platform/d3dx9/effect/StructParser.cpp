@@ -1,0 +1,160 @@
+// Struct types and the effect parameters declared with them. D3DX reflects a struct
+// parameter member by member; here each member (each element's, for an array of
+// structs) is a parameter of its own, named as D3DX names it: "light.color",
+// "lights[1].color". The declaration stays in the HLSL, which lays the members out.
+#include "platform/d3dx9/effect/EffectSyntaxParser.h"
+
+namespace fx {
+namespace {
+
+constexpr int kMaxStructDepth = 8;
+// Members of one declaration, counted over its arrays: more than D3D9's constant
+// registers could hold, and few enough that lookups by name stay cheap.
+constexpr std::size_t kMaxMembers = 4096;
+
+bool isMemberModifier(const Token& t) {
+    static const char* const words[] = {"linear",  "centroid",     "nointerpolation", "noperspective",
+                                        "sample",  "row_major",    "column_major",    "const", "uniform"};
+    for (const char* w : words)
+        if (t.kind == Tok::Ident && t.text == w) return true;
+    return false;
+}
+
+}  // namespace
+
+const EffectSyntaxParser::StructType* EffectSyntaxParser::findStruct(const std::string& name) const {
+    for (const StructType& s : structs_)
+        if (s.name == name) return &s;
+    return nullptr;
+}
+
+// `struct Name { type member[N] : SEMANTIC; ... };`. A body this does not read (methods,
+// say) leaves the type unknown, as before: it only matters to a parameter of that type.
+void EffectSyntaxParser::parseStruct() {
+    const std::size_t start = pos_;
+    ++pos_;
+    StructType type;
+    if (peek().kind == Tok::Ident) type.name = next().text;
+    bool ok = isPunct(peek(), '{');
+    if (ok) ++pos_;
+    while (ok && !isPunct(peek(), '}')) {
+        while (isMemberModifier(peek())) ++pos_;
+        const Token& memberType = next();
+        ok = memberType.kind == Tok::Ident;
+        while (ok) {
+            const Token& name = next();
+            ok = name.kind == Tok::Ident;
+            StructMember m{name.text, memberType.text, 0};
+            while (ok && isPunct(peek(), '[')) {
+                std::size_t i = ++pos_;
+                while (peek().kind != Tok::End && !isPunct(peek(), ']')) ++pos_;
+                ConstantValue v;
+                ok = evaluateInitializer(tokens_, i, pos_, constants_, v) && i == pos_ && v.size() == 1 &&
+                     v[0] >= 1 && v[0] <= 4096 && isPunct(next(), ']');
+                if (ok) m.arraySize = static_cast<int>(m.arraySize > 0 ? m.arraySize * v[0] : v[0]);
+            }
+            if (ok && isPunct(peek(), ':')) pos_ += 2;
+            type.members.push_back(m);
+            if (!ok || !isPunct(peek(), ',')) break;
+            ++pos_;
+        }
+        ok = ok && isPunct(next(), ';');
+    }
+    if (ok && !type.name.empty() && !findStruct(type.name)) structs_.push_back(type);
+    pos_ = start;
+    skipStatement();
+}
+
+// The names declared with a struct type, each with its arrays, semantic and annotations.
+void EffectSyntaxParser::parseStructNames(const StructType& type, bool isShared) {
+    for (;;) {
+        const Token& name = next();
+        if (name.kind != Tok::Ident) {
+            fail(name, "expected a name, found '" + name.text + "'");
+            return;
+        }
+        int count = 0;
+        while (ok_ && isPunct(peek(), '[')) {
+            ++pos_;
+            int size = 0;
+            if (!arraySize(name.text, size)) return;
+            count = count > 0 ? count * size : size;
+        }
+        while (ok_ && (isPunct(peek(), ':') || isPunct(peek(), '<'))) {
+            if (isPunct(peek(), '<')) {
+                std::vector<Annotation> annotations;  // the struct's own: no entry here to hold them
+                parseAnnotations(annotations);
+                continue;
+            }
+            const Token& colon = next();
+            const Token& sem = next();
+            if ((sem.text == "register" || sem.text == "packoffset") && isPunct(peek(), '(')) skipGroup('(', ')');
+            blank(colon.begin, tokens_[pos_ - 1].end);
+        }
+        if (ok_ && isPunct(peek(), '=')) {
+            fail(peek(), "cannot evaluate the initial value of '" + name.text + "'");
+            return;
+        }
+        std::size_t budget = kMaxMembers;
+        if (count > 0)
+            addStructArray(type, name.text, count, isShared, name, 0, budget);
+        else
+            addStructMembers(type, name.text, isShared, name, 0, budget);
+        if (!ok_) return;
+        if (isPunct(peek(), ',')) {
+            ++pos_;
+            continue;
+        }
+        expect(';', "after the declaration of '" + name.text + "'");
+        return;
+    }
+}
+
+void EffectSyntaxParser::addStructArray(const StructType& type, const std::string& name, int count, bool isShared,
+                                        const Token& at, int depth, std::size_t& budget) {
+    const std::size_t group = out_.structs.size();
+    out_.structs.push_back({name, type.name, count, {}, static_cast<int>(out_.parameters.size()), 0});
+    for (int k = 0; ok_ && k < count; ++k) {
+        const std::string element = name + "[" + std::to_string(k) + "]";
+        out_.structs[group].members.push_back(element);
+        addStructMembers(type, element, isShared, at, depth + 1, budget);
+    }
+    out_.structs[group].endParameter = static_cast<int>(out_.parameters.size());
+}
+
+void EffectSyntaxParser::addStructMembers(const StructType& type, const std::string& prefix, bool isShared,
+                                          const Token& at, int depth, std::size_t& budget) {
+    if (depth > kMaxStructDepth) return fail(at, "struct '" + type.name + "' nests too deep");
+    // Each struct and each member counts, so that arrays of empty structs cost too.
+    if (budget == 0) return fail(at, "struct '" + type.name + "' has too many members");
+    --budget;
+    const std::size_t group = out_.structs.size();
+    out_.structs.push_back({prefix, type.name, 0, {}, static_cast<int>(out_.parameters.size()), 0});
+    for (const StructMember& m : type.members) {
+        if (!ok_) return;
+        if (budget == 0) return fail(at, "struct '" + type.name + "' has too many members");
+        --budget;
+        const std::string name = prefix + "." + m.name;
+        out_.structs[group].members.push_back(name);
+        if (const StructType* inner = findStruct(m.typeName)) {
+            if (m.arraySize > 0)
+                addStructArray(*inner, name, m.arraySize, isShared, at, depth + 1, budget);
+            else
+                addStructMembers(*inner, name, isShared, at, depth + 1, budget);
+            continue;
+        }
+        Parameter p;
+        if (!parseValueType(m.typeName, p.kind, p.rows, p.cols))
+            return fail(at, "member '" + m.name + "' of struct '" + type.name + "' is not a value type");
+        p.name = name;
+        p.arraySize = m.arraySize;
+        p.typeName = m.typeName;
+        p.shared = isShared;
+        p.line = at.line;
+        p.initial.assign(static_cast<std::size_t>(p.wordCount()), 0u);
+        addParameter(p, at);
+    }
+    out_.structs[group].endParameter = static_cast<int>(out_.parameters.size());
+}
+
+}  // namespace fx
