@@ -224,12 +224,12 @@ TEST_F(PassStates, DeviceStatesGoThroughTheirCallsAndEndPutsThemBack) {
     const std::vector<std::string> expected = {
         "SetRenderState D3DRS_LIGHTING TRUE",
         "SetRenderState D3DRS_FOGENABLE TRUE",
-        "SetRenderState 35 2",
-        "SetRenderState 36 1073741824",
-        "SetRenderState 37 1092616192",
-        "SetRenderState 34 4286578943",  // 0xff8000ff
-        "SetRenderState 139 4278223103",  // 0xff0080ff
-        "SetRenderState 145 1",
+        "SetRenderState D3DRS_FOGTABLEMODE D3DFOG_EXP2",
+        "SetRenderState D3DRS_FOGSTART 2",
+        "SetRenderState D3DRS_FOGEND 10",
+        "SetRenderState D3DRS_FOGCOLOR 0xff8000ff",
+        "SetRenderState D3DRS_AMBIENT 0xff0080ff",
+        "SetRenderState D3DRS_DIFFUSEMATERIALSOURCE D3DMCS_COLOR1",
         "SetRenderState D3DRS_SPECULARENABLE FALSE",
         "SetTextureStageState 0 D3DTSS_COLOROP D3DTOP_MODULATE2X",
         "SetTextureStageState 0 D3DTSS_COLORARG1 D3DTA_TEXTURE",
@@ -273,7 +273,7 @@ TEST_F(PassStates, DeviceStatesGoThroughTheirCallsAndEndPutsThemBack) {
     // A new value of a parameter reaches the device at the next BeginPass.
     effect->SetFloat("fogStart", 4.0f);
     lines = beginPass(0);
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "SetRenderState 36 1082130432"), lines.end());  // 4.0f
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "SetRenderState D3DRS_FOGSTART 4"), lines.end());  // 4.0f
 
     effect->End();
     D3DMATERIAL9 m{};

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <new>
 
+#include "platform/d3d9/FormatTable.h"
 #include "platform/d3d9/Names.h"
+#include "platform/d3d9/StateTable.h"
 
 namespace d3d9::detail {
 namespace {
@@ -78,39 +80,22 @@ void DeviceBase::dropBindings() {
 
 void DeviceBase::initStates(bool autoDepth) {
     std::memset(states_, 0, sizeof states_);
-    states_[D3DRS_ZENABLE] = autoDepth ? D3DZB_TRUE : D3DZB_FALSE;
-    states_[D3DRS_FILLMODE] = D3DFILL_SOLID;
-    states_[D3DRS_SHADEMODE] = 2;  // gouraud
-    states_[D3DRS_ZWRITEENABLE] = TRUE;
-    states_[D3DRS_ALPHATESTENABLE] = FALSE;
-    states_[16] = TRUE;  // last pixel
-    states_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-    states_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-    states_[D3DRS_CULLMODE] = D3DCULL_CCW;
-    states_[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-    states_[D3DRS_ALPHAREF] = 0;
-    states_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-    states_[D3DRS_STENCILFAIL] = D3DSTENCILOP_KEEP;
-    states_[D3DRS_STENCILZFAIL] = D3DSTENCILOP_KEEP;
-    states_[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
-    states_[D3DRS_STENCILFUNC] = D3DCMP_ALWAYS;
-    states_[D3DRS_STENCILMASK] = 0xFFFFFFFFu;
-    states_[D3DRS_STENCILWRITEMASK] = 0xFFFFFFFFu;
-    states_[137] = TRUE;  // lighting
-    states_[D3DRS_COLORWRITEENABLE] = 0xF;
-    states_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-    for (auto& sampler : samplers_) {
-        std::memset(sampler, 0, sizeof sampler);
-        sampler[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
-        sampler[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
-        sampler[D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
-        sampler[D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
-        sampler[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
-        sampler[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
-        sampler[10] = 1;  // max anisotropy
+    std::memset(samplers_, 0, sizeof samplers_);
+    std::memset(stages_, 0, sizeof stages_);
+    for (const StateRow& row : stateRows()) {
+        switch (row.group) {
+            case StateGroup::Render: states_[row.value] = stateDefault(row, 0, autoDepth); break;
+            case StateGroup::Sampler:
+                for (auto& sampler : samplers_) sampler[row.value] = row.defaultValue;
+                break;
+            case StateGroup::Stage:
+                for (DWORD s = 0; s < kTextureStageCount; ++s) stages_[s][row.value] = stateDefault(row, s, autoDepth);
+                break;
+            case StateGroup::Transform: break;  // identities, set with the other fixed-function state
+        }
     }
     initFixedFunctionStates();
-    initMoreStates();
+    initScissorAndClipPlanes();
 }
 
 void DeviceBase::applyAllStates() {
@@ -225,8 +210,9 @@ HRESULT DeviceBase::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     }
     if (tracing()) {
         char valueText[32];
-        formatRenderStateValue(state, value, valueText, sizeof valueText);
-        traceResult(hr, "SetRenderState %s %s", named(renderStateName(state), state).text,
+        const StateRow* row = findState(StateGroup::Render, state);
+        formatStateValue(row, value, valueText, sizeof valueText);
+        traceResult(hr, "SetRenderState %s %s", named(row ? row->d3dName : nullptr, state).text,
                     valueText);
     }
     return hr;
@@ -249,8 +235,9 @@ HRESULT DeviceBase::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWO
     }
     if (tracing()) {
         char valueText[32];
-        formatSamplerStateValue(type, value, valueText, sizeof valueText);
-        traceResult(hr, "SetSamplerState %u %s %s", sampler, named(samplerStateName(type), type).text,
+        const StateRow* row = findState(StateGroup::Sampler, type);
+        formatStateValue(row, value, valueText, sizeof valueText);
+        traceResult(hr, "SetSamplerState %u %s %s", sampler, named(row ? row->d3dName : nullptr, type).text,
                     valueText);
     }
     return hr;
@@ -296,7 +283,7 @@ HRESULT DeviceBase::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format
     IndexBuffer* object = nullptr;
     if (buffer) *buffer = nullptr;
     if (!buffer || sharedHandle || length == 0 || pool > D3DPOOL_SYSTEMMEM ||
-        (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)) {
+        !formatAllows(format, kFormatIndex)) {
         hr = D3DERR_INVALIDCALL;
     } else if (length > kMaxBufferBytes ||
                !(object = new (std::nothrow) IndexBuffer(this, usage, format, pool))) {

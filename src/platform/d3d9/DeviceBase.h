@@ -301,7 +301,7 @@ protected:
 private:
     void dropBindings();
     void initFixedFunctionStates();
-    void initMoreStates();  // DeviceStates.cpp
+    void initScissorAndClipPlanes();  // DeviceStates.cpp
     void vtrace(HRESULT result, const char* format, va_list args);
 };
 

@@ -6,22 +6,13 @@
 #include <new>
 
 #include "platform/d3d9/DeviceBase.h"
-#include "platform/d3d9/FixedFunctionNames.h"
 #include "platform/d3d9/Names.h"
+#include "platform/d3d9/StateTable.h"
 
 namespace d3d9::detail {
 namespace {
 
 constexpr D3DMATRIX kIdentity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
-
-// Where a transform lives in the table; -1 for a type D3D9 does not have.
-int transformSlot(DWORD state) {
-    if (state == D3DTS_VIEW) return 0;
-    if (state == D3DTS_PROJECTION) return 1;
-    if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) return static_cast<int>(state - D3DTS_TEXTURE0) + 2;
-    if (state >= D3DTS_WORLD && state <= D3DTS_WORLD3) return static_cast<int>(state - D3DTS_WORLD) + 10;
-    return -1;
-}
 
 bool finite(const D3DCOLORVALUE& c) {
     return std::isfinite(c.r) && std::isfinite(c.g) && std::isfinite(c.b) && std::isfinite(c.a);
@@ -76,42 +67,9 @@ D3DLIGHT9 defaultLight() {
 
 void DeviceBase::initFixedFunctionStates() {
     for (D3DMATRIX& m : transforms_) m = kIdentity;
-    for (DWORD s = 0; s < kTextureStageCount; ++s) {
-        DWORD* st = stages_[s];
-        std::memset(st, 0, sizeof stages_[s]);
-        st[D3DTSS_COLOROP] = s == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-        st[D3DTSS_ALPHAOP] = s == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-        st[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-        st[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-        st[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-        st[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
-        st[D3DTSS_COLORARG0] = D3DTA_CURRENT;
-        st[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
-        st[D3DTSS_RESULTARG] = D3DTA_CURRENT;
-        st[D3DTSS_TEXCOORDINDEX] = s;
-        st[D3DTSS_TEXTURETRANSFORMFLAGS] = D3DTTFF_DISABLE;
-    }
     fvf_ = 0;
     lights_.clear();
     material_ = D3DMATERIAL9{};
-    states_[D3DRS_FOGENABLE] = FALSE;
-    states_[D3DRS_SPECULARENABLE] = FALSE;
-    states_[D3DRS_FOGCOLOR] = 0;
-    states_[D3DRS_FOGTABLEMODE] = D3DFOG_NONE;
-    states_[D3DRS_FOGSTART] = floatBits(0.0f);
-    states_[D3DRS_FOGEND] = floatBits(1.0f);
-    states_[D3DRS_FOGDENSITY] = floatBits(1.0f);
-    states_[D3DRS_RANGEFOGENABLE] = FALSE;
-    states_[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
-    states_[D3DRS_AMBIENT] = 0;
-    states_[D3DRS_FOGVERTEXMODE] = D3DFOG_NONE;
-    states_[D3DRS_COLORVERTEX] = TRUE;
-    states_[D3DRS_LOCALVIEWER] = TRUE;
-    states_[D3DRS_NORMALIZENORMALS] = FALSE;
-    states_[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
-    states_[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-    states_[D3DRS_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
-    states_[D3DRS_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
 }
 
 HRESULT DeviceBase::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
@@ -144,20 +102,16 @@ HRESULT DeviceBase::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix)
 HRESULT DeviceBase::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
     HRESULT hr = D3D_OK;
     if (stage >= kTextureStageCount || type == 0 || type >= kStageStateCount ||
-        !stageStateName(type)) {
+        !findState(StateGroup::Stage, type)) {
         hr = D3DERR_INVALIDCALL;
     } else {
         stages_[stage][type] = value;
     }
     if (tracing()) {
         char typeText[32], valueText[64];
-        const char* typeName = stageStateName(type);
-        if (typeName) {
-            std::snprintf(typeText, sizeof typeText, "%s", typeName);
-        } else {
-            std::snprintf(typeText, sizeof typeText, "%u", static_cast<unsigned>(type));
-        }
-        formatStageStateValue(type, value, valueText, sizeof valueText);
+        const StateRow* row = findState(StateGroup::Stage, type);
+        std::snprintf(typeText, sizeof typeText, "%s", named(row ? row->d3dName : nullptr, type).text);
+        formatStateValue(row, value, valueText, sizeof valueText);
         traceResult(hr, "SetTextureStageState %u %s %s", stage, typeText, valueText);
     }
     return hr;
@@ -165,7 +119,7 @@ HRESULT DeviceBase::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE t
 
 HRESULT DeviceBase::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) {
     if (!value || stage >= kTextureStageCount || type == 0 || type >= kStageStateCount ||
-        !stageStateName(type)) {
+        !findState(StateGroup::Stage, type)) {
         return D3DERR_INVALIDCALL;
     }
     *value = stages_[stage][type];

@@ -1,36 +1,11 @@
-// The defaults of the rasteriser, blending, stencil, multisample and point states the
-// show leaves alone, the scissor rectangle and the user clip planes.
+// The scissor rectangle and the user clip planes, with their defaults.
 #include <cstring>
 
 #include "platform/d3d9/DeviceBase.h"
 
 namespace d3d9::detail {
 
-void DeviceBase::initMoreStates() {
-    states_[D3DRS_LASTPIXEL] = TRUE;
-    states_[D3DRS_CLIPPLANEENABLE] = 0;
-    states_[D3DRS_POINTSIZE] = floatBits(1.0f);
-    states_[D3DRS_POINTSIZE_MIN] = floatBits(1.0f);
-    states_[D3DRS_POINTSIZE_MAX] = floatBits(64.0f);
-    states_[D3DRS_MULTISAMPLEANTIALIAS] = TRUE;
-    states_[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFFu;
-    states_[D3DRS_SCISSORTESTENABLE] = FALSE;
-    states_[D3DRS_SLOPESCALEDEPTHBIAS] = 0;
-    states_[D3DRS_DEPTHBIAS] = 0;
-    states_[D3DRS_TWOSIDEDSTENCILMODE] = FALSE;
-    states_[D3DRS_CCW_STENCILFAIL] = D3DSTENCILOP_KEEP;
-    states_[D3DRS_CCW_STENCILZFAIL] = D3DSTENCILOP_KEEP;
-    states_[D3DRS_CCW_STENCILPASS] = D3DSTENCILOP_KEEP;
-    states_[D3DRS_CCW_STENCILFUNC] = D3DCMP_ALWAYS;
-    states_[D3DRS_COLORWRITEENABLE1] = 0xF;
-    states_[D3DRS_COLORWRITEENABLE2] = 0xF;
-    states_[D3DRS_COLORWRITEENABLE3] = 0xF;
-    states_[D3DRS_BLENDFACTOR] = 0xFFFFFFFFu;
-    states_[D3DRS_SRGBWRITEENABLE] = FALSE;
-    states_[D3DRS_SEPARATEALPHABLENDENABLE] = FALSE;
-    states_[D3DRS_SRCBLENDALPHA] = D3DBLEND_ONE;
-    states_[D3DRS_DESTBLENDALPHA] = D3DBLEND_ZERO;
-    states_[D3DRS_BLENDOPALPHA] = D3DBLENDOP_ADD;
+void DeviceBase::initScissorAndClipPlanes() {
     scissor_ = RECT{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)};
     std::memset(clipPlanes_, 0, sizeof clipPlanes_);
 }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/d3d9/DeviceBase.h"
+#include "platform/d3d9/FormatTable.h"
 #include "platform/d3d9/Names.h"
 
 namespace d3d9::detail {
@@ -50,13 +51,10 @@ HRESULT DeviceBase::CreateTexture(UINT width, UINT height, UINT levels, DWORD us
 
 namespace {
 
-bool floatFormat(D3DFORMAT format) { return format >= D3DFMT_R16F && format <= D3DFMT_A32B32G32R32F; }
-
-// Sizes and formats both kinds accept; `levels` 0 becomes the full chain. Float formats
-// serve render targets only: nothing here locks or loads float texels.
+// Sizes and formats both kinds accept; `levels` 0 becomes the full chain.
 bool textureShapeValid(UINT width, UINT height, UINT& levels, D3DFORMAT format, bool target = false) {
     if (width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize ||
-        (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8 && !(target && floatFormat(format)))) {
+        !formatAllows(format, target ? kFormatTargetTexture : kFormatTexture)) {
         return false;
     }
     const UINT full = fullMipCount(width, height);

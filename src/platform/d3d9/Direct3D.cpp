@@ -9,12 +9,17 @@
 #include <vector>
 
 #include "platform/d3d9/Backends.h"
+#include "platform/d3d9/FormatTable.h"
 #include "platform/d3d9/backend.h"
 #include "platform/win32/hwnd.h"
 #include "platform/win32/video.h"
 
 namespace d3d9 {
 namespace {
+
+using detail::formatAllows;
+using detail::kFormatDisplay;
+using detail::kFormatMultisample;
 
 BackendConfig& config() {
     static BackendConfig value;
@@ -69,13 +74,13 @@ public:
     UINT GetAdapterCount() override { return 1; }
 
     UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) override {
-        if (adapter != 0 || format != D3DFMT_X8R8G8B8) return 0;
+        if (adapter != 0 || !formatAllows(format, kFormatDisplay)) return 0;
         return static_cast<UINT>(modes_.size());
     }
 
     HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode,
                              D3DDISPLAYMODE* displayMode) override {
-        if (adapter != 0 || !displayMode || format != D3DFMT_X8R8G8B8) return D3DERR_INVALIDCALL;
+        if (adapter != 0 || !displayMode || !formatAllows(format, kFormatDisplay)) return D3DERR_INVALIDCALL;
         if (mode >= modes_.size()) return D3DERR_INVALIDCALL;
         *displayMode = modes_[mode];
         return D3D_OK;
@@ -91,11 +96,7 @@ public:
                                        D3DMULTISAMPLE_TYPE type, DWORD* qualityLevels) override {
         if (qualityLevels) *qualityLevels = 0;
         if (adapter != 0 || type > D3DMULTISAMPLE_16_SAMPLES) return D3DERR_INVALIDCALL;
-        if (surfaceFormat != D3DFMT_X8R8G8B8 && surfaceFormat != D3DFMT_A8R8G8B8 &&
-            surfaceFormat != D3DFMT_R5G6B5 && surfaceFormat != D3DFMT_D24S8 &&
-            surfaceFormat != D3DFMT_D24X8 && surfaceFormat != D3DFMT_D16) {
-            return D3DERR_NOTAVAILABLE;
-        }
+        if (!formatAllows(surfaceFormat, kFormatMultisample)) return D3DERR_NOTAVAILABLE;
         if (!typeSupported(type)) return D3DERR_NOTAVAILABLE;
         if (qualityLevels) *qualityLevels = 1;
         return D3D_OK;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/d3d9/DeviceBase.h"
+#include "platform/d3d9/FormatTable.h"
 #include "platform/d3d9/Names.h"
 
 namespace d3d9::detail {
@@ -21,7 +22,7 @@ HRESULT DeviceBase::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT
     if (surface) *surface = nullptr;
     if (!surface || sharedHandle || width == 0 || height == 0 || width > kMaxTextureSize ||
         height > kMaxTextureSize || quality != 0 || !samplesValid(multiSample) ||
-        (format != D3DFMT_D16 && format != D3DFMT_D24S8 && format != D3DFMT_D24X8) ||
+        !formatAllows(format, kFormatDepth) ||
         !samplesSupported(multiSample)) {
         hr = D3DERR_INVALIDCALL;
     } else {

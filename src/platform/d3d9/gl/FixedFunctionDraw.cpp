@@ -5,20 +5,10 @@
 #include <algorithm>
 
 #include "platform/d3d9/gl/GlDevice.h"
+#include "platform/d3d9/gl/GlEnums.h"
 
 namespace d3d9::detail {
 namespace {
-
-GLenum modeOf(D3DPRIMITIVETYPE type) {
-    switch (type) {
-        case D3DPT_POINTLIST: return GL_POINTS;
-        case D3DPT_LINELIST: return GL_LINES;
-        case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-        case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-        case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
-        default: return GL_TRIANGLES;
-    }
-}
 
 void floats(GLuint vao, GLuint location, GLint size, GLuint& offset) {
     glEnableVertexArrayAttrib(vao, location);
@@ -108,10 +98,10 @@ void GlDevice::drawFixed(unsigned program, D3DPRIMITIVETYPE type, UINT first, UI
     if (program) useProgram(program);
     if (profiling_) beginDrawQueries();
     if (indexSize)
-        glDrawElements(modeOf(type), static_cast<GLsizei>(count), indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+        glDrawElements(primitiveMode(type), static_cast<GLsizei>(count), indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(indexOffset));
     else
-        glDrawArrays(modeOf(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
+        glDrawArrays(primitiveMode(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
     if (profiling_) endDrawQueries();
     if (program) useProgram(previous);
 }

@@ -1,5 +1,7 @@
 #include "platform/d3d9/gl/GlDevice.h"
 
+#include "platform/d3d9/FormatTable.h"
+
 #include <SDL.h>
 #include <epoxy/gl.h>
 
@@ -161,7 +163,8 @@ HRESULT GlDevice::attachDepth(Surface* surface) {
         attachFrameDepth(depth_);
         return D3DERR_INVALIDCALL;
     }
-    const float steps = surface && surface->desc.Format == D3DFMT_D16 ? 65536.0f : 16777216.0f;
+    const FormatRow* depth = surface ? findFormat(surface->desc.Format) : nullptr;
+    const float steps = depth && depth->depthBits == 16 ? 65536.0f : 16777216.0f;
     if (steps != depthSteps_) {
         depthSteps_ = steps;
         applyDepthBias();

@@ -14,8 +14,6 @@ namespace d3d9::detail {
 // The GL texture that samples `texture`: itself, or its sRGB view (made on first use)
 // when the sampler decodes sRGB (GlTextureSampling.cpp).
 unsigned textureForSampling(TextureStorage& texture, bool srgb);
-// GL's wrap mode for a D3DTADDRESS value (GlStates.cpp).
-unsigned addressMode(DWORD value);
 
 class GlDevice final : public DeviceBase {
 public:

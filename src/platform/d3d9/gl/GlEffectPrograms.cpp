@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/d3d9/gl/GlDevice.h"
+#include "platform/d3d9/gl/GlEnums.h"
 
 namespace d3d9::detail {
 namespace {
@@ -30,23 +31,17 @@ GLuint compileShader(GLenum type, const char* source, std::string& log) {
 GLuint createSampler(const internal::EffectSampler& s, float mostAnisotropy) {
     GLuint sampler = 0;
     glCreateSamplers(1, &sampler);
-    const bool linearMin = s.minFilter >= D3DTEXF_LINEAR;
-    GLint minFilter = linearMin ? GL_LINEAR : GL_NEAREST;
     // The most detailed level allowed is a floor on the level of detail; without
     // mipmapping that level alone is sampled (a mipmapped filter held there).
     const auto level = static_cast<float>(std::min<DWORD>(s.maxMipLevel, 1000));
     const bool heldLevel = s.mipFilter == D3DTEXF_NONE && level > 0;
-    if (s.mipFilter == D3DTEXF_POINT || heldLevel)
-        minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-    if (s.mipFilter >= D3DTEXF_LINEAR) minFilter = linearMin ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
-    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, s.magFilter >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter(s.minFilter, s.mipFilter, level > 0)));
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(magFilter(s.magFilter)));
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(addressMode(s.addressU)));
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(addressMode(s.addressV)));
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(addressMode(s.addressW)));
-    const DWORD c = s.borderColor;  // A8R8G8B8
-    GLfloat border[4] = {((c >> 16) & 0xff) / 255.0f, ((c >> 8) & 0xff) / 255.0f, (c & 0xff) / 255.0f,
-                         ((c >> 24) & 0xff) / 255.0f};
+    GLfloat border[4];
+    borderColour(s.borderColor, border);  // A8R8G8B8
     glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
     float bias = 0.0f;
     std::memcpy(&bias, &s.mipLodBias, sizeof bias);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/d3d9/gl/GlDevice.h"
+#include "platform/d3d9/gl/GlEnums.h"
 #include "platform/d3d9/internal.h"
 
 namespace d3d9::detail {
@@ -33,17 +34,6 @@ AttribFormat attribFormat(BYTE type) {
         case 12: return {4, GL_UNSIGNED_SHORT, GL_TRUE};
         case 15: return {2, GL_HALF_FLOAT, GL_FALSE};
         default: return {4, GL_HALF_FLOAT, GL_FALSE};  // 16: FLOAT16_4
-    }
-}
-
-GLenum primitiveMode(D3DPRIMITIVETYPE type) {
-    switch (type) {
-        case D3DPT_POINTLIST: return GL_POINTS;
-        case D3DPT_LINELIST: return GL_LINES;
-        case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-        case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-        case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
-        default: return GL_TRIANGLES;
     }
 }
 
@@ -110,9 +100,7 @@ void GlDevice::destroyGl(VertexDeclaration& declaration) {
 }
 
 bool GlDevice::createGl(Surface& surface) {
-    const GLenum format = surface.desc.Format == D3DFMT_D16    ? GL_DEPTH_COMPONENT16
-                          : surface.desc.Format == D3DFMT_D24S8 ? GL_DEPTH24_STENCIL8
-                                                                : GL_DEPTH_COMPONENT24;
+    const GLenum format = internalFormat(surface.desc.Format);
     const DWORD type = surface.desc.MultiSampleType;
     glCreateRenderbuffers(1, &surface.glRenderbuffer);
     glNamedRenderbufferStorageMultisample(surface.glRenderbuffer,

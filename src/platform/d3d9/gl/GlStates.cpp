@@ -7,76 +7,9 @@
 #include <cstring>
 
 #include "platform/d3d9/gl/GlDevice.h"
+#include "platform/d3d9/gl/GlEnums.h"
 
 namespace d3d9::detail {
-namespace {
-
-GLenum compareFunc(DWORD value) {
-    switch (value) {
-        case D3DCMP_NEVER: return GL_NEVER;
-        case D3DCMP_LESS: return GL_LESS;
-        case D3DCMP_EQUAL: return GL_EQUAL;
-        case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-        case D3DCMP_GREATER: return GL_GREATER;
-        case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-        case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-        default: return GL_ALWAYS;
-    }
-}
-
-GLenum blendFactor(DWORD value) {
-    switch (value) {
-        case D3DBLEND_ZERO: return GL_ZERO;
-        case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-        case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-        case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-        case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-        case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-        case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-        case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-        case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-        case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
-        case D3DBLEND_BLENDFACTOR: return GL_CONSTANT_COLOR;
-        case D3DBLEND_INVBLENDFACTOR: return GL_ONE_MINUS_CONSTANT_COLOR;
-        default: return GL_ONE;
-    }
-}
-
-GLenum blendEquation(DWORD value) {
-    switch (value) {
-        case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
-        case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
-        case D3DBLENDOP_MIN: return GL_MIN;
-        case D3DBLENDOP_MAX: return GL_MAX;
-        default: return GL_FUNC_ADD;
-    }
-}
-
-GLenum stencilOp(DWORD value) {
-    switch (value) {
-        case D3DSTENCILOP_ZERO: return GL_ZERO;
-        case D3DSTENCILOP_REPLACE: return GL_REPLACE;
-        case D3DSTENCILOP_INCRSAT: return GL_INCR;
-        case D3DSTENCILOP_DECRSAT: return GL_DECR;
-        case D3DSTENCILOP_INVERT: return GL_INVERT;
-        case D3DSTENCILOP_INCR: return GL_INCR_WRAP;
-        case D3DSTENCILOP_DECR: return GL_DECR_WRAP;
-        default: return GL_KEEP;
-    }
-}
-
-}  // namespace
-
-unsigned addressMode(DWORD value) {
-    switch (value) {
-        case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-        case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-        case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
-        case D3DTADDRESS_MIRRORONCE: return GL_MIRROR_CLAMP_TO_EDGE;
-        default: return GL_REPEAT;
-    }
-}
-
 namespace {
 
 void enable(GLenum cap, bool on) {
@@ -300,15 +233,9 @@ void GlDevice::applyRenderState(DWORD state, DWORD value) {
 // minifying filters start at that level; without mipmapping D3D9 samples that level
 // alone, which GL does as a mipmapped filter held there by GL_TEXTURE_MAX_LOD.
 void GlDevice::applyMinFilter(DWORD sampler) {
-    const bool linear = samplers_[sampler][D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
     const DWORD mip = samplers_[sampler][D3DSAMP_MIPFILTER];
     const auto level = static_cast<float>(std::min<DWORD>(samplers_[sampler][D3DSAMP_MAXMIPLEVEL], 1000));
-    GLenum filter = linear ? GL_LINEAR : GL_NEAREST;
-    if (mip == D3DTEXF_POINT || (mip == D3DTEXF_NONE && level > 0)) {
-        filter = linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-    } else if (mip != D3DTEXF_NONE) {
-        filter = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-    }
+    const GLenum filter = minFilter(samplers_[sampler][D3DSAMP_MINFILTER], mip, level > 0);
     const GLuint name = glSamplers_[sampler];
     glSamplerParameteri(name, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(filter));
     glSamplerParameterf(name, GL_TEXTURE_MIN_LOD, level);
@@ -337,16 +264,13 @@ void GlDevice::applySamplerState(DWORD sampler, DWORD type, DWORD value) {
             glSamplerParameteri(name, GL_TEXTURE_WRAP_R, static_cast<GLint>(addressMode(value)));
             break;
         case D3DSAMP_BORDERCOLOR: {
-            const float colour[4] = {static_cast<float>((value >> 16) & 0xFF) / 255.0f,
-                                     static_cast<float>((value >> 8) & 0xFF) / 255.0f,
-                                     static_cast<float>(value & 0xFF) / 255.0f,
-                                     static_cast<float>((value >> 24) & 0xFF) / 255.0f};
+            float colour[4];
+            borderColour(value, colour);
             glSamplerParameterfv(name, GL_TEXTURE_BORDER_COLOR, colour);
             break;
         }
         case D3DSAMP_MAGFILTER:
-            glSamplerParameteri(name, GL_TEXTURE_MAG_FILTER,
-                                value >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+            glSamplerParameteri(name, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(magFilter(value)));
             applyAnisotropy(sampler);
             break;
         case D3DSAMP_MINFILTER:

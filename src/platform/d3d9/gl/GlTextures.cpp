@@ -2,25 +2,15 @@
 // and lock copies, and the sRGB views samplers decoding sRGB read through.
 #include <epoxy/gl.h>
 
+#include "platform/d3d9/FormatTable.h"
 #include "platform/d3d9/gl/GlDevice.h"
+#include "platform/d3d9/gl/GlEnums.h"
 
 namespace d3d9::detail {
 
 namespace {
 
 GLenum targetOf(const TextureStorage& texture) { return texture.cube() ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D; }
-
-GLenum internalFormat(D3DFORMAT format) {
-    switch (format) {
-        case D3DFMT_R16F: return GL_R16F;
-        case D3DFMT_G16R16F: return GL_RG16F;
-        case D3DFMT_A16B16G16R16F: return GL_RGBA16F;
-        case D3DFMT_R32F: return GL_R32F;
-        case D3DFMT_G32R32F: return GL_RG32F;
-        case D3DFMT_A32B32G32R32F: return GL_RGBA32F;
-        default: return GL_RGBA8;
-    }
-}
 
 }  // namespace
 
@@ -31,7 +21,8 @@ bool GlDevice::createGl(TextureStorage& texture) {
     glTextureStorage2D(texture.glName, static_cast<GLsizei>(texture.levels), internal,
                        static_cast<GLsizei>(texture.width), static_cast<GLsizei>(texture.height));
     // Channels a format lacks read as 1 in D3D9 (GL gives 0 for green and blue).
-    if (texture.format == D3DFMT_X8R8G8B8) glTextureParameteri(texture.glName, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    const FormatRow* row = findFormat(texture.format);
+    if (row && row->alphaOne) glTextureParameteri(texture.glName, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     if (internal == GL_R16F || internal == GL_R32F) glTextureParameteri(texture.glName, GL_TEXTURE_SWIZZLE_G, GL_ONE);
     if (internal != GL_RGBA8 && internal != GL_RGBA16F && internal != GL_RGBA32F)
         glTextureParameteri(texture.glName, GL_TEXTURE_SWIZZLE_B, GL_ONE);
@@ -87,7 +78,8 @@ unsigned textureForSampling(TextureStorage& texture, bool srgb) {
         glGenTextures(1, &texture.glSrgbView);
         glTextureView(texture.glSrgbView, targetOf(texture), texture.glName, GL_SRGB8_ALPHA8, 0, texture.levels, 0,
                       texture.faces);
-        if (texture.format == D3DFMT_X8R8G8B8) glTextureParameteri(texture.glSrgbView, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+        const FormatRow* row = findFormat(texture.format);
+        if (row && row->alphaOne) glTextureParameteri(texture.glSrgbView, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     }
     return texture.glSrgbView;
 }

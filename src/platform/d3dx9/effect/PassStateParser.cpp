@@ -173,7 +173,7 @@ void EffectSyntaxParser::deviceState(PassDescription& pass, const Token& state, 
         pass.deviceStates.push_back(std::move(d));
         return;
     }
-    ValueNameFn names = [&](const std::string& w, DWORD& v) { return deviceValueName(info.names, w, v); };
+    ValueNameFn names = [&](const std::string& w, DWORD& v) { return deviceValueName(info, w, v); };
     if (namesParameter(first, last, names)) {
         if (!readExpression(state, first, last, names, d.expression)) return;
         pass.deviceStates.push_back(std::move(d));

@@ -1,18 +1,20 @@
 // Names and values of the render and sampler states that effect passes and
-// sampler_state blocks assign. Names and values are case-insensitive.
+// sampler_state blocks assign, read from the device's state table. Names and values are
+// case-insensitive.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
+#include "platform/d3d9/StateTable.h"
 #include "platform/d3d9/d3d9.h"
 
 namespace fx {
 
-// Float: a number kept as the bits of a float (DepthBias = 0.001 is 0x3a83126f);
-// Color: a D3DCOLOR number, listed in hexadecimal.
-enum class StateValueKind { Bool, ZBuffer, Fill, Blend, BlendOp, Cull, Compare, StencilOp,
-                            ColorMask, Number, Filter, Address, Float, Color };
+// The kinds of the device's state table (platform/d3d9/StateTable.h). Float: a number
+// kept as the bits of a float (DepthBias = 0.001 is 0x3a83126f); Color: a D3DCOLOR
+// number, listed in hexadecimal; Mask and Number: plain numbers.
+using StateValueKind = d3d9::detail::ValueKind;
 
 struct StateInfo {
     const char* name;
@@ -20,6 +22,7 @@ struct StateInfo {
     StateValueKind kind;
 };
 
+// Render states but the fixed-function ones (DeviceStateTables.h has those).
 const StateInfo* findRenderState(const std::string& name);
 const StateInfo* renderStateById(DWORD id);
 // Sampler states, without "Texture" which names a parameter.
