@@ -114,6 +114,12 @@ bool asksViewportSize(const fx::Parameter& p) {
             (p.cols == 2 && k == "VIEWPORT"));  // XNA sprite shaders' float2 Viewport
 }
 
+bool asksSpriteMatrix(const fx::Parameter& p) {
+    // XNA's and MonoGame's SpriteBatch hand their sprite shaders this one: pixels to clip space.
+    return p.isValue() && p.rows == 4 && p.cols == 4 && p.arraySize == 0 && p.semantic.empty() &&
+           key(bareName(bareName(p.name))) == "MATRIXTRANSFORM";
+}
+
 PreviewScene defaultPreviewScene(unsigned width, unsigned height) {
     PreviewScene s;
     s.width = width;
@@ -136,10 +142,12 @@ PreviewScene defaultPreviewScene(unsigned width, unsigned height) {
 
 bool parseMatrixName(const std::string& text, MatrixRequest& request) {
     std::string k = key(text);
+    bool suffixed = false;
     for (const char* suffix : {"XF", "MATRIX", "MTX", "MAT"}) {
         const std::size_t n = std::char_traits<char>::length(suffix);
         if (k.size() > n && k.compare(k.size() - n, n, suffix) == 0) {
             k.resize(k.size() - n);
+            suffixed = true;
             break;
         }
     }
@@ -153,13 +161,16 @@ bool parseMatrixName(const std::string& text, MatrixRequest& request) {
                  {"MODELVIEW", 1, 1, 0},           {"PROJECTION", 0, 0, 1},          {"VIEWPROJ", 0, 1, 1},
                  {"WORLD", 1, 0, 0},               {"MODEL", 1, 0, 0},               {"VIEW", 0, 1, 0},
                  {"PROJ", 0, 0, 1},                {"WVP", 1, 1, 1},                 {"MVP", 1, 1, 1},
-                 {"WV", 1, 1, 0},                  {"VP", 0, 1, 1}};
+                 {"WV", 1, 1, 0},                  {"VP", 0, 1, 1},                  {"W", 1, 0, 0},
+                 {"V", 0, 1, 0},                   {"P", 0, 0, 1}};
     for (std::size_t start = 0; start < k.size(); ++start) {
         for (const auto& b : bases) {
             std::size_t at = start;
             if (!consume(k, at, b.token)) continue;
             const std::string prefix = k.substr(0, start);
             if (!oneOf(prefix, {"", "M", "MAT", "MTX", "MATRIX", "G", "GMAT", "GM", "FX"})) return false;
+            // One letter ("WMatrix", "matV") names a matrix only beside a word that says so.
+            if (b.token[1] == '\0' && prefix.empty() && !suffixed) return false;
             MatrixRequest r;
             r.world = b.world, r.view = b.view, r.projection = b.projection;
             while (at < k.size()) {
@@ -310,6 +321,13 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled
             }
         } else if (p.kind == fx::ValueKind::String || p.kind == fx::ValueKind::Bool || p.kind == fx::ValueKind::Int) {
             // Switches and counts keep the file's own values.
+        } else if (asksSpriteMatrix(p)) {
+            // Pixels onto D3D9's window coordinates one to one: the quad's corners at -0.5
+            // cover the target's pixels exactly, as the sprites' do.
+            const float w = static_cast<float>(s.width ? s.width : 1), hgt = static_cast<float>(s.height ? s.height : 1);
+            const D3DXMATRIX m(2 / w, 0, 0, 0, 0, -2 / hgt, 0, 0, 0, 0, 1, 0, -1, 1, 0, 1);
+            effect->SetMatrix(h, &m);
+            bound = "sprite pixels to clip space (" + std::to_string(s.width) + "x" + std::to_string(s.height) + ")";
         } else if (p.rows == 4 && p.cols == 4 && p.arraySize == 0) {
             MatrixRequest r;
             if (parseMatrixName(p.semantic, r) ||

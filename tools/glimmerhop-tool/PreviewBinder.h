@@ -37,6 +37,8 @@ struct MatrixRequest {
 bool parseMatrixName(const std::string& text, MatrixRequest& request);
 // True for a parameter that wants the viewport's size in pixels, by semantic or name.
 bool asksViewportSize(const fx::Parameter& p);
+// True for the matrix XNA's SpriteBatch sets: sprite positions in pixels to clip space.
+bool asksSpriteMatrix(const fx::Parameter& p);
 
 class PreviewBinder {
 public:
