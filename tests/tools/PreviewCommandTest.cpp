@@ -222,6 +222,9 @@ sampler2D stripeSampler = sampler_state { Texture = <stripes>; MinFilter = Point
 void sprite(inout float4 p : POSITION0, inout float2 uv : TEXCOORD0) { p = mul(p, MatrixTransform); }
 float4 copy(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(stripeSampler, uv); }
 technique Sprite { pass p0 { VertexShader = compile vs_2_0 sprite(); PixelShader = compile ps_2_0 copy(); } }
+float2 HalfSize : VIEWPORT_HALF_DIMENSION;
+void text(inout float4 p : POSITION0, inout float2 uv : TEXCOORD0) { p.xy = (p.xy - HalfSize) / HalfSize * float2(1, -1); }
+technique Text { pass p0 { VertexShader = compile vs_2_0 text(); PixelShader = compile ps_2_0 copy(); } }
 )";
     const FxRun r = fx(dir + "sprite.fx --render " + dir + "sheet.png --size 64x64");
     ASSERT_EQ(r.status, 0) << r.output;
@@ -231,6 +234,14 @@ technique Sprite { pass p0 { VertexShader = compile vs_2_0 sprite(); PixelShader
                             "vertex shader takes sprites in pixels (MatrixTransform))"),
               std::string::npos)
         << r.output;
+    // Half the viewport's size, as text shaders ask for it, also maps pixels.
+    EXPECT_NE(r.output.find("HalfSize (float2 : VIEWPORT_HALF_DIMENSION): half the viewport size (32, 32)"),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("over the target (pass 0: its vertex shader maps pixels by the viewport size)"),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("2 of 2 techniques drew"), std::string::npos) << r.output;
 }
 
 TEST(PreviewBinder, ReadsTheUsualMatrixNames) {

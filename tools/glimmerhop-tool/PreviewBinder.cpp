@@ -106,10 +106,18 @@ bool initialFloats(const fx::Parameter& p, float out[3] = nullptr) {
 
 }  // namespace
 
+bool asksHalfViewport(const fx::Parameter& p) {
+    const auto half = [](const std::string& t) {
+        return contains(t, "HALF") && (contains(t, "VIEWPORT") || contains(t, "SCREEN") || contains(t, "VIEWHALF") ||
+                                       contains(t, "HALFVIEW"));
+    };
+    return p.isValue() && p.rows == 1 && p.cols >= 2 && (half(key(p.semantic)) || half(key(bareName(bareName(p.name)))));
+}
+
 bool asksViewportSize(const fx::Parameter& p) {
     const std::string sem = key(p.semantic), k = key(bareName(bareName(p.name)));
     return p.isValue() && p.rows == 1 && p.cols >= 2 &&
-           (oneOf(sem, {"VIEWPORTPIXELSIZE", "VIEWPORTSIZE", "SCREENSIZE", "RESOLUTION"}) ||
+           (asksHalfViewport(p) || oneOf(sem, {"VIEWPORTPIXELSIZE", "VIEWPORTSIZE", "SCREENSIZE", "RESOLUTION"}) ||
             oneOf(k, {"VIEWPORTSIZE", "VIEWPORTPIXELSIZE", "SCREENSIZE", "RESOLUTION", "SCREENRES"}) ||
             (p.cols == 2 && k == "VIEWPORT"));  // XNA sprite shaders' float2 Viewport
 }
@@ -380,6 +388,10 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled
             if (n == 1 && (sem == "TIME" || oneOf(k, {"TIME", "TIMER", "APPTIME"}))) {
                 v[0] = s.time;
                 bound = "time " + formatted(v, 1);
+            } else if (asksHalfViewport(p)) {
+                v[0] = s.width / 2.0f, v[1] = s.height / 2.0f;
+                v[2] = 1.0f / v[0], v[3] = 1.0f / v[1];
+                bound = "half the viewport size " + formatted(v, n);
             } else if (asksViewportSize(p)) {
                 v[0] = static_cast<float>(s.width), v[1] = static_cast<float>(s.height);
                 v[2] = 1.0f / v[0], v[3] = 1.0f / v[1];
