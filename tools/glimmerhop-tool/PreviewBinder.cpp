@@ -444,7 +444,8 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled
                 v[0] = 32.0f;
                 bound = "specular exponent the file leaves 0 " + formatted(v, 1);
             } else if (n == 1 && leftZero(p) && containsAny(k, {"COEF", "SCALE", "STRENGTH", "AMOUNT", "GAIN",
-                                                                 "MULTIPLIER", "REFLECTIVITY"})) {
+                                                                 "MULTIPLIER", "REFLECTIVITY", "INTENSITY",
+                                                                 "SATURATION"})) {
                 // A factor the host sets: at 0 it takes its term out of the picture.
                 v[0] = 1.0f;
                 bound = "factor the file leaves 0 " + formatted(v, 1);
