@@ -5,6 +5,8 @@
 
 #include "effects/DeviceFixture.h"
 #include "effects/EffectTestSupport.h"
+#include "platform/d3dx9/effect/CompiledEffect.h"
+#include "platform/d3dx9/effect/ShaderCompiler.h"
 
 namespace {
 
@@ -61,6 +63,31 @@ TEST(StructParameters, HandlesDescriptionsAndWholeValues) {
     EXPECT_NE(effect->GetPass(unnamed, 0), nullptr);
     effect->Release();
     device->Release();
+}
+
+std::vector<float> floats(const fx::Parameter& p) {
+    std::vector<float> out;
+    for (std::uint32_t w : p.initial) out.push_back(fxtest::wordFloat(w));
+    return out;
+}
+
+TEST(StructParameters, InitialValueFillsTheMembersInOrder) {
+    std::string errors;
+    auto effect =
+        fx::compileEffect(fxtest::readData("StructValues.fx"), "StructValues.fx", {}, fxtest::attributeLocation, errors);
+    ASSERT_TRUE(effect) << errors;
+    const fx::EffectDescription& d = effect->description;
+    EXPECT_EQ(floats(fxtest::param(d, "tint.strength")), std::vector<float>{0.5f});
+    EXPECT_EQ(floats(fxtest::param(d, "tint.inner.scale")), (std::vector<float>{2, 3}));
+    EXPECT_EQ(floats(fxtest::param(d, "tint.color")), (std::vector<float>{0.25f, 0.5f, 0.75f, 1}));
+    EXPECT_EQ(fxtest::param(d, "tint.steps").initial, (std::vector<std::uint32_t>{4, 5}));
+    EXPECT_EQ(floats(fxtest::param(d, "after")), std::vector<float>{7});
+
+    const char* const uneven = "struct S { float a; float2 b; };\nS s = { 1, 2 };\n";
+    EXPECT_FALSE(fx::compileEffect(uneven, "bad.fx", {}, fxtest::attributeLocation, errors));
+    EXPECT_NE(errors.find("bad.fx(2): error: the initial value of 's' has 2 components; its members hold 3"),
+              std::string::npos)
+        << errors;
 }
 
 }  // namespace

@@ -213,6 +213,42 @@ technique Sprite { pass p0 { VertexShader = compile vs_3_0 sprite(); PixelShader
     }
 }
 
+TEST(PreviewCommand, SpriteShadersGetSpriteBatchsMatrix) {
+    const std::string dir = writeEffect("sprite", "stripes.png");
+    std::ofstream(dir + "sprite.fx") << R"(
+float4x4 MatrixTransform;
+texture stripes < string ResourceName = "stripes.png"; >;
+sampler2D stripeSampler = sampler_state { Texture = <stripes>; MinFilter = Point; MagFilter = Point; };
+void sprite(inout float4 p : POSITION0, inout float2 uv : TEXCOORD0) { p = mul(p, MatrixTransform); }
+float4 copy(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(stripeSampler, uv); }
+technique Sprite { pass p0 { VertexShader = compile vs_2_0 sprite(); PixelShader = compile ps_2_0 copy(); } }
+float GlowIntensity;
+float4 glow(float2 uv : TEXCOORD0) : COLOR0 { return tex2D(stripeSampler, uv) * GlowIntensity; }
+technique Glow { pass p0 { PixelShader = compile ps_2_0 glow(); } }
+float2 HalfSize : VIEWPORT_HALF_DIMENSION;
+void text(inout float4 p : POSITION0, inout float2 uv : TEXCOORD0) { p.xy = (p.xy - HalfSize) / HalfSize * float2(1, -1); }
+technique Text { pass p0 { VertexShader = compile vs_2_0 text(); PixelShader = compile ps_2_0 copy(); } }
+)";
+    const FxRun r = fx(dir + "sprite.fx --render " + dir + "sheet.png --size 64x64");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("MatrixTransform (float4x4): sprite pixels to clip space (64x64)"), std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("Sprite                   1 pass, drew 100% of the tile, over the target (pass 0: its "
+                            "vertex shader takes sprites in pixels (MatrixTransform))"),
+              std::string::npos)
+        << r.output;
+    // Half the viewport's size, as text shaders ask for it, also maps pixels.
+    EXPECT_NE(r.output.find("HalfSize (float2 : VIEWPORT_HALF_DIMENSION): half the viewport size (32, 32)"),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("over the target (pass 0: its vertex shader maps pixels by the viewport size)"),
+              std::string::npos)
+        << r.output;
+    // An intensity the file leaves 0 is the host's to set: at 0 the pass draws black.
+    EXPECT_NE(r.output.find("GlowIntensity (float): factor the file leaves 0 (1)"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("3 of 3 techniques drew"), std::string::npos) << r.output;
+}
+
 TEST(PreviewBinder, ReadsTheUsualMatrixNames) {
     struct Case {
         const char* name;
@@ -222,7 +258,9 @@ TEST(PreviewBinder, ReadsTheUsualMatrixNames) {
                  {"gWorldITXf", true, 1, 0, 0, 1, 1},              {"ViewProjection", true, 0, 1, 1, 0, 0},
                  {"WvpXf", true, 1, 1, 1, 0, 0},                   {"LightViewProj", false, 0, 0, 0, 0, 0},
                  {"WorldViewPrevious", false, 0, 0, 0, 0, 0},      {"Bones", false, 0, 0, 0, 0, 0},
-                 {"worldViewProjMat", true, 1, 1, 1, 0, 0}};
+                 {"worldViewProjMat", true, 1, 1, 1, 0, 0},        {"WMatrix", true, 1, 0, 0, 0, 0},
+                 {"matVI", true, 0, 1, 0, 1, 0},                   {"P", false, 0, 0, 0, 0, 0},
+                 {"LightMatrix", false, 0, 0, 0, 0, 0}};
     for (const Case& c : cases) {
         tool::MatrixRequest r;
         ASSERT_EQ(tool::parseMatrixName(c.name, r), c.ok) << c.name;

@@ -106,12 +106,26 @@ bool initialFloats(const fx::Parameter& p, float out[3] = nullptr) {
 
 }  // namespace
 
+bool asksHalfViewport(const fx::Parameter& p) {
+    const auto half = [](const std::string& t) {
+        return contains(t, "HALF") && (contains(t, "VIEWPORT") || contains(t, "SCREEN") || contains(t, "VIEWHALF") ||
+                                       contains(t, "HALFVIEW"));
+    };
+    return p.isValue() && p.rows == 1 && p.cols >= 2 && (half(key(p.semantic)) || half(key(bareName(bareName(p.name)))));
+}
+
 bool asksViewportSize(const fx::Parameter& p) {
     const std::string sem = key(p.semantic), k = key(bareName(bareName(p.name)));
     return p.isValue() && p.rows == 1 && p.cols >= 2 &&
-           (oneOf(sem, {"VIEWPORTPIXELSIZE", "VIEWPORTSIZE", "SCREENSIZE", "RESOLUTION"}) ||
+           (asksHalfViewport(p) || oneOf(sem, {"VIEWPORTPIXELSIZE", "VIEWPORTSIZE", "SCREENSIZE", "RESOLUTION"}) ||
             oneOf(k, {"VIEWPORTSIZE", "VIEWPORTPIXELSIZE", "SCREENSIZE", "RESOLUTION", "SCREENRES"}) ||
             (p.cols == 2 && k == "VIEWPORT"));  // XNA sprite shaders' float2 Viewport
+}
+
+bool asksSpriteMatrix(const fx::Parameter& p) {
+    // XNA's and MonoGame's SpriteBatch hand their sprite shaders this one: pixels to clip space.
+    return p.isValue() && p.rows == 4 && p.cols == 4 && p.arraySize == 0 && p.semantic.empty() &&
+           key(bareName(bareName(p.name))) == "MATRIXTRANSFORM";
 }
 
 PreviewScene defaultPreviewScene(unsigned width, unsigned height) {
@@ -136,10 +150,12 @@ PreviewScene defaultPreviewScene(unsigned width, unsigned height) {
 
 bool parseMatrixName(const std::string& text, MatrixRequest& request) {
     std::string k = key(text);
+    bool suffixed = false;
     for (const char* suffix : {"XF", "MATRIX", "MTX", "MAT"}) {
         const std::size_t n = std::char_traits<char>::length(suffix);
         if (k.size() > n && k.compare(k.size() - n, n, suffix) == 0) {
             k.resize(k.size() - n);
+            suffixed = true;
             break;
         }
     }
@@ -153,13 +169,16 @@ bool parseMatrixName(const std::string& text, MatrixRequest& request) {
                  {"MODELVIEW", 1, 1, 0},           {"PROJECTION", 0, 0, 1},          {"VIEWPROJ", 0, 1, 1},
                  {"WORLD", 1, 0, 0},               {"MODEL", 1, 0, 0},               {"VIEW", 0, 1, 0},
                  {"PROJ", 0, 0, 1},                {"WVP", 1, 1, 1},                 {"MVP", 1, 1, 1},
-                 {"WV", 1, 1, 0},                  {"VP", 0, 1, 1}};
+                 {"WV", 1, 1, 0},                  {"VP", 0, 1, 1},                  {"W", 1, 0, 0},
+                 {"V", 0, 1, 0},                   {"P", 0, 0, 1}};
     for (std::size_t start = 0; start < k.size(); ++start) {
         for (const auto& b : bases) {
             std::size_t at = start;
             if (!consume(k, at, b.token)) continue;
             const std::string prefix = k.substr(0, start);
             if (!oneOf(prefix, {"", "M", "MAT", "MTX", "MATRIX", "G", "GMAT", "GM", "FX"})) return false;
+            // One letter ("WMatrix", "matV") names a matrix only beside a word that says so.
+            if (b.token[1] == '\0' && prefix.empty() && !suffixed) return false;
             MatrixRequest r;
             r.world = b.world, r.view = b.view, r.projection = b.projection;
             while (at < k.size()) {
@@ -310,6 +329,13 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled
             }
         } else if (p.kind == fx::ValueKind::String || p.kind == fx::ValueKind::Bool || p.kind == fx::ValueKind::Int) {
             // Switches and counts keep the file's own values.
+        } else if (asksSpriteMatrix(p)) {
+            // Pixels onto D3D9's window coordinates one to one: the quad's corners at -0.5
+            // cover the target's pixels exactly, as the sprites' do.
+            const float w = static_cast<float>(s.width ? s.width : 1), hgt = static_cast<float>(s.height ? s.height : 1);
+            const D3DXMATRIX m(2 / w, 0, 0, 0, 0, -2 / hgt, 0, 0, 0, 0, 1, 0, -1, 1, 0, 1);
+            effect->SetMatrix(h, &m);
+            bound = "sprite pixels to clip space (" + std::to_string(s.width) + "x" + std::to_string(s.height) + ")";
         } else if (p.rows == 4 && p.cols == 4 && p.arraySize == 0) {
             MatrixRequest r;
             if (parseMatrixName(p.semantic, r) ||
@@ -362,6 +388,10 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled
             if (n == 1 && (sem == "TIME" || oneOf(k, {"TIME", "TIMER", "APPTIME"}))) {
                 v[0] = s.time;
                 bound = "time " + formatted(v, 1);
+            } else if (asksHalfViewport(p)) {
+                v[0] = s.width / 2.0f, v[1] = s.height / 2.0f;
+                v[2] = 1.0f / v[0], v[3] = 1.0f / v[1];
+                bound = "half the viewport size " + formatted(v, n);
             } else if (asksViewportSize(p)) {
                 v[0] = static_cast<float>(s.width), v[1] = static_cast<float>(s.height);
                 v[2] = 1.0f / v[0], v[3] = 1.0f / v[1];
@@ -414,7 +444,8 @@ void PreviewBinder::bind(ID3DXEffect* effect, const fx::CompiledEffect& compiled
                 v[0] = 32.0f;
                 bound = "specular exponent the file leaves 0 " + formatted(v, 1);
             } else if (n == 1 && leftZero(p) && containsAny(k, {"COEF", "SCALE", "STRENGTH", "AMOUNT", "GAIN",
-                                                                 "MULTIPLIER", "REFLECTIVITY"})) {
+                                                                 "MULTIPLIER", "REFLECTIVITY", "INTENSITY",
+                                                                 "SATURATION"})) {
                 // A factor the host sets: at 0 it takes its term out of the picture.
                 v[0] = 1.0f;
                 bound = "factor the file leaves 0 " + formatted(v, 1);

@@ -35,8 +35,12 @@ struct MatrixRequest {
 };
 // False when the text does not name one of the usual matrices.
 bool parseMatrixName(const std::string& text, MatrixRequest& request);
-// True for a parameter that wants the viewport's size in pixels, by semantic or name.
+// True for a parameter that wants the viewport's size in pixels, or half of it, by
+// semantic or name.
 bool asksViewportSize(const fx::Parameter& p);
+bool asksHalfViewport(const fx::Parameter& p);
+// True for the matrix XNA's SpriteBatch sets: sprite positions in pixels to clip space.
+bool asksSpriteMatrix(const fx::Parameter& p);
 
 class PreviewBinder {
 public:

@@ -130,6 +130,12 @@ PassPlan planPass(const fx::EffectDescription& d, const fx::PassDescription& pas
     if (script.find("DRAW=GEOMETRY") != std::string::npos) return {PassDraw::Mesh, "its script draws geometry"};
     if (pretransformed) return {PassDraw::ScreenPixels, "its vertex shader reads pre-transformed positions"};
     if (!hasVs && hasPs) return {PassDraw::ScreenPixels, "a pixel shader without a vertex shader"};
+    if (hasVs) {
+        const std::string body = functionBody(d.hlsl, functionOf(pass.vertexShown));
+        for (const fx::Parameter& p : d.parameters)
+            if (asksSpriteMatrix(p) && mentions(body, p.name))
+                return {PassDraw::ScreenPixels, "its vertex shader takes sprites in pixels (" + p.name + ")"};
+    }
     // A vertex shader that transforms by no matrix takes its positions in clip space:
     // the host draws it a screen quad, as post-process passes are drawn.
     if (hasVs && !transforms(d, functionOf(pass.vertexShown), 0)) {

@@ -407,14 +407,7 @@ void EffectSyntaxParser::parseValueNames(const Token& first, const Token& type, 
 bool EffectSyntaxParser::initialValue(Parameter& p, bool value, bool parameter, std::size_t emptyBrackets) {
     const Token& eq = next();
     std::size_t start = pos_;
-    int depth = 0;
-    while (peek().kind != Tok::End) {
-        const Token& t = peek();
-        if (depth == 0 && (isPunct(t, ',') || isPunct(t, ';'))) break;
-        if (isPunct(t, '(') || isPunct(t, '{')) ++depth;
-        if (isPunct(t, ')') || isPunct(t, '}')) --depth;
-        ++pos_;
-    }
+    skipInitializer();
     ConstantValue values;
     std::size_t i = start;
     bool constant = value && evaluateInitializer(tokens_, i, pos_, constants_, values) && i == pos_;

@@ -85,6 +85,8 @@ private:
                           int depth, std::size_t& budget);
     void addStructArray(const StructType& type, const std::string& name, int count, bool isShared, const Token& at,
                         int depth, std::size_t& budget);
+    void skipInitializer();
+    bool structInitialValue(const std::string& name, std::size_t firstMember, std::size_t eq);
     bool initialValue(Parameter& p, bool value, bool parameter, std::size_t emptyBrackets);
     bool sizeFromValue(Parameter& p, std::size_t components, const Token& at, int& elements);
     void addParameter(const Parameter& p, const Token& at);

@@ -91,16 +91,16 @@ void EffectSyntaxParser::parseStructNames(const StructType& type, bool isShared)
             if ((sem.text == "register" || sem.text == "packoffset") && isPunct(peek(), '(')) skipGroup('(', ')');
             blank(colon.begin, tokens_[pos_ - 1].end);
         }
-        if (ok_ && isPunct(peek(), '=')) {
-            fail(peek(), "cannot evaluate the initial value of '" + name.text + "'");
-            return;
-        }
+        const std::size_t eq = ok_ && isPunct(peek(), '=') ? pos_ : 0;
+        if (eq > 0) skipInitializer();
+        const std::size_t firstMember = out_.parameters.size();
         std::size_t budget = kMaxMembers;
         if (count > 0)
             addStructArray(type, name.text, count, isShared, name, 0, budget);
         else
             addStructMembers(type, name.text, isShared, name, 0, budget);
         if (!ok_) return;
+        if (eq > 0 && !structInitialValue(name.text, firstMember, eq)) return;
         if (isPunct(peek(), ',')) {
             ++pos_;
             continue;
@@ -108,6 +108,49 @@ void EffectSyntaxParser::parseStructNames(const StructType& type, bool isShared)
         expect(';', "after the declaration of '" + name.text + "'");
         return;
     }
+}
+
+// Past `= value` up to the `,` or `;` that ends it.
+void EffectSyntaxParser::skipInitializer() {
+    int depth = 0;
+    while (peek().kind != Tok::End) {
+        const Token& t = peek();
+        if (depth == 0 && (isPunct(t, ',') || isPunct(t, ';'))) break;
+        if (isPunct(t, '(') || isPunct(t, '{')) ++depth;
+        if (isPunct(t, ')') || isPunct(t, '}')) --depth;
+        ++pos_;
+    }
+}
+
+// `Light sun = { 1, 2, 3, ... };`: the flattened components fill the members in order,
+// each member taking as many as it holds; a count that does not match is an error, as
+// fxc has it. The value leaves the HLSL, which gets it through the parameters.
+bool EffectSyntaxParser::structInitialValue(const std::string& name, std::size_t firstMember, std::size_t eq) {
+    ConstantValue values;
+    std::size_t i = eq + 1;
+    if (!evaluateInitializer(tokens_, i, pos_, constants_, values) || i != pos_) {
+        fail(tokens_[eq], "cannot evaluate the initial value of '" + name + "'");
+        return false;
+    }
+    std::size_t needed = 0;
+    for (std::size_t k = firstMember; k < out_.parameters.size(); ++k)
+        needed += static_cast<std::size_t>(out_.parameters[k].wordCount());
+    if (values.size() != needed) {
+        fail(tokens_[eq], "the initial value of '" + name + "' has " + std::to_string(values.size()) +
+                              " components; its members hold " + std::to_string(needed));
+        return false;
+    }
+    std::size_t at = 0;
+    for (std::size_t k = firstMember; k < out_.parameters.size(); ++k) {
+        Parameter& p = out_.parameters[k];
+        const std::size_t n = static_cast<std::size_t>(p.wordCount());
+        const ConstantValue slice(values.begin() + static_cast<std::ptrdiff_t>(at),
+                                  values.begin() + static_cast<std::ptrdiff_t>(at + n));
+        p.initial = constantWords(p.kind, n, slice);
+        at += n;
+    }
+    blank(tokens_[eq].begin, tokens_[pos_ - 1].end);
+    return true;
 }
 
 void EffectSyntaxParser::addStructArray(const StructType& type, const std::string& name, int count, bool isShared,
