@@ -85,6 +85,32 @@ private:
         return true;
     }
 
+    // Out of line, so that the frame binary() recurses with stays small: an inlined
+    // operator table costs kilobytes of stack per level under the sanitizers.
+    [[gnu::noinline]] static bool applyBinary(const std::string& o, ConstantValue& v, const ConstantValue& r) {
+        auto asInt = [](double d) { return static_cast<long long>(d); };
+        bool ok = false;
+        if (o == "+") ok = combine(v, r, [](double a, double b) { return a + b; });
+        else if (o == "-") ok = combine(v, r, [](double a, double b) { return a - b; });
+        else if (o == "*") ok = combine(v, r, [](double a, double b) { return a * b; });
+        else if (o == "/") ok = combine(v, r, [](double a, double b) { return a / b; });
+        else if (o == "%") ok = combine(v, r, [](double a, double b) { return std::fmod(a, b); });
+        else if (o == "<") ok = combine(v, r, [](double a, double b) { return a < b ? 1.0 : 0.0; });
+        else if (o == ">") ok = combine(v, r, [](double a, double b) { return a > b ? 1.0 : 0.0; });
+        else if (o == "<=") ok = combine(v, r, [](double a, double b) { return a <= b ? 1.0 : 0.0; });
+        else if (o == ">=") ok = combine(v, r, [](double a, double b) { return a >= b ? 1.0 : 0.0; });
+        else if (o == "==") ok = combine(v, r, [](double a, double b) { return a == b ? 1.0 : 0.0; });
+        else if (o == "!=") ok = combine(v, r, [](double a, double b) { return a != b ? 1.0 : 0.0; });
+        else if (o == "&&") ok = combine(v, r, [](double a, double b) { return a != 0 && b != 0 ? 1.0 : 0.0; });
+        else if (o == "||") ok = combine(v, r, [](double a, double b) { return a != 0 || b != 0 ? 1.0 : 0.0; });
+        else if (o == "|") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) | asInt(b)); });
+        else if (o == "&") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) & asInt(b)); });
+        else if (o == "^") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) ^ asInt(b)); });
+        else if (o == "<<") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) << (asInt(b) & 31)); });
+        else if (o == ">>") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) >> (asInt(b) & 31)); });
+        return ok;
+    }
+
     // Precedence climbing over the C operators a constant may use.
     bool binary(std::size_t& i, ConstantValue& v, int level) {
         static const char* const levels[][4] = {{"||"}, {"&&"}, {"|"}, {"^"}, {"&"}, {"==", "!="},
@@ -102,28 +128,7 @@ private:
             i += std::strlen(op);
             ConstantValue r;
             if (!binary(i, r, level + 1)) return false;
-            std::string o = op;
-            auto asInt = [](double d) { return static_cast<long long>(d); };
-            bool ok = false;
-            if (o == "+") ok = combine(v, r, [](double a, double b) { return a + b; });
-            else if (o == "-") ok = combine(v, r, [](double a, double b) { return a - b; });
-            else if (o == "*") ok = combine(v, r, [](double a, double b) { return a * b; });
-            else if (o == "/") ok = combine(v, r, [](double a, double b) { return a / b; });
-            else if (o == "%") ok = combine(v, r, [](double a, double b) { return std::fmod(a, b); });
-            else if (o == "<") ok = combine(v, r, [](double a, double b) { return a < b ? 1.0 : 0.0; });
-            else if (o == ">") ok = combine(v, r, [](double a, double b) { return a > b ? 1.0 : 0.0; });
-            else if (o == "<=") ok = combine(v, r, [](double a, double b) { return a <= b ? 1.0 : 0.0; });
-            else if (o == ">=") ok = combine(v, r, [](double a, double b) { return a >= b ? 1.0 : 0.0; });
-            else if (o == "==") ok = combine(v, r, [](double a, double b) { return a == b ? 1.0 : 0.0; });
-            else if (o == "!=") ok = combine(v, r, [](double a, double b) { return a != b ? 1.0 : 0.0; });
-            else if (o == "&&") ok = combine(v, r, [](double a, double b) { return a != 0 && b != 0 ? 1.0 : 0.0; });
-            else if (o == "||") ok = combine(v, r, [](double a, double b) { return a != 0 || b != 0 ? 1.0 : 0.0; });
-            else if (o == "|") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) | asInt(b)); });
-            else if (o == "&") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) & asInt(b)); });
-            else if (o == "^") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) ^ asInt(b)); });
-            else if (o == "<<") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) << (asInt(b) & 31)); });
-            else if (o == ">>") ok = combine(v, r, [&](double a, double b) { return double(asInt(a) >> (asInt(b) & 31)); });
-            if (!ok) return false;
+            if (!applyBinary(op, v, r)) return false;
         }
     }
 
