@@ -57,7 +57,7 @@ bool WorkbenchSession::compile(std::string& errors) {
     }
     if (messages) messages->Release();
     fresh->effect = effect;
-    const fx::EffectDescription& d = static_cast<fx::Effect*>(effect)->compiled().description;
+    const fx::EffectDescription& d = descriptionOf(effect);
     std::vector<std::string> report;
     fresh->targets = std::make_unique<PreviewTargets>(gDevice, options_.width, options_.height);
     fresh->targets->create(effect, d, report);
@@ -77,7 +77,7 @@ bool WorkbenchSession::compile(std::string& errors) {
 
 std::string WorkbenchSession::techniqueName() const {
     if (!loaded_ || !loaded_->effect) return {};
-    const fx::EffectDescription& d = static_cast<fx::Effect*>(loaded_->effect)->compiled().description;
+    const fx::EffectDescription& d = descriptionOf(loaded_->effect);
     return technique_ < d.techniques.size() ? d.techniques[technique_].name : std::string();
 }
 
@@ -116,7 +116,7 @@ void WorkbenchSession::reloadChanged() {
 
 void WorkbenchSession::applyEdits() {
     ID3DXEffect* effect = loaded_->effect;
-    const fx::EffectDescription& d = static_cast<fx::Effect*>(effect)->compiled().description;
+    const fx::EffectDescription& d = descriptionOf(effect);
     for (auto& [name, edit] : edits_) {
         const int index = d.findParameter(name);
         if (index < 0) continue;  // kept for a later version that has it again

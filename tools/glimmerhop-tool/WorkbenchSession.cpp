@@ -18,14 +18,16 @@
 
 namespace tool {
 
+// The workbench reads the effect's description behind the public interface: the
+// techniques' passes and states, and the parameters' annotations.
+const fx::EffectDescription& descriptionOf(ID3DXEffect* effect) {
+    return static_cast<fx::Effect*>(effect)->compiled().description;
+}
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr D3DCOLOR kBackground = D3DCOLOR_ARGB(255, 110, 110, 116);
-
-const fx::EffectDescription& descriptionOf(ID3DXEffect* effect) {
-    return static_cast<fx::Effect*>(effect)->compiled().description;
-}
 
 }  // namespace
 

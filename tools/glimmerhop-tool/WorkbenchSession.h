@@ -20,6 +20,8 @@ union SDL_Event;
 
 namespace tool {
 
+const fx::EffectDescription& descriptionOf(ID3DXEffect* effect);
+
 // One compiled version of the effect and what was made for it.
 struct LoadedEffect {
     ID3DXEffect* effect = nullptr;

@@ -93,9 +93,12 @@ HRESULT Effect::SetValue(D3DXHANDLE parameter, const void* data, UINT bytes) {
     trace("SetValue %s %s %u", name_.c_str(), parameter ? parameter : "null", bytes);
     const EffectDescription& d = compiled_->description;
     int first = findParameter(parameter), end = first + 1;
-    if (const int g = findGroup(parameter); first < 0 && g >= 0) {
-        first = d.structs[static_cast<std::size_t>(g)].firstParameter;
-        end = d.structs[static_cast<std::size_t>(g)].endParameter;
+    // A whole struct only when no value parameter has the name: SetValue runs every frame.
+    if (first < 0) {
+        if (const int g = findGroup(parameter); g >= 0) {
+            first = d.structs[static_cast<std::size_t>(g)].firstParameter;
+            end = d.structs[static_cast<std::size_t>(g)].endParameter;
+        }
     }
     if (first < 0 || (!data && bytes)) return D3DERR_INVALIDCALL;
     const auto* in = static_cast<const unsigned char*>(data);

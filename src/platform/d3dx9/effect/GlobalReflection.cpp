@@ -3,11 +3,11 @@
 #include <cstdint>
 
 #include "platform/d3dx9/effect/SpirvStage.h"
+#include "platform/d3dx9/effect/Nesting.h"
 
 namespace fx {
 namespace {
 
-constexpr int kMaxStructDepth = 8;
 
 bool reflectStruct(spvc_compiler c, spvc_type_id structId, const std::string& prefix, std::uint32_t base, int depth,
                    const EffectDescription& effect, CompiledProgram& out, std::string& unknown) {

@@ -6,11 +6,11 @@
 #include <regex>
 
 #include "platform/d3dx9/effect/HlslRewrite.h"
+#include "platform/d3dx9/effect/MacroExpansion.h"
 
 namespace fx {
 namespace {
 
-bool identChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 // Where the operand before the '.' at `dot` begins: names, members and indexes
 // (`a.b[i].c`); `dot` itself when it is anything else (a call, a bracketed expression).
@@ -18,7 +18,7 @@ std::size_t operandStart(const std::string& text, std::size_t dot) {
     std::size_t i = dot;
     while (i > 0) {
         const char c = text[i - 1];
-        if (identChar(c) || c == '.') {
+        if (pp::identChar(c) || c == '.') {
             --i;
         } else if (c == ']') {
             int depth = 0;

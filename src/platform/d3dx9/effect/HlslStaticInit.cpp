@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "platform/d3dx9/effect/HlslRewrite.h"
+#include "platform/d3dx9/effect/MacroExpansion.h"
 
 namespace fx {
 namespace {
 
-bool identChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 bool isNumericType(const std::string& w) {
     for (const char* base : {"float", "half", "double", "int", "uint", "bool", "min16float"})
@@ -22,9 +22,9 @@ bool isNumericType(const std::string& w) {
 // True when `text` calls something other than a constructor: `f(`, `cos(`.
 bool callsFunction(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!identChar(text[i]) || (i > 0 && identChar(text[i - 1]))) continue;
+        if (!pp::identChar(text[i]) || (i > 0 && pp::identChar(text[i - 1]))) continue;
         std::size_t end = i;
-        while (end < text.size() && identChar(text[end])) ++end;
+        while (end < text.size() && pp::identChar(text[end])) ++end;
         std::size_t k = end;
         while (k < text.size() && std::isspace(static_cast<unsigned char>(text[k]))) ++k;
         if (k < text.size() && text[k] == '(' && !std::isdigit(static_cast<unsigned char>(text[i])) &&
@@ -43,8 +43,8 @@ bool findDefinition(const std::string& hlsl, const std::string& name, std::size_
         const char c = hlsl[i];
         if (c == '{') ++depth;
         if (c == '}') --depth;
-        if (depth != 0 || hlsl.compare(i, name.size(), name) != 0 || (i > 0 && identChar(hlsl[i - 1])) ||
-            (i + name.size() < hlsl.size() && identChar(hlsl[i + name.size()])))
+        if (depth != 0 || hlsl.compare(i, name.size(), name) != 0 || (i > 0 && pp::identChar(hlsl[i - 1])) ||
+            (i + name.size() < hlsl.size() && pp::identChar(hlsl[i + name.size()])))
             continue;
         std::size_t open = hlsl.find_first_not_of(" \t\r\n", i + name.size());
         if (open == std::string::npos || hlsl[open] != '(') continue;
@@ -52,7 +52,7 @@ bool findDefinition(const std::string& hlsl, const std::string& name, std::size_
         if (brace == std::string::npos || hlsl[brace] != '{') continue;
         std::size_t type = i;
         while (type > 0 && std::isspace(static_cast<unsigned char>(hlsl[type - 1]))) --type;
-        while (type > 0 && identChar(hlsl[type - 1])) --type;
+        while (type > 0 && pp::identChar(hlsl[type - 1])) --type;
         start = type;
         body = brace + 1;
         return true;
@@ -73,8 +73,8 @@ std::string initializeStaticsInEntry(const std::string& hlsl, const std::string&
         const char c = out[i];
         if (c == '{') ++depth;
         if (c == '}') --depth;
-        if (depth != 0 || out.compare(i, 6, "static") != 0 || (i > 0 && identChar(out[i - 1])) ||
-            (i + 6 < out.size() && identChar(out[i + 6])))
+        if (depth != 0 || out.compare(i, 6, "static") != 0 || (i > 0 && pp::identChar(out[i - 1])) ||
+            (i + 6 < out.size() && pp::identChar(out[i + 6])))
             continue;
         const std::size_t semi = out.find(';', i);
         if (semi == std::string::npos) break;
@@ -88,7 +88,7 @@ std::string initializeStaticsInEntry(const std::string& hlsl, const std::string&
         std::size_t nameEnd = eq;
         while (nameEnd > 0 && std::isspace(static_cast<unsigned char>(decl[nameEnd - 1]))) --nameEnd;
         std::size_t nameStart = nameEnd;
-        while (nameStart > 0 && identChar(decl[nameStart - 1])) --nameStart;
+        while (nameStart > 0 && pp::identChar(decl[nameStart - 1])) --nameStart;
         if (nameStart == nameEnd || decl.find('[') != std::string::npos) {
             i = semi;
             continue;

@@ -6,11 +6,11 @@
 #include <map>
 
 #include "platform/d3dx9/effect/HlslRewrite.h"
+#include "platform/d3dx9/effect/MacroExpansion.h"
 
 namespace fx {
 namespace {
 
-bool wordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
 // The members with each run of white space made one space.
 std::string normalised(const std::string& text) {
@@ -37,13 +37,13 @@ std::string aliasEqualStructs(const std::string& hlsl) {
         const char c = hlsl[i];
         if (c == '{') ++depth;
         if (c == '}') --depth;
-        if (depth != 0 || hlsl.compare(i, 6, "struct") != 0 || (i > 0 && wordChar(hlsl[i - 1])) ||
-            i + 6 >= hlsl.size() || wordChar(hlsl[i + 6]))
+        if (depth != 0 || hlsl.compare(i, 6, "struct") != 0 || (i > 0 && pp::identChar(hlsl[i - 1])) ||
+            i + 6 >= hlsl.size() || pp::identChar(hlsl[i + 6]))
             continue;
         std::size_t k = i + 6;
         while (k < hlsl.size() && std::isspace(static_cast<unsigned char>(hlsl[k]))) ++k;
         const std::size_t nameAt = k;
-        while (k < hlsl.size() && wordChar(hlsl[k])) ++k;
+        while (k < hlsl.size() && pp::identChar(hlsl[k])) ++k;
         const std::string name = hlsl.substr(nameAt, k - nameAt);
         while (k < hlsl.size() && std::isspace(static_cast<unsigned char>(hlsl[k]))) ++k;
         if (name.empty() || k >= hlsl.size() || hlsl[k] != '{') continue;

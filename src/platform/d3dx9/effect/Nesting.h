@@ -11,6 +11,8 @@
 namespace fx {
 
 constexpr int kMaxNesting = 128;
+// Struct types within struct types, as parameters and as their reflected members.
+constexpr int kMaxStructDepth = 8;
 
 // One level of a recursive reader for as long as it lives.
 class NestingLevel {

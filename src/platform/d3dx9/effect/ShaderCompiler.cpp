@@ -5,6 +5,7 @@
 #include "platform/d3dx9/effect/CompilerChild.h"
 #include "platform/d3dx9/effect/GlslPatch.h"
 #include "platform/d3dx9/effect/HlslRewrite.h"
+#include "platform/d3dx9/effect/MacroExpansion.h"
 #include "platform/d3dx9/effect/SpirvStage.h"
 
 #include <glslang/Public/ResourceLimits.h>
@@ -37,7 +38,7 @@ void initGlslang() {
 int lineOfFunction(const std::string& hlsl, const std::string& name) {
     for (std::size_t at = hlsl.find(name); !name.empty() && at != std::string::npos; at = hlsl.find(name, at + 1)) {
         const std::size_t after = hlsl.find_first_not_of(" \t", at + name.size());
-        const bool word = (at == 0 || !(std::isalnum(static_cast<unsigned char>(hlsl[at - 1])) || hlsl[at - 1] == '_'));
+        const bool word = at == 0 || !pp::identChar(hlsl[at - 1]);
         if (word && after != std::string::npos && hlsl[after] == '(')
             return 1 + static_cast<int>(std::count(hlsl.begin(), hlsl.begin() + static_cast<long>(at), '\n'));
     }

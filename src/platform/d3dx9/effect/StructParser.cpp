@@ -3,11 +3,11 @@
 // structs) is a parameter of its own, named as D3DX names it: "light.color",
 // "lights[1].color". The declaration stays in the HLSL, which lays the members out.
 #include "platform/d3dx9/effect/EffectSyntaxParser.h"
+#include "platform/d3dx9/effect/Nesting.h"
 
 namespace fx {
 namespace {
 
-constexpr int kMaxStructDepth = 8;
 // Members of one declaration, counted over its arrays: more than D3D9's constant
 // registers could hold, and few enough that lookups by name stay cheap.
 constexpr std::size_t kMaxMembers = 4096;
